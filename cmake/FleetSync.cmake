@@ -1,0 +1,23 @@
+# Shared helpers for the per-folder CMake files.
+
+include(GoogleTest)
+
+# fleetsync_test(NAME name SOURCES ... [LIBS ...] [LABELS ...] [TIMEOUT s])
+# One GoogleTest executable whose cases are registered with CTest one by one.
+# Labels: "unit" (no processes, no network), "threaded" (worth a ThreadSanitizer run),
+# "e2e" (real adb + simulator), "gui" (needs $DISPLAY).
+function(fleetsync_test)
+  cmake_parse_arguments(T "" "NAME;TIMEOUT" "SOURCES;LIBS;LABELS" ${ARGN})
+  if(NOT T_TIMEOUT)
+    set(T_TIMEOUT 120)
+  endif()
+  add_executable(${T_NAME} ${T_SOURCES})
+  target_link_libraries(${T_NAME} PRIVATE ${T_LIBS} GTest::gtest GTest::gtest_main Threads::Threads)
+  target_include_directories(${T_NAME} PRIVATE ${PROJECT_SOURCE_DIR})
+  # Discovered tests take one label: the list joined with commas, which
+  # `ctest -L <regex>` still selects by any of its parts.
+  string(REPLACE ";" "," labels "${T_LABELS}")
+  gtest_discover_tests(${T_NAME}
+    DISCOVERY_TIMEOUT 60
+    PROPERTIES LABELS "${labels}" TIMEOUT ${T_TIMEOUT})
+endfunction()

@@ -1,0 +1,59 @@
+#include "base/weak_callback.h"
+
+#include <gtest/gtest.h>
+
+#include <functional>
+#include <memory>
+#include <thread>
+
+namespace {
+
+struct Owner : vbase::SupportWeakCallback {};
+
+}  // namespace
+
+TEST(WeakCallback, DoesNothingOnceOwnerIsGone) {
+  auto owner = std::make_unique<Owner>();
+  int calls = 0;
+  auto void_cb = owner->ToWeakCallback([&calls] { ++calls; });
+  auto bool_cb = owner->ToWeakCallback([] { return true; });
+  auto copy = void_cb;
+  void_cb();
+  EXPECT_EQ(calls, 1);
+  EXPECT_TRUE(bool_cb());
+  owner.reset();
+  EXPECT_TRUE(void_cb.expired());
+  EXPECT_TRUE(copy.expired());
+  copy();
+  EXPECT_EQ(calls, 1);
+  EXPECT_FALSE(bool_cb());
+}
+
+TEST(WeakCallback, NestedCallbackNeedsBothOwners) {
+  auto outer = std::make_unique<Owner>();
+  auto inner = std::make_unique<Owner>();
+  int calls = 0;
+  auto cb = outer->ToWeakCallback(inner->ToWeakCallback([&calls] { ++calls; }));
+  cb();
+  inner.reset();
+  cb();
+  EXPECT_EQ(calls, 1);
+}
+
+TEST(WeakCallbackFlag, CancelExpiresOnlyEarlierCallbacks) {
+  vbase::WeakCallbackFlag flag;
+  int calls = 0;
+  auto before = flag.ToWeakCallback([&calls] { ++calls; });
+  flag.Cancel();
+  auto after = flag.ToWeakCallback([&calls] { calls += 10; });
+  before();
+  after();
+  EXPECT_EQ(calls, 10);
+}
+
+TEST(WeakCallback, OwnerDestroyedOnAnotherThreadIsSeenAsExpired) {
+  auto owner = std::make_unique<Owner>();
+  std::function<bool()> cb = owner->ToWeakCallback([] { return true; });
+  std::thread([&owner] { owner.reset(); }).join();
+  EXPECT_FALSE(cb());
+}

@@ -14,6 +14,11 @@ function(fleetsync_test)
   add_executable(${T_NAME} ${T_SOURCES})
   target_link_libraries(${T_NAME} PRIVATE ${T_LIBS} GTest::gtest GTest::gtest_main Threads::Threads)
   target_include_directories(${T_NAME} PRIVATE ${PROJECT_SOURCE_DIR})
+  # End-to-end tests find the panel simulator here.
+  if(TARGET fleetsync-sim)
+    target_compile_definitions(${T_NAME} PRIVATE FLEETSYNC_SIM_PATH="$<TARGET_FILE:fleetsync-sim>")
+    add_dependencies(${T_NAME} fleetsync-sim)
+  endif()
   # Discovered tests take one label: the list joined with commas, which
   # `ctest -L <regex>` still selects by any of its parts.
   string(REPLACE ";" "," labels "${T_LABELS}")

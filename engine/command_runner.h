@@ -2,9 +2,21 @@
 //
 // All calls are synchronous and block the calling thread until the child has
 // closed its output and exited. They share no state apart from the
-// process-wide list of live children (see EndAllChildren), so any number of
+// process-wide list of live children (see child_group.h), so any number of
 // worker threads may call them at once. Failures are std::runtime_error with
-// a UTF-8 message.
+// a UTF-8 message:
+//   "can not create process, error(N)"  the child could not be started (N is a
+//                                        Process start code; a missing program
+//                                        gives -5)
+//   "wait for exit failed, error(-2)"    the child's exit could not be read
+//   "adb not found"                      no adb beside the program nor on PATH
+//   "adb <tokens> failed, return value N"  RunAdbStrict and exit code N != 0
+//   "command cancelled"                  the group was cancelled, before the
+//                                        start or while the child ran
+//   "invalid adb argument: T"            a token that could inject an option
+//
+// Children never run through a shell and get no usable standard input (it
+// delivers nothing and never ends).
 #pragma once
 
 #include <string>
@@ -20,16 +32,41 @@ struct CommandResult {
 // Runs one command line (split into argv by the Windows command-line rules:
 // blanks separate words, double quotes group; never through a shell).
 // With a group, the child belongs to it: a cancelled group refuses to start it.
+// Output is decoded as a UTF-8 stream; the bytes of a read that are not UTF-8
+// add nothing, the rest of the output is kept.
 CommandResult RunCommand(const std::wstring& command_line, ChildGroup* group = nullptr);
 
-// Runs `adb` (adb/adb beside the executable, else adb on PATH) with the tokens
-// after it. A token may hold several words ("shell getprop ro.app.name") and a
-// path may be passed enclosed in double quotes. Exit code not examined.
+// Runs `adb` (adb/adb beside the executable, else adb on PATH, looked up on
+// every call) with the tokens after it. A token may hold several words
+// ("shell getprop ro.app.name"); a file path is passed enclosed in double
+// quotes and stays one argument (it may not contain '"'; a relative path
+// starting with '-' is passed as "./-..."). The value after "-s" and after
+// "connect" (a serial, an address) is always one argument and may not start
+// with '-'. Exit code not examined.
 CommandResult RunAdb(const std::vector<std::wstring>& tokens, ChildGroup* group = nullptr);
 
 // As RunAdb, but a non-zero exit code throws "adb <tokens> failed, return value N".
 CommandResult RunAdbStrict(const std::vector<std::wstring>& tokens, ChildGroup* group = nullptr);
 
+// "adb kill-server" and "adb start-server", with the same lookup and the
+// parent's environment (so ANDROID_ADB_SERVER_PORT chooses the server). Start
+// the server once before many workers run adb at the same moment: clients
+// that start it simultaneously race and some fail. Exit codes not examined.
+CommandResult StopAdbServer();
+CommandResult StartAdbServer();
+
 // The MAC after "HWaddr" on the first line of an ifconfig listing that names
 // the interface, trimmed; empty when there is none.
 std::wstring ExtractInterfaceMac(const std::wstring& output, const std::wstring& interface_name);
+
+// The pieces of RunAdb, for callers that show or check a command.
+//
+// The adb path RunAdb uses for a program in `program_folder` (ending in '/'):
+// "<folder>adb/adb" when it exists, else adb on PATH; throws "adb not found".
+std::string LocateAdb(const std::string& program_folder);
+// The Windows-style line: the quoted adb path and the tokens joined by one
+// blank each, unchanged ("connect " + address gives two blanks).
+std::wstring AdbCommandLine(const std::string& adb_path, const std::vector<std::wstring>& tokens);
+// The argv adb is started with; throws "invalid adb argument: T".
+std::vector<std::string> AdbArguments(const std::string& adb_path,
+                                      const std::vector<std::wstring>& tokens);

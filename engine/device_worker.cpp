@@ -1,0 +1,223 @@
+#include "engine/device_worker.h"
+
+#include <cstdio>
+#include <exception>
+#include <stdexcept>
+
+#include "base/text.h"
+#include "engine/log_watchdog.h"
+#include "engine/panel_commands.h"
+#include "engine/reachability.h"
+
+std::uint64_t TickCountMilliseconds() {
+  using namespace std::chrono;
+  return static_cast<std::uint64_t>(
+      duration_cast<milliseconds>(steady_clock::now().time_since_epoch()).count());
+}
+
+// Publishes the from version and the upgrade start together and sets the
+// start back to -1 on every way out of the monitoring step, so a row that
+// failed while following the log does not stay "upgrading".
+class DeviceWorker::MonitoringScope {
+ public:
+  MonitoringScope(DeviceWorker& worker, const std::wstring& from_version) : worker_(worker) {
+    std::lock_guard<std::mutex> lock(worker_.lock_);
+    worker_.from_version_ = from_version;
+    worker_.upgrade_start_.store(WallClockSeconds(), std::memory_order_release);
+  }
+  ~MonitoringScope() { worker_.upgrade_start_.store(-1, std::memory_order_release); }
+  MonitoringScope(const MonitoringScope&) = delete;
+  MonitoringScope& operator=(const MonitoringScope&) = delete;
+
+ private:
+  DeviceWorker& worker_;
+};
+
+DeviceWorker::DeviceWorker(std::wstring address, UpgradeSettings settings, WorkerOptions options)
+    : address_(std::move(address)),
+      serial_(PanelSerial(address_)),
+      settings_(std::move(settings)),
+      options_(options) {
+  target_.Parse(Utf16ToUtf8(settings_.version));  // validity is the settings window's concern
+}
+
+DeviceWorker::~DeviceWorker() {
+  Stop();
+  if (thread_.joinable()) thread_.join();
+}
+
+void DeviceWorker::Start(PassDoneHook pass_done) {
+  pass_done_ = std::move(pass_done);
+  thread_ = std::thread([this] { WorkerLoop(); });
+}
+
+void DeviceWorker::Stop() {
+  running_.store(false, std::memory_order_release);
+  commands_.Cancel();
+  {
+    std::lock_guard<std::mutex> lock(lock_);
+    if (active_stream_ != nullptr) active_stream_->Cancel();
+  }
+  wake_.Release();
+}
+
+void DeviceWorker::WorkerLoop() {
+  while (running()) {
+    wake_.Acquire();
+    if (!running()) break;
+    Upgrade();
+    if (running() && pass_done_) pass_done_(last_outcome());
+  }
+}
+
+StateRecord DeviceWorker::stored_state() const {
+  std::lock_guard<std::mutex> lock(lock_);
+  return stored_state_;
+}
+
+StateRecord DeviceWorker::DisplayRecord() const {
+  std::lock_guard<std::mutex> lock(lock_);
+  const std::int64_t start = upgrade_start_.load(std::memory_order_acquire);
+  if (start < 0) return stored_state_;
+  return StateRecord{kStateNormal, ProgressText(from_version_, target_, WallClockSeconds() - start),
+                     ClockText()};
+}
+
+void DeviceWorker::StoreState(int kind, const std::wstring& text) {
+  StateRecord record{kind, text, ClockText()};
+  {
+    std::lock_guard<std::mutex> lock(lock_);
+    stored_state_ = record;
+  }
+  if (observer_) observer_(record);
+}
+
+void DeviceWorker::Upgrade() {
+  PassOutcome outcome = PassOutcome::kError;
+  try {
+    outcome = RunPass();
+  } catch (const std::exception& error) {
+    if (running()) {
+      disconnect_before_connect_ = connected();
+      SetError(Utf8ToUtf16(error.what()));
+    } else {
+      outcome = PassOutcome::kStopped;  // a killed or refused command, caused by the stop
+    }
+  } catch (...) {
+    if (running()) SetError(L"unknown error");
+    else outcome = PassOutcome::kStopped;
+  }
+  last_outcome_.store(outcome, std::memory_order_release);
+}
+
+PassOutcome DeviceWorker::RunPass() {
+  if (ProbeReachable(Utf16ToUtf8(address_), options_.probe_port) != 0) {
+    connected_.store(false, std::memory_order_release);
+    SetError(FormatString(L"无法连接%s", address_.c_str()));
+    return PassOutcome::kUnreachable;
+  }
+  connected_.store(true, std::memory_order_release);
+  SetState(L"正在连接...");
+  if (disconnect_before_connect_) {
+    disconnect_before_connect_ = false;
+    DisconnectPanel(serial_, &commands_);
+  }
+  ConnectPanel(serial_, &commands_);
+  if (!running()) return PassOutcome::kStopped;
+  connect_tick_.store(TickCountMilliseconds(), std::memory_order_release);
+
+  const bool force = settings_.force_update;
+  const std::wstring name = ReadProjectName(serial_, &commands_);
+  if (name != settings_.project && !force) {
+    SetState(FormatString(L"项目名不匹配：%s", name.c_str()));
+    return PassOutcome::kProjectMismatch;
+  }
+  const std::wstring version_text = ReadVersionText(serial_, &commands_);
+  if (version_text.empty() && !force) {
+    SetState(L"未找到版本号");
+    return PassOutcome::kNoVersion;
+  }
+  const std::wstring mac = ReadEth0Mac(serial_, &commands_);
+  if (options_.write_diagnostic_line) {
+    // One write, so lines of parallel workers do not interleave.
+    const std::string line = "EROR/: addr " + Utf16ToUtf8(mac) + "\n";
+    std::fputs(line.c_str(), stderr);
+  }
+
+  Version panel_version;
+  panel_version.Parse(Utf16ToUtf8(version_text));
+  const int order = panel_version.Compare(target_);
+  if (!force && order == 0) {
+    SetState(FormatString(L"已经是最新版本：%s", version_text.c_str()));
+    return PassOutcome::kCurrent;
+  }
+  if (!force && order > 0) {
+    SetState(FormatString(L"该设备版本高于升级版本:  %s", version_text.c_str()));
+    return PassOutcome::kNewer;
+  }
+  if (force && finished_macs_.count(mac) != 0) {
+    SetState(FormatString(L"该设备已完成升级，当前版本 %s", version_text.c_str()));
+    return PassOutcome::kFinishedByForce;
+  }
+  finished_macs_.erase(mac);
+  return StageAndFollow(version_text, mac);
+}
+
+PassOutcome DeviceWorker::StageAndFollow(const std::wstring& version_text,
+                                         const std::wstring& mac) {
+  if (settings_.update_file.empty() && settings_.boot_logo.empty()) {
+    SetState(L"必须设置升级文件或者开机LOGO");
+    return PassOutcome::kNothingToSend;
+  }
+  SetState(L"准备升级（设备可能会短暂黑屏）...");
+  // A panel whose log already shows an upgrade is only followed: staging
+  // again would restart the upgrade it is in the middle of.
+  if (!LogShowsUpgradeUnderway(DumpLog(serial_, &commands_))) {
+    StopHmiService(serial_, &commands_);
+    MakeStagingFolder(serial_, &commands_);
+    if (!settings_.update_file.empty()) PushUpdateImage(serial_, settings_.update_file, &commands_);
+    if (!settings_.boot_logo.empty()) PushBootLogo(serial_, settings_.boot_logo, &commands_);
+    SetUpgradeFolder(serial_, &commands_);
+    SetUpgradeFlag(serial_, &commands_);
+    SetUpgradeForce(serial_, &commands_);
+    RestartHmiService(serial_, &commands_);
+  }
+
+  bool succeeded = false;
+  {
+    MonitoringScope monitoring(*this, version_text);
+    SetState(L"升级中 ...");
+    succeeded = LogShowsUpgradeSuccess(FollowLog());
+  }  // upgrade start is -1 again before the final state is reported
+  if (!running()) return PassOutcome::kStopped;
+  SetState(succeeded ? L"升级结束" : L"升级失败");
+  if (succeeded && settings_.force_update) finished_macs_.insert(mac);
+  return succeeded ? PassOutcome::kUpgraded : PassOutcome::kUpgradeFailed;
+}
+
+CommandResult DeviceWorker::FollowLog() {
+  ChildGroup stream;
+  {
+    std::lock_guard<std::mutex> lock(lock_);
+    active_stream_ = &stream;
+    if (!running()) stream.Cancel();  // a Stop() that came just before
+  }
+  struct Unregister {
+    DeviceWorker& worker;
+    ~Unregister() {
+      std::lock_guard<std::mutex> lock(worker.lock_);
+      worker.active_stream_ = nullptr;
+    }
+  } unregister{*this};
+
+  LogWatchdog watchdog(Utf16ToUtf8(address_), options_.probe_port, options_.log_watchdog_limit,
+                       options_.log_watchdog_interval, stream);
+  try {
+    return StreamLog(serial_, &stream);
+  } catch (const std::runtime_error&) {
+    // The panel stopped answering: what it logged is incomplete, so the
+    // upgrade counts as failed (the next pass looks at the panel again).
+    if (watchdog.fired() && running()) return CommandResult{};
+    throw;
+  }
+}

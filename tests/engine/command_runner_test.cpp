@@ -1,0 +1,397 @@
+#include "engine/command_runner.h"
+
+#include <dirent.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <atomic>
+#include <cerrno>
+#include <chrono>
+#include <condition_variable>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <mutex>
+#include <optional>
+#include <stdexcept>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include <gtest/gtest.h>
+
+#include "engine/child_group.h"
+#include "engine/process.h"
+
+namespace {
+
+using namespace std::chrono_literals;
+
+// A private folder for files and fake programs, and a PATH that can be
+// changed for the test and is restored afterwards.
+class RunnerTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    char pattern[] = "/tmp/fleetsync-runner-XXXXXX";
+    ASSERT_NE(mkdtemp(pattern), nullptr);
+    folder_ = pattern;
+    if (const char* path = getenv("PATH")) saved_path_ = path;
+  }
+  void TearDown() override {
+    if (saved_path_) setenv("PATH", saved_path_->c_str(), 1); else unsetenv("PATH");
+    std::filesystem::remove_all(folder_);
+  }
+
+  std::string WriteFile(const std::string& name, const std::string& bytes, mode_t mode = 0644) {
+    const std::string path = folder_ + "/" + name;
+    std::filesystem::create_directories(std::filesystem::path(path).parent_path());
+    std::ofstream(path, std::ios::binary) << bytes;
+    chmod(path.c_str(), mode);
+    return path;
+  }
+
+  // An adb stand-in first on PATH that prints each argument in brackets.
+  void InstallFakeAdb(const std::string& extra = "") {
+    WriteFile("bin/adb",
+              "#!/bin/sh\n" + extra +
+                  "for a in \"$@\"; do printf '[%s]' \"$a\"; done; echo; exit ${FAKE_ADB_EXIT:-0}\n",
+              0755);
+    setenv("PATH", (folder_ + "/bin:/usr/bin:/bin").c_str(), 1);
+  }
+
+  std::wstring WideFolder() const { return std::wstring(folder_.begin(), folder_.end()); }
+
+  std::string folder_;
+  std::optional<std::string> saved_path_;
+};
+
+std::string ErrorOf(const std::function<void()>& call) {
+  try {
+    call();
+  } catch (const std::runtime_error& error) {
+    return error.what();
+  }
+  return "(no exception)";
+}
+
+int OpenDescriptorCount() {
+  int count = 0;
+  DIR* dir = opendir("/proc/self/fd");
+  while (dirent* entry = readdir(dir)) count += entry->d_name[0] != '.';
+  closedir(dir);
+  return count;
+}
+
+void WaitForFile(const std::string& path) {
+  for (int i = 0; i < 3000 && !std::filesystem::exists(path); ++i) std::this_thread::sleep_for(10ms);
+  ASSERT_TRUE(std::filesystem::exists(path)) << path;
+}
+
+// ---- What a child does, and what RunCommand reports ----
+
+TEST_F(RunnerTest, CapturesMegabytesOfOutput) {
+  const CommandResult r = RunCommand(L"/bin/sh -c \"head -c 3000000 /dev/zero | tr '\\0' a\"");
+  EXPECT_EQ(r.exit_code, 0);
+  EXPECT_EQ(r.output, std::wstring(3000000, L'a'));
+}
+
+TEST_F(RunnerTest, ReportsSilentFailingKilledAndStderrOnlyChildrenTruthfully) {
+  EXPECT_EQ(RunCommand(L"/bin/true").output, L"");
+  EXPECT_EQ(RunCommand(L"/bin/true").exit_code, 0);
+  EXPECT_EQ(RunCommand(L"/bin/sh -c \"exit 7\"").exit_code, 7);
+  const CommandResult killed = RunCommand(L"/bin/sh -c \"echo before; kill -KILL $$\"");
+  EXPECT_EQ(killed.exit_code, 137);
+  EXPECT_EQ(killed.output, L"before\n");
+  EXPECT_EQ(RunCommand(L"/bin/sh -c \"echo 出错了 >&2; exit 2\"").output, L"出错了\n");
+  EXPECT_EQ(RunCommand(L"/bin/sh -c \"echo 1; echo 2 >&2; echo 3\"").output, L"1\n2\n3\n");
+}
+
+TEST_F(RunnerTest, MissingProgramIsAStartFailureNotAHang) {
+  EXPECT_EQ(ErrorOf([] { RunCommand(L"fleetsync-no-such-program --version"); }),
+            "can not create process, error(-5)");
+  EXPECT_EQ(ErrorOf([] { RunCommand(L"/nonexistent/adb devices"); }), "can not create process, error(-5)");
+  EXPECT_EQ(ErrorOf([] { RunCommand(L""); }), "can not create process, error(-5)");
+  EXPECT_EQ(ErrorOf([] { RunCommand(L"  \"\"  "); }), "can not create process, error(-5)");
+}
+
+TEST_F(RunnerTest, RunsArgvWithoutAShell) {
+  EXPECT_EQ(RunCommand(L"/bin/echo \"a  b\" c;d $HOME `id` >x").output, L"a  b c;d $HOME `id` >x\n");
+  EXPECT_FALSE(std::filesystem::exists("x"));
+}
+
+TEST_F(RunnerTest, ChildInputIsAPipeThatNeitherDeliversNorEnds) {
+  EXPECT_EQ(RunCommand(L"/usr/bin/readlink /proc/self/fd/0").output.rfind(L"pipe:", 0), 0u);
+  // cat would exit 0 at end of input; it is still waiting when timeout ends it.
+  const CommandResult r = RunCommand(L"timeout 0.3 cat");
+  EXPECT_EQ(r.exit_code, 124);
+  EXPECT_EQ(r.output, L"");
+}
+
+// ---- Decoding the output stream ----
+
+// cat writes a small file in one write, so the first read takes exactly 1024
+// bytes and the boundary falls where the test puts it.
+TEST_F(RunnerTest, CharacterSplitByTheReadBoundaryStaysWhole) {
+  for (std::size_t before : {1021u, 1022u, 1023u}) {
+    const std::string file = WriteFile("split", std::string(before, 'a') + "升\xF0\x9F\x98\x80级tail");
+    const CommandResult r = RunCommand(L"cat " + WideFolder() + L"/split");
+    std::wstring expected(before, L'a');
+    expected += L"升";
+    expected += wchar_t(0x1F600);
+    expected += L"级tail";
+    EXPECT_EQ(r.output, expected) << before;
+  }
+}
+
+TEST_F(RunnerTest, InvalidBytesDropOnlyTheirOwnRead) {
+  WriteFile("bad", std::string(1023, 'a') + "\xFF" + std::string(1024, 'b') + "ok");
+  EXPECT_EQ(RunCommand(L"cat " + WideFolder() + L"/bad").output, std::wstring(1024, L'b') + L"ok");
+  WriteFile("cut", "whole\xE5\x8D");  // a character cut off by the end of the stream
+  EXPECT_EQ(RunCommand(L"cat " + WideFolder() + L"/cut").output, L"whole");
+}
+
+// ---- Resources ----
+
+TEST_F(RunnerTest, TenThousandRunsLeakNoDescriptorAndNoChild) {
+  const int before = OpenDescriptorCount();
+  for (int i = 0; i < 10000; ++i) {
+    if (i % 100 == 0) {
+      ASSERT_THROW(RunCommand(L"fleetsync-no-such-program"), std::runtime_error);
+    } else {
+      ASSERT_EQ(RunCommand(L"/bin/true").exit_code, 0);
+    }
+  }
+  EXPECT_EQ(OpenDescriptorCount(), before);
+  EXPECT_EQ(waitpid(-1, nullptr, WNOHANG), -1);  // nothing left to reap
+  EXPECT_EQ(errno, ECHILD);
+}
+
+TEST_F(RunnerTest, ProcessKillsAndReapsAChildItWasNotWaitedFor) {
+  pid_t pid = -1;
+  {
+    Process process;
+    ASSERT_EQ(process.Start(L"sleep 100"), 0);
+    pid = process.pid();
+    EXPECT_EQ(getpgid(pid), pid);
+  }
+  EXPECT_EQ(kill(pid, 0), -1);  // neither running nor a zombie
+  Process failed;
+  EXPECT_EQ(failed.Start(L"fleetsync-no-such-program"), Process::kSpawnFailed);
+  EXPECT_EQ(failed.output_fd(), -1);
+}
+
+TEST_F(RunnerTest, ProcessStartsInItsWorkingDirectoryAndCloseEndsTheInput) {
+  Process process(WideFolder());
+  ASSERT_EQ(process.Start(std::vector<std::string>{"/bin/sh", "-c", "cat; pwd > where"}), 0);
+  process.Close();  // cat sees the end of its input
+  int code = -1;
+  ASSERT_TRUE(process.WaitForExit(code));
+  EXPECT_EQ(code, 0);
+  std::string where;
+  std::getline(std::ifstream(folder_ + "/where"), where);
+  EXPECT_EQ(where, folder_);
+  EXPECT_FALSE(process.WaitForExit(code));
+}
+
+// A child started while other threads are between creating their pipes and
+// starting their children must not hold those pipes: the short commands
+// below would then not finish before the long ones end.
+TEST_F(RunnerTest, ConcurrentStartsDoNotShareCapturePipes) {
+  ChildGroup long_children;
+  std::atomic<int> long_returned{0};
+  std::atomic<bool> short_ok{true};
+  std::vector<std::thread> short_threads;
+  for (int t = 0; t < 4; ++t) {
+    short_threads.emplace_back([&] {
+      for (int i = 0; i < 150; ++i) {
+        if (RunCommand(L"/bin/echo x").output != L"x\n") short_ok = false;
+      }
+    });
+  }
+  std::vector<std::thread> long_threads;
+  for (int t = 0; t < 6; ++t) {
+    long_threads.emplace_back([&] {
+      try {
+        RunCommand(L"sleep 100", &long_children);
+      } catch (const std::runtime_error&) {
+      }
+      ++long_returned;
+    });
+    std::this_thread::sleep_for(5ms);
+  }
+  std::mutex mutex;
+  std::condition_variable done;
+  bool shorts_finished = false;
+  std::thread watcher([&] {
+    for (auto& thread : short_threads) thread.join();
+    std::lock_guard lock(mutex);
+    shorts_finished = true;
+    done.notify_all();
+  });
+  {
+    std::unique_lock lock(mutex);
+    // A hang guard only: leaked pipes would keep the short commands blocked.
+    done.wait_for(lock, 60s, [&] { return shorts_finished; });
+    EXPECT_TRUE(shorts_finished);
+  }
+  EXPECT_EQ(long_returned, 0);
+  long_children.Cancel();
+  watcher.join();
+  for (auto& thread : long_threads) thread.join();
+  EXPECT_TRUE(short_ok);
+  EXPECT_EQ(long_returned, 6);
+}
+
+// ---- Cancelling and ending children ----
+
+TEST_F(RunnerTest, CancelEndsABlockedChildAndRefusesLaterStarts) {
+  ChildGroup group;
+  std::string error;
+  std::thread worker([&] { error = ErrorOf([&] { RunCommand(L"sleep 100", &group); }); });
+  std::this_thread::sleep_for(100ms);
+  group.Cancel();
+  worker.join();
+  EXPECT_EQ(error, "command cancelled");
+  EXPECT_TRUE(group.IsCancelled());
+
+  const std::wstring marker = WideFolder() + L"/started";
+  EXPECT_EQ(ErrorOf([&] { RunCommand(L"touch " + marker, &group); }), "command cancelled");
+  InstallFakeAdb("touch " + folder_ + "/started\n");
+  EXPECT_EQ(ErrorOf([&] { RunAdb({L"devices"}, &group); }), "command cancelled");
+  EXPECT_EQ(ErrorOf([&] { RunAdbStrict({L"devices"}, &group); }), "command cancelled");
+  EXPECT_FALSE(std::filesystem::exists(folder_ + "/started"));
+  group.Cancel();  // idempotent
+  EXPECT_TRUE(group.IsCancelled());
+}
+
+TEST_F(RunnerTest, CancelEndsWhatTheChildForkedAndSparesOtherGroups) {
+  ChildGroup cancelled;
+  ChildGroup other;
+  std::string error;
+  CommandResult other_result;
+  std::thread forking([&] {
+    error = ErrorOf([&] { RunCommand(L"/bin/sh -c \"touch " + WideFolder() + L"/a; sleep 100 & sleep 100\"", &cancelled); });
+  });
+  std::thread bystander([&] {
+    other_result = RunCommand(L"/bin/sh -c \"touch " + WideFolder() + L"/b; sleep 1; echo done\"", &other);
+  });
+  WaitForFile(folder_ + "/a");
+  WaitForFile(folder_ + "/b");
+  cancelled.Cancel();
+  forking.join();  // returns only when the background sleep is gone as well
+  bystander.join();
+  EXPECT_EQ(error, "command cancelled");
+  EXPECT_EQ(other_result.output, L"done\n");
+  EXPECT_FALSE(other.IsCancelled());
+}
+
+TEST_F(RunnerTest, EndAllChildrenEndsChildrenOfEveryGroupButRefusesNothing) {
+  ChildGroup first;
+  ChildGroup second;
+  std::vector<int> codes(3, -1);
+  std::vector<std::thread> threads;
+  ChildGroup* groups[] = {&first, &second, nullptr};
+  for (int i = 0; i < 3; ++i) {
+    threads.emplace_back([&, i] {
+      const std::wstring script = L"touch " + WideFolder() + L"/" + std::to_wstring(i) + L"; exec sleep 100";
+      codes[i] = RunCommand(L"/bin/sh -c \"" + script + L"\"", groups[i]).exit_code;
+    });
+  }
+  for (int i = 0; i < 3; ++i) WaitForFile(folder_ + "/" + std::to_string(i));
+  EndAllChildren();
+  for (auto& thread : threads) thread.join();
+  EXPECT_EQ(codes, (std::vector<int>{137, 137, 137}));
+  EXPECT_EQ(RunCommand(L"/bin/echo again", &first).output, L"again\n");
+}
+
+// ---- adb ----
+
+TEST_F(RunnerTest, AdbLineKeepsTokensAsGivenConnectGetsTwoBlanks) {
+  EXPECT_EQ(AdbCommandLine("/opt/x/adb", {L"connect ", L"127.0.0.2:5555"}),
+            L"\"/opt/x/adb\" connect  127.0.0.2:5555");
+  EXPECT_EQ(AdbCommandLine("/opt/x/adb", {L"-s", L"S", L"shell getprop ro.app.name"}),
+            L"\"/opt/x/adb\" -s S shell getprop ro.app.name");
+}
+
+TEST_F(RunnerTest, AdbArgumentsSplitCommandWordsAndKeepValuesAndPathsWhole) {
+  using Argv = std::vector<std::string>;
+  EXPECT_EQ(AdbArguments("adb", {L"-s", L"127.0.0.2:5555", L"shell getprop ro.app.name"}),
+            (Argv{"adb", "-s", "127.0.0.2:5555", "shell", "getprop", "ro.app.name"}));
+  EXPECT_EQ(AdbArguments("adb", {L"connect ", L"127.0.0.2:5555"}), (Argv{"adb", "connect", "127.0.0.2:5555"}));
+  EXPECT_EQ(AdbArguments("adb", {L"-s", L"S", L"push", L"\"/home/u/升级 包.img\"", L"/tmp/fleet-sync/update.img"}),
+            (Argv{"adb", "-s", "S", "push", "/home/u/升级 包.img", "/tmp/fleet-sync/update.img"}));
+  EXPECT_EQ(AdbArguments("adb", {L"push", L"\"-rf\"", L"\"/abs/-x\""}), (Argv{"adb", "push", "./-rf", "/abs/-x"}));
+}
+
+TEST_F(RunnerTest, AddressesAndPathsCannotInjectOptionsOrCommands) {
+  using Argv = std::vector<std::string>;
+  EXPECT_EQ(AdbArguments("adb", {L"connect ", L"1.2.3.4 shell reboot"}),
+            (Argv{"adb", "connect", "1.2.3.4 shell reboot"}));
+  EXPECT_EQ(AdbArguments("adb", {L"-s", L"a;reboot\nx:5555", L"shell ifconfig"}),
+            (Argv{"adb", "-s", "a;reboot\nx:5555", "shell", "ifconfig"}));
+  EXPECT_EQ(AdbArguments("adb", {L"push", L"\"/a;b\nc $(reboot)\""}), (Argv{"adb", "push", "/a;b\nc $(reboot)"}));
+  for (const std::vector<std::wstring>& bad :
+       {std::vector<std::wstring>{L"connect ", L"-L tcp:1"}, {L"-s", L"--help"}, {L"-s", L""},
+        {L"-s", L"\"a\" \"b\""}, {L"connect ", L"a\"b"}, {L"push", L"\"/a\" -s \"x\""}}) {
+    EXPECT_EQ(ErrorOf([&] { AdbArguments("adb", bad); }).rfind("invalid adb argument: ", 0), 0u);
+  }
+}
+
+TEST_F(RunnerTest, RunAdbUsesTheAdbOnPathAndPassesArgv) {
+  InstallFakeAdb();
+  const CommandResult r = RunAdb({L"-s", L"127.0.0.2:5555", L"shell getprop ro.app.name"});
+  EXPECT_EQ(r.output, L"[-s][127.0.0.2:5555][shell][getprop][ro.app.name]\n");
+  EXPECT_EQ(RunAdb({L"connect ", L"1.2.3.4 shell reboot"}).output, L"[connect][1.2.3.4 shell reboot]\n");
+  setenv("FAKE_ADB_EXIT", "3", 1);
+  EXPECT_EQ(RunAdb({L"devices"}).exit_code, 3);
+  EXPECT_EQ(ErrorOf([] { RunAdbStrict({L"-s", L"1.2.3.4:5555", L"shell mkdir", L"/tmp/fleet-sync"}); }),
+            "adb -s 1.2.3.4:5555 shell mkdir /tmp/fleet-sync failed, return value 3");
+  unsetenv("FAKE_ADB_EXIT");
+  EXPECT_EQ(RunAdbStrict({L"devices"}).output, L"[devices]\n");
+}
+
+TEST_F(RunnerTest, AdbServerCommandsHonourTheServerPort) {
+  InstallFakeAdb("printf 'port=%s ' \"$ANDROID_ADB_SERVER_PORT\"\n");
+  setenv("ANDROID_ADB_SERVER_PORT", "15123", 1);
+  EXPECT_EQ(StopAdbServer().output, L"port=15123 [kill-server]\n");
+  EXPECT_EQ(StartAdbServer().output, L"port=15123 [start-server]\n");
+  unsetenv("ANDROID_ADB_SERVER_PORT");
+}
+
+TEST_F(RunnerTest, AdbBesideTheProgramComesFirstAndNoAdbAtAllIsReported) {
+  InstallFakeAdb();
+  const std::string beside = WriteFile("prog/adb/adb", "", 0755);
+  EXPECT_EQ(LocateAdb(folder_ + "/prog/"), beside);
+  EXPECT_EQ(LocateAdb(folder_ + "/elsewhere/"), folder_ + "/bin/adb");
+  EXPECT_EQ(LocateAdb(""), folder_ + "/bin/adb");
+
+  std::filesystem::create_directory(folder_ + "/empty");
+  setenv("PATH", (folder_ + "/empty").c_str(), 1);
+  EXPECT_EQ(ErrorOf([&] { LocateAdb(folder_ + "/elsewhere/"); }), "adb not found");
+  EXPECT_EQ(ErrorOf([] { RunAdb({L"devices"}); }), "adb not found");
+  EXPECT_EQ(ErrorOf([] { RunAdbStrict({L"devices"}); }), "adb not found");
+  EXPECT_EQ(ErrorOf([] { StopAdbServer(); }), "adb not found");
+}
+
+// ---- Reading ifconfig output ----
+
+TEST(ExtractInterfaceMac, TakesTheAddressAfterHWaddrOnTheInterfaceLine) {
+  const std::wstring listing =
+      L"lo        Link encap:Local Loopback\r\n"
+      L"eth0      Link encap:Ethernet  HWaddr 00:11:22:33:44:55\r\n"
+      L"          inet addr:192.168.1.20\r\n"
+      L"eth1      Link encap:Ethernet  HWaddr 66:77:88:99:AA:BB\r\n";
+  EXPECT_EQ(ExtractInterfaceMac(listing, L"eth0"), L"00:11:22:33:44:55");
+  EXPECT_EQ(ExtractInterfaceMac(listing, L"eth1"), L"66:77:88:99:AA:BB");
+  EXPECT_EQ(ExtractInterfaceMac(listing, L"ETH0"), L"");
+  EXPECT_EQ(ExtractInterfaceMac(L"\n\n\neth0 HWaddr  aa HWaddr bb", L"eth0"), L"aa HWaddr bb");
+}
+
+TEST(ExtractInterfaceMac, IsEmptyWhenNoLineNamesBoth) {
+  EXPECT_EQ(ExtractInterfaceMac(L"eth0 Link encap:Ethernet\n   HWaddr 00:11:22:33:44:55\n", L"eth0"), L"");
+  EXPECT_EQ(ExtractInterfaceMac(L"", L"eth0"), L"");
+  EXPECT_EQ(ExtractInterfaceMac(L"eth0 HWaddr", L"eth0"), L"");
+}
+
+}  // namespace

@@ -1,0 +1,131 @@
+#include "engine/version.h"
+
+#include <string>
+
+#include <gtest/gtest.h>
+
+namespace {
+
+Version Parsed(const std::string& text) {
+  Version version;
+  version.Parse(text);
+  return version;
+}
+
+int Compare(const std::string& a, const std::string& b) { return Parsed(a).Compare(Parsed(b)); }
+
+TEST(VersionParse, ReadsNumbersPreReleaseAndBuild) {
+  Version v;
+  EXPECT_TRUE(v.Parse("1.2.3"));
+  EXPECT_EQ(v.ToString(), "1.2.3");
+  EXPECT_TRUE(v.Parse("1.2.3-rc.1"));
+  EXPECT_EQ(v.pre_release, "rc.1");
+  EXPECT_EQ(v.build, "");
+  EXPECT_TRUE(v.Parse("1.2.3+b7"));  // the build comes from the first pattern
+  EXPECT_EQ(v.pre_release, "");
+  EXPECT_EQ(v.build, "b7");
+  EXPECT_TRUE(v.Parse("1.2.3-rc.1+b7"));
+  EXPECT_EQ(v.pre_release, "rc.1");
+  EXPECT_EQ(v.build, "b7");
+  EXPECT_EQ(v.ToString(), "1.2.3-rc.1+b7");
+  EXPECT_TRUE(v.Parse("1.2.3-a-b.c+x-y.z"));
+  EXPECT_EQ(v.pre_release, "a-b.c");
+  EXPECT_EQ(v.build, "x-y.z");
+  EXPECT_EQ(v.major * 100 + v.minor * 10 + v.patch, 123);
+}
+
+TEST(VersionParse, FollowsScanRulesForNumbers) {
+  Version v;
+  EXPECT_TRUE(v.Parse(" \t01.2.3"));
+  EXPECT_EQ(v.ToString(), "1.2.3");
+  EXPECT_TRUE(v.Parse("1. 2.\n3"));  // a number skips white space, a literal does not
+  EXPECT_EQ(v.ToString(), "1.2.3");
+  EXPECT_FALSE(v.Parse("1 .2.3"));
+  EXPECT_TRUE(v.Parse("-1.+2.3"));
+  EXPECT_EQ(v.major, -1);
+  EXPECT_EQ(v.minor, 2);
+  EXPECT_TRUE(v.Parse("1.2.3.4 trailing"));
+  EXPECT_EQ(v.ToString(), "1.2.3");
+  EXPECT_TRUE(v.Parse("2147483647.-2147483648.0"));
+  EXPECT_EQ(v.major, 2147483647);
+  EXPECT_EQ(v.minor, -2147483647 - 1);
+}
+
+TEST(VersionParse, IncompleteTextKeepsWhatItDoesNotSupply) {
+  Version v;
+  ASSERT_TRUE(v.Parse("7.8.9-rc+b"));
+  EXPECT_FALSE(v.Parse("1.2"));
+  EXPECT_EQ(v.major, 1);
+  EXPECT_EQ(v.minor, 2);
+  EXPECT_EQ(v.patch, 9);          // unchanged
+  EXPECT_EQ(v.pre_release, "");   // texts are always replaced
+  EXPECT_EQ(v.build, "");
+  EXPECT_FALSE(v.Parse("v1.3"));
+  EXPECT_EQ(v.ToString(), "1.2.9");
+  EXPECT_FALSE(v.Parse(""));
+  EXPECT_FALSE(v.Parse("1.2."));
+  EXPECT_FALSE(v.Parse("1..3"));
+  EXPECT_TRUE(v.Parse("1.2.3-"));  // an empty pre-release is no pre-release
+  EXPECT_EQ(v.pre_release, "");
+  EXPECT_TRUE(v.Parse("1.2.3-+b"));  // and the scan stops there: no build either
+  EXPECT_EQ(v.build, "");
+}
+
+TEST(VersionParse, OverflowingNumberIsInvalid) {
+  Version v;
+  EXPECT_FALSE(v.Parse("2147483648.0.0"));
+  EXPECT_EQ(v.major, 0);
+  EXPECT_FALSE(v.Parse("1.99999999999999999999999.0"));
+  EXPECT_EQ(v.major, 1);
+  EXPECT_EQ(v.minor, 0);
+  EXPECT_FALSE(v.Parse("1.2.-2147483649"));
+}
+
+TEST(VersionParse, TextFieldsStopAtTheirSetAnd127Characters) {
+  Version v;
+  const std::string long_text(200, 'a');
+  EXPECT_TRUE(v.Parse("1.2.3-" + long_text + "+b7"));
+  EXPECT_EQ(v.pre_release, std::string(127, 'a'));
+  EXPECT_EQ(v.build, "");  // the 128th character is not the '+' the pattern wants
+  EXPECT_TRUE(v.Parse("1.2.3+" + long_text));
+  EXPECT_EQ(v.build, std::string(127, 'a'));
+  EXPECT_TRUE(v.Parse("1.2.3-rc_1+b"));
+  EXPECT_EQ(v.pre_release, "rc");
+  EXPECT_EQ(v.build, "");
+  EXPECT_TRUE(v.Parse("1.2.3-r\xC3\xA9"));  // only ASCII letters belong to the set
+  EXPECT_EQ(v.pre_release, "r");
+}
+
+TEST(VersionCompare, OrdersNumbersThenPreReleaseBytes) {
+  EXPECT_EQ(Compare("1.2.3", "1.2.3-rc.1"), 1);
+  EXPECT_EQ(Compare("1.2.3-rc.1", "1.2.3"), -1);
+  EXPECT_LT(Compare("1.2.3-alpha", "1.2.3-beta"), 0);
+  EXPECT_LT(Compare("1.2.3-rc", "1.2.3-rc.1"), 0);
+  EXPECT_LT(Compare("1.2.3-rc.10", "1.2.3-rc.9"), 0);
+  EXPECT_LT(Compare("1.2.3-Z", "1.2.3-a"), 0);
+  EXPECT_EQ(Compare("2.0.0", "1.9.9"), 1);
+  EXPECT_EQ(Compare("1.10.0", "1.9.0"), 1);
+  EXPECT_EQ(Compare("1.2.3+a", "1.2.3+b"), 0);
+  EXPECT_EQ(Compare("1.2.3-rc+a", "1.2.3-rc"), 0);
+  EXPECT_EQ(Compare("garbage", "0.0.0"), 0);
+}
+
+TEST(VersionCompare, ReturnsOnlyTheSignEvenAtTheIntLimits) {
+  EXPECT_EQ(Compare("2147483647.0.0", "-2147483648.0.0"), 1);
+  EXPECT_EQ(Compare("-2147483648.0.0", "2147483647.0.0"), -1);
+  EXPECT_EQ(Compare("0.0.2147483647", "0.0.-1"), 1);
+  EXPECT_EQ(Compare("5.0.0", "1.0.0"), 1);
+}
+
+TEST(VersionToString, PrintsOnlyThePartsPresent) {
+  Version v;
+  v.major = 3;
+  v.build = "b7";
+  EXPECT_EQ(v.ToString(), "3.0.0+b7");
+  v.pre_release = "rc";
+  EXPECT_EQ(v.ToString(), "3.0.0-rc+b7");
+  EXPECT_EQ(Version{}.ToString(), "0.0.0");
+  EXPECT_EQ(Parsed("-1.0.0").ToString(), "-1.0.0");
+}
+
+}  // namespace

@@ -1,0 +1,90 @@
+#include <stdlib.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <filesystem>
+#include <fstream>
+#include <optional>
+#include <string>
+
+#include <gtest/gtest.h>
+
+#include "platform/executable_path.h"
+#include "platform/file_attributes.h"
+
+namespace platform {
+namespace {
+
+class PathFolders : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    char pattern[] = "/tmp/fleetsync-paths-XXXXXX";
+    ASSERT_NE(mkdtemp(pattern), nullptr);
+    folder_ = pattern;
+    if (const char* path = getenv("PATH")) saved_path_ = path;
+  }
+  void TearDown() override {
+    if (saved_path_) setenv("PATH", saved_path_->c_str(), 1); else unsetenv("PATH");
+    std::filesystem::remove_all(folder_);
+  }
+  std::string Write(const std::string& name, mode_t mode) {
+    const std::string path = folder_ + "/" + name;
+    std::ofstream(path) << "#!/bin/sh\n";
+    chmod(path.c_str(), mode);
+    return path;
+  }
+
+  std::string folder_;
+  std::optional<std::string> saved_path_;
+};
+
+TEST(ExecutableDirectory, IsTheFolderOfThisProgram) {
+  const std::string folder = ExecutableDirectory();
+  ASSERT_FALSE(folder.empty());
+  EXPECT_EQ(folder.back(), '/');
+  EXPECT_EQ(std::filesystem::path(folder) / std::filesystem::read_symlink("/proc/self/exe").filename(),
+            std::filesystem::read_symlink("/proc/self/exe"));
+}
+
+TEST_F(PathFolders, FindOnPathTakesTheFirstExecutableRegularFile) {
+  const std::string second = folder_ + "/second";
+  std::filesystem::create_directory(second);
+  Write("plain", 0644);
+  std::filesystem::create_directory(folder_ + "/dir");
+  const std::string tool = Write("second/tool", 0755);
+  Write("second/plain", 0755);
+  setenv("PATH", (":" + folder_ + "::" + second + "/").c_str(), 1);
+  EXPECT_EQ(FindOnPath("tool"), second + "/tool");
+  EXPECT_EQ(FindOnPath("plain"), second + "/plain");  // the unexecutable first one is passed over
+  EXPECT_EQ(FindOnPath("dir"), "");
+  EXPECT_EQ(FindOnPath("missing"), "");
+}
+
+TEST_F(PathFolders, FindOnPathNeverLooksInTheWorkingFolder) {
+  Write("tool", 0755);
+  const auto previous = std::filesystem::current_path();
+  std::filesystem::current_path(folder_);
+  setenv("PATH", "", 1);
+  EXPECT_EQ(FindOnPath("tool"), "");
+  setenv("PATH", ":/nonexistent:", 1);
+  EXPECT_EQ(FindOnPath("tool"), "");
+  std::filesystem::current_path(previous);
+}
+
+TEST_F(PathFolders, FindOnPathUsesTheSystemPathWhenPathIsUnset) {
+  unsetenv("PATH");
+  EXPECT_FALSE(FindOnPath("sh").empty());
+}
+
+TEST_F(PathFolders, FileExistsForFilesAndFoldersOnly) {
+  const std::string file = Write("file", 0644);
+  EXPECT_TRUE(FileExists(file));
+  EXPECT_TRUE(FileExists(folder_));
+  EXPECT_FALSE(FileExists(folder_ + "/missing"));
+  EXPECT_FALSE(FileExists(""));
+  std::filesystem::create_symlink(folder_ + "/missing", folder_ + "/dangling");
+  EXPECT_FALSE(FileExists(folder_ + "/dangling"));
+}
+
+}  // namespace
+}  // namespace platform

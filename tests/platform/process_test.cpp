@@ -1,0 +1,198 @@
+#include "platform/process.h"
+
+#include <fcntl.h>
+#include <signal.h>
+#include <sys/stat.h>
+#include <sys/time.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <set>
+#include <sstream>
+#include <string>
+
+#include <gtest/gtest.h>
+
+namespace platform {
+namespace {
+
+struct Finished {
+  int spawn_error = 0;
+  int exit_code = -1;
+  std::string output;
+};
+
+std::string ReadToEnd(int fd) {
+  std::string text;
+  char buffer[4096];
+  for (;;) {
+    const ssize_t n = read(fd, buffer, sizeof(buffer));
+    if (n < 0 && errno == EINTR) continue;
+    if (n <= 0) return text;
+    text.append(buffer, static_cast<std::size_t>(n));
+  }
+}
+
+// Spawns, reads everything, waits; the pipes are the layer's own.
+Finished RunToEnd(std::vector<std::string> argv, std::string working_directory = {}) {
+  Finished finished;
+  Pipe input;
+  Pipe output;
+  EXPECT_EQ(CreatePipe(input), 0);
+  EXPECT_EQ(CreatePipe(output), 0);
+  SpawnRequest request;
+  request.program = argv.front();
+  request.argv = std::move(argv);
+  request.working_directory = std::move(working_directory);
+  request.input_fd = input.read_end.get();
+  request.output_fd = output.write_end.get();
+  pid_t pid = -1;
+  finished.spawn_error = SpawnChild(request, pid);
+  if (finished.spawn_error) return finished;
+  input.read_end.Reset();
+  output.write_end.Reset();
+  finished.output = ReadToEnd(output.read_end.get());
+  EXPECT_EQ(WaitUntilExited(pid), 0);
+  EXPECT_EQ(ReapChild(pid, finished.exit_code), 0);
+  return finished;
+}
+
+Finished Shell(const std::string& script) { return RunToEnd({"/bin/sh", "-c", script}); }
+
+TEST(ProcessPipe, BothEndsAreCloseOnExec) {
+  Pipe pipe;
+  ASSERT_EQ(CreatePipe(pipe), 0);
+  EXPECT_TRUE(fcntl(pipe.read_end.get(), F_GETFD) & FD_CLOEXEC);
+  EXPECT_TRUE(fcntl(pipe.write_end.get(), F_GETFD) & FD_CLOEXEC);
+}
+
+TEST(SpawnChild, PassesArgvVerbatimWithoutAShell) {
+  const Finished f = RunToEnd({"/bin/echo", "a;b", "$HOME", "x y", "`id`"});
+  EXPECT_EQ(f.output, "a;b $HOME x y `id`\n");
+  EXPECT_EQ(f.exit_code, 0);
+}
+
+TEST(SpawnChild, MergesStdoutAndStderrInWriteOrder) {
+  const Finished f = Shell("echo one; echo two >&2; echo three");
+  EXPECT_EQ(f.output, "one\ntwo\nthree\n");
+}
+
+TEST(SpawnChild, ReportsAProgramThatCannotBeExecuted) {
+  EXPECT_EQ(RunToEnd({"fleetsync-no-such-program"}).spawn_error, ENOENT);
+  EXPECT_EQ(RunToEnd({"/nonexistent/folder/tool"}).spawn_error, ENOENT);
+  const std::string plain = std::filesystem::temp_directory_path() /
+                            ("fleetsync-plain-" + std::to_string(getpid()));
+  std::ofstream(plain) << "not a program\n";
+  EXPECT_EQ(RunToEnd({plain}).spawn_error, EACCES);
+  std::filesystem::remove(plain);
+  EXPECT_EQ(RunToEnd({"/bin/true"}, "/nonexistent/folder").spawn_error, ENOENT);
+}
+
+TEST(SpawnChild, StartsInTheRequestedFolder) {
+  EXPECT_EQ(RunToEnd({"/bin/pwd"}, "/").output, "/\n");
+}
+
+TEST(ReapChild, GivesExitCodeOr128PlusSignal) {
+  EXPECT_EQ(Shell("exit 7").exit_code, 7);
+  EXPECT_EQ(Shell("kill -TERM $$").exit_code, 128 + SIGTERM);
+  EXPECT_EQ(Shell("kill -KILL $$").exit_code, 128 + SIGKILL);
+}
+
+TEST(SpawnChild, ChildInheritsNoPipeOfThisProcess) {
+  Pipe created;  // e.g. another worker's capture pipe, being set up right now
+  ASSERT_EQ(CreatePipe(created), 0);
+  // Moved, with the flags CreatePipe gave them, to numbers that the child's
+  // own files (ls opens its folder) cannot get.
+  const auto moved = [](const UniqueFd& fd) {
+    const int copy = fcntl(fd.get(), F_DUPFD, 600);
+    fcntl(copy, F_SETFD, fcntl(fd.get(), F_GETFD));
+    return UniqueFd(copy);
+  };
+  Pipe unrelated{moved(created.read_end), moved(created.write_end)};
+  ASSERT_TRUE(unrelated.read_end.valid() && unrelated.write_end.valid());
+  const Finished f = RunToEnd({"/bin/ls", "/proc/self/fd"});
+  std::set<int> fds;
+  std::istringstream lines(f.output);
+  for (int fd; lines >> fd;) fds.insert(fd);
+  EXPECT_FALSE(fds.count(unrelated.read_end.get())) << f.output;
+  EXPECT_FALSE(fds.count(unrelated.write_end.get())) << f.output;
+  EXPECT_TRUE(fds.count(0) && fds.count(1) && fds.count(2)) << f.output;
+}
+
+TEST(SpawnChild, ChildGetsDefaultSigpipeAndAnEmptySignalMask) {
+  // yes must die of SIGPIPE silently; with SIGPIPE ignored it would complain.
+  const Finished f = Shell("yes | head -c 1");
+  EXPECT_EQ(f.output, "y");
+  struct sigaction parent {};
+  sigaction(SIGPIPE, nullptr, &parent);
+  EXPECT_EQ(parent.sa_handler, SIG_IGN);
+
+  sigset_t blocked;
+  sigemptyset(&blocked);
+  sigaddset(&blocked, SIGTERM);
+  sigset_t previous;
+  pthread_sigmask(SIG_BLOCK, &blocked, &previous);
+  const Finished g = Shell("kill -TERM $$; sleep 5");
+  pthread_sigmask(SIG_SETMASK, &previous, nullptr);
+  EXPECT_EQ(g.exit_code, 128 + SIGTERM);
+}
+
+TEST(KillProcessGroup, EndsTheChildAndEverythingItForked) {
+  Pipe input;
+  Pipe output;
+  ASSERT_EQ(CreatePipe(input), 0);
+  ASSERT_EQ(CreatePipe(output), 0);
+  SpawnRequest request{"/bin/sh", {"/bin/sh", "-c", "sleep 100 & sleep 100"}, {},
+                       input.read_end.get(), output.write_end.get()};
+  pid_t pid = -1;
+  ASSERT_EQ(SpawnChild(request, pid), 0);
+  output.write_end.Reset();
+  EXPECT_EQ(getpgid(pid), pid);
+  KillProcessGroup(pid);
+  // The background sleep holds the pipe too: end of file proves it died.
+  EXPECT_EQ(ReadToEnd(output.read_end.get()), "");
+  int code = 0;
+  ASSERT_EQ(WaitUntilExited(pid), 0);
+  ASSERT_EQ(ReapChild(pid, code), 0);
+  EXPECT_EQ(code, 128 + SIGKILL);
+}
+
+TEST(WaitUntilExited, LeavesTheChildForReapChild) {
+  Pipe input;
+  Pipe output;
+  ASSERT_EQ(CreatePipe(input), 0);
+  ASSERT_EQ(CreatePipe(output), 0);
+  SpawnRequest request{"/bin/sh", {"/bin/sh", "-c", "exit 5"}, {}, input.read_end.get(),
+                       output.write_end.get()};
+  pid_t pid = -1;
+  ASSERT_EQ(SpawnChild(request, pid), 0);
+  ASSERT_EQ(WaitUntilExited(pid), 0);
+  EXPECT_EQ(kill(pid, 0), 0);  // still a zombie: pid and group id stay reserved
+  int code = 0;
+  ASSERT_EQ(ReapChild(pid, code), 0);
+  EXPECT_EQ(code, 5);
+  EXPECT_EQ(ReapChild(pid, code), ECHILD);
+}
+
+void CountSignal(int) {}
+
+TEST(WaitUntilExited, RetriesWhenSignalsInterruptIt) {
+  struct sigaction action {};
+  action.sa_handler = CountSignal;  // no SA_RESTART: every tick interrupts the wait
+  struct sigaction previous {};
+  sigaction(SIGALRM, &action, &previous);
+  itimerval tick{{0, 2000}, {0, 2000}};
+  setitimer(ITIMER_REAL, &tick, nullptr);
+  const Finished f = Shell("sleep 0.2; echo done");
+  itimerval off{};
+  setitimer(ITIMER_REAL, &off, nullptr);
+  sigaction(SIGALRM, &previous, nullptr);
+  EXPECT_EQ(f.output, "done\n");
+  EXPECT_EQ(f.exit_code, 0);
+}
+
+}  // namespace
+}  // namespace platform

@@ -1,0 +1,381 @@
+// The upgrade pass against a scripted fake adb: one test per decision branch.
+#include "engine/device_worker.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <atomic>
+#include <condition_variable>
+#include <mutex>
+#include <thread>
+#include <vector>
+
+#include "tests/engine/fake_adb.h"
+#include "tests/engine/loopback_socket.h"
+
+namespace {
+
+using namespace std::chrono_literals;
+
+constexpr const char* kSuccessLog =
+    "I/upd: startUpgrade\nI/upd: write part: res 0\nI/upd: upgrade success, will reboot system!\n";
+
+class UpgradePass : public ::testing::Test {
+ protected:
+  UpgradePass() {
+    settings_.update_file = L"/data/update.img";
+    settings_.version = L"1.1.0";
+    settings_.project = L"demo";
+    adb_.Set("stream", kSuccessLog);
+  }
+
+  std::unique_ptr<DeviceWorker> MakeWorker() {
+    WorkerOptions options;
+    options.probe_port = panel_.port();
+    options.write_diagnostic_line = false;
+    options.log_watchdog_limit = 1500ms;
+    options.log_watchdog_interval = 100ms;
+    return std::make_unique<DeviceWorker>(L"127.0.0.1", settings_, options);
+  }
+
+  // Runs one pass; returns the text it left.
+  std::wstring Pass(DeviceWorker& worker) {
+    worker.Upgrade();
+    return worker.stored_state().text;
+  }
+
+  bool Called(const std::string& call) const {
+    const auto calls = adb_.Calls();
+    return std::find(calls.begin(), calls.end(), call) != calls.end();
+  }
+  bool AnyCallContains(const std::string& word) const {
+    return adb_.CallsText().find(word) != std::string::npos;
+  }
+
+  FakeAdb adb_;
+  LoopbackSocket panel_{LoopbackSocket::kListening};
+  UpgradeSettings settings_;
+};
+
+TEST_F(UpgradePass, CurrentPanelIsLeftAlone) {
+  adb_.Set("version", "1.1.0\n");
+  auto worker = MakeWorker();
+  EXPECT_EQ(Pass(*worker), L"已经是最新版本：1.1.0");
+  EXPECT_EQ(worker->last_outcome(), PassOutcome::kCurrent);
+  EXPECT_EQ(worker->stored_state().kind, kStateNormal);
+  EXPECT_TRUE(worker->connected());
+  EXPECT_NE(worker->connect_tick(), 0u);
+  EXPECT_FALSE(AnyCallContains("push"));
+  EXPECT_FALSE(AnyCallContains("setprop"));
+}
+
+TEST_F(UpgradePass, BuildPartDoesNotMakeAPanelOutdated) {
+  adb_.Set("version", "1.1.0+other\n");
+  auto worker = MakeWorker();
+  EXPECT_EQ(Pass(*worker), L"已经是最新版本：1.1.0+other");
+}
+
+TEST_F(UpgradePass, NewerPanelIsNotDowngraded) {
+  adb_.Set("version", "2.0.0");
+  auto worker = MakeWorker();
+  EXPECT_EQ(Pass(*worker), L"该设备版本高于升级版本:  2.0.0");
+  EXPECT_FALSE(AnyCallContains("push"));
+}
+
+TEST_F(UpgradePass, ProjectNameIsComparedTrimmedAndCaseSensitive) {
+  adb_.Set("version", "1.1.0");
+  adb_.Set("name", "Demo\r\n");
+  auto worker = MakeWorker();
+  EXPECT_EQ(Pass(*worker), L"项目名不匹配：Demo");
+  EXPECT_EQ(worker->last_outcome(), PassOutcome::kProjectMismatch);
+  adb_.Set("name", "");
+  EXPECT_EQ(Pass(*worker), L"项目名不匹配：");
+}
+
+TEST_F(UpgradePass, MissingVersionEndsThePass) {
+  adb_.Set("version", " \r\n");
+  auto worker = MakeWorker();
+  EXPECT_EQ(Pass(*worker), L"未找到版本号");
+  EXPECT_FALSE(AnyCallContains("ifconfig"));
+}
+
+TEST_F(UpgradePass, NothingToSendEndsBeforeTouchingThePanel) {
+  settings_.update_file.clear();
+  auto worker = MakeWorker();
+  EXPECT_EQ(Pass(*worker), L"必须设置升级文件或者开机LOGO");
+  EXPECT_FALSE(AnyCallContains("logcat"));
+  EXPECT_FALSE(AnyCallContains("setprop"));
+}
+
+TEST_F(UpgradePass, SuccessfulUpgradeRunsTheCommandsInOrder) {
+  settings_.boot_logo = L"/data/logo.jpg";
+  auto worker = MakeWorker();
+  std::vector<std::wstring> reported;
+  std::vector<std::int64_t> starts;
+  worker->SetStateObserver([&](const StateRecord& record) {
+    reported.push_back(record.text);
+    starts.push_back(worker->upgrade_start());
+  });
+  EXPECT_EQ(Pass(*worker), L"升级结束");
+  EXPECT_EQ(worker->last_outcome(), PassOutcome::kUpgraded);
+  const std::vector<std::string> expected = {
+      "connect 127.0.0.1:5555",
+      "-s 127.0.0.1:5555 shell getprop ro.app.name",
+      "-s 127.0.0.1:5555 shell getprop ro.app.version",
+      "-s 127.0.0.1:5555 shell ifconfig",
+      "-s 127.0.0.1:5555 logcat -d",
+      "-s 127.0.0.1:5555 shell setprop ctl.stop qnhmi",
+      "-s 127.0.0.1:5555 shell mkdir -p /tmp/fleet-sync",
+      "-s 127.0.0.1:5555 push /data/update.img /tmp/fleet-sync/update.img",
+      "-s 127.0.0.1:5555 push /data/logo.jpg /tmp/fleet-sync/boot_logo.JPG",
+      "-s 127.0.0.1:5555 shell setprop sys.qnupgrade.dir /tmp/fleet-sync",
+      "-s 127.0.0.1:5555 shell setprop sys.qnupgrade.flag 255",
+      "-s 127.0.0.1:5555 shell setprop sys.qnupgrade.force 1",
+      "-s 127.0.0.1:5555 shell setprop ctl.restart qnhmi",
+      "-s 127.0.0.1:5555 shell logcat",
+  };
+  EXPECT_EQ(adb_.Calls(), expected);
+  const std::vector<std::wstring> texts = {L"正在连接...", L"准备升级（设备可能会短暂黑屏）...",
+                                           L"升级中 ...", L"升级结束"};
+  EXPECT_EQ(reported, texts);
+  // Monitoring is visible while "升级中 ..." is reported and over before the end.
+  ASSERT_EQ(starts.size(), 4u);
+  EXPECT_GE(starts[2], 0);
+  EXPECT_EQ(starts[3], -1);
+  EXPECT_EQ(worker->upgrade_start(), -1);
+}
+
+TEST_F(UpgradePass, ImageOnlyAndLogoOnlyPushJustTheirFile) {
+  auto image_only = MakeWorker();
+  EXPECT_EQ(Pass(*image_only), L"升级结束");
+  EXPECT_TRUE(AnyCallContains("/tmp/fleet-sync/update.img"));
+  EXPECT_FALSE(AnyCallContains("boot_logo.JPG"));
+
+  adb_.ClearCalls();
+  settings_.update_file.clear();
+  settings_.boot_logo = L"/data/logo.jpg";
+  auto logo_only = MakeWorker();
+  EXPECT_EQ(Pass(*logo_only), L"升级结束");
+  EXPECT_FALSE(AnyCallContains("update.img"));
+  EXPECT_TRUE(Called("-s 127.0.0.1:5555 push /data/logo.jpg /tmp/fleet-sync/boot_logo.JPG"));
+  EXPECT_TRUE(Called("-s 127.0.0.1:5555 shell setprop sys.qnupgrade.flag 255"));
+  EXPECT_TRUE(Called("-s 127.0.0.1:5555 shell setprop sys.qnupgrade.force 1"));
+}
+
+TEST_F(UpgradePass, LogWithoutSuccessMarkerIsAFailure) {
+  adb_.Set("stream", "I/upd: startUpgrade\nI/upd: write part: res 0\nE/upd: verify failed\n");
+  auto worker = MakeWorker();
+  EXPECT_EQ(Pass(*worker), L"升级失败");
+  EXPECT_EQ(worker->last_outcome(), PassOutcome::kUpgradeFailed);
+  EXPECT_EQ(worker->upgrade_start(), -1);
+}
+
+TEST_F(UpgradePass, UpgradeUnderwayIsOnlyFollowed) {
+  adb_.Set("dump", "I/upd: Enter upgrade...\n");
+  auto worker = MakeWorker();
+  EXPECT_EQ(Pass(*worker), L"升级结束");
+  EXPECT_FALSE(AnyCallContains("push"));
+  EXPECT_FALSE(AnyCallContains("setprop"));
+  EXPECT_FALSE(AnyCallContains("mkdir"));
+  EXPECT_TRUE(Called("-s 127.0.0.1:5555 shell logcat"));
+}
+
+// A failed command is an error in red, never "升级结束", and the panel is
+// attached afresh (disconnect, then connect) on the next pass.
+TEST_F(UpgradePass, FailedCommandEndsThePassInRed) {
+  adb_.Fail("push");
+  auto worker = MakeWorker();
+  EXPECT_EQ(Pass(*worker),
+            L"adb -s 127.0.0.1:5555 push \"/data/update.img\" /tmp/fleet-sync/update.img failed, "
+            L"return value 1");
+  EXPECT_EQ(worker->stored_state().kind, kStateError);
+  EXPECT_EQ(worker->last_outcome(), PassOutcome::kError);
+  EXPECT_EQ(worker->upgrade_start(), -1);
+  EXPECT_FALSE(AnyCallContains("setprop sys.qnupgrade"));
+  EXPECT_FALSE(AnyCallContains("shell logcat"));
+
+  adb_.Heal("push");
+  adb_.ClearCalls();
+  EXPECT_EQ(Pass(*worker), L"升级结束");
+  const auto calls = adb_.Calls();
+  ASSERT_GE(calls.size(), 2u);
+  EXPECT_EQ(calls[0], "disconnect 127.0.0.1:5555");
+  EXPECT_EQ(calls[1], "connect 127.0.0.1:5555");
+}
+
+TEST_F(UpgradePass, LostConnectionWhileIdentifyingIsAnError) {
+  adb_.Fail("getprop ro.app.version");
+  auto worker = MakeWorker();
+  EXPECT_EQ(Pass(*worker), L"adb -s 127.0.0.1:5555 shell getprop ro.app.version failed, return value 1");
+  EXPECT_EQ(worker->stored_state().kind, kStateError);
+}
+
+TEST_F(UpgradePass, MissingAdbIsAnError) {
+  setenv("PATH", adb_.folder().c_str(), 1);  // a folder without adb
+  auto worker = MakeWorker();
+  EXPECT_EQ(Pass(*worker), L"adb not found");
+  EXPECT_EQ(worker->stored_state().kind, kStateError);
+}
+
+TEST_F(UpgradePass, UnreachablePanelIsReportedWithoutRunningAdb) {
+  panel_.Close();
+  auto worker = MakeWorker();
+  EXPECT_EQ(Pass(*worker), L"无法连接127.0.0.1");
+  EXPECT_EQ(worker->stored_state().kind, kStateError);
+  EXPECT_FALSE(worker->connected());
+  EXPECT_EQ(worker->connect_tick(), 0u);
+  EXPECT_TRUE(adb_.Calls().empty());
+}
+
+TEST_F(UpgradePass, ForceUpgradesACurrentPanelOnceByItsMac) {
+  settings_.force_update = true;
+  adb_.Set("version", "1.1.0");
+  adb_.Set("name", "other");
+  auto worker = MakeWorker();
+  EXPECT_EQ(Pass(*worker), L"升级结束");
+  EXPECT_EQ(worker->finished_macs(), std::set<std::wstring>{L"00:11:22:33:44:55"});
+  adb_.ClearCalls();
+  EXPECT_EQ(Pass(*worker), L"该设备已完成升级，当前版本 1.1.0");
+  EXPECT_FALSE(AnyCallContains("push"));
+
+  // Another panel answering at the same address is upgraded.
+  adb_.Set("ifconfig", "eth0 Link encap:Ethernet HWaddr 66:77:88:99:aa:bb\n");
+  EXPECT_EQ(Pass(*worker), L"升级结束");
+}
+
+TEST_F(UpgradePass, ForceWithoutMacKeysOnTheEmptyText) {
+  settings_.force_update = true;
+  adb_.Set("ifconfig", "eth0 Link encap:Ethernet\nwlan0 HWaddr 00:00:00:00:00:01\n");
+  adb_.Set("version", "");
+  auto worker = MakeWorker();
+  EXPECT_EQ(Pass(*worker), L"升级结束");
+  EXPECT_EQ(worker->finished_macs(), std::set<std::wstring>{L""});
+  EXPECT_EQ(Pass(*worker), L"该设备已完成升级，当前版本 ");
+}
+
+TEST_F(UpgradePass, FailedForcedUpgradeIsRetried) {
+  settings_.force_update = true;
+  adb_.Set("stream", "startUpgrade\n");
+  auto worker = MakeWorker();
+  EXPECT_EQ(Pass(*worker), L"升级失败");
+  EXPECT_TRUE(worker->finished_macs().empty());
+  adb_.ClearCalls();
+  EXPECT_EQ(Pass(*worker), L"升级失败");
+  EXPECT_TRUE(AnyCallContains("push"));
+}
+
+// Blocks until `predicate` holds or 20 s pass.
+template <typename Predicate>
+bool WaitFor(Predicate predicate) {
+  const auto deadline = std::chrono::steady_clock::now() + 20s;
+  while (!predicate()) {
+    if (std::chrono::steady_clock::now() > deadline) return false;
+    std::this_thread::sleep_for(10ms);
+  }
+  return true;
+}
+
+TEST_F(UpgradePass, ProgressIsShownWhileTheLogIsFollowed) {
+  adb_.HangStream();
+  auto worker = MakeWorker();
+  worker->Start(nullptr);
+  ASSERT_TRUE(WaitFor([&] { return worker->upgrade_start() >= 0; }));
+  const StateRecord shown = worker->DisplayRecord();
+  EXPECT_EQ(shown.text.rfind(L"正在升级  1.0.0 => 1.1.0  ", 0), 0u) << shown.text;
+  EXPECT_EQ(worker->stored_state().text, L"升级中 ...");
+  worker->Stop();
+  worker.reset();  // joins: the hung log command was killed
+}
+
+// A panel that stops answering while its log is followed (power cut, no
+// connection close) does not stay "upgrading" for ever.
+TEST_F(UpgradePass, WatchdogEndsTheLogOfAPanelThatStopsAnswering) {
+  adb_.HangStream();
+  auto worker = MakeWorker();
+  worker->Start(nullptr);
+  ASSERT_TRUE(WaitFor([&] { return worker->upgrade_start() >= 0; }));
+  panel_.Close();
+  ASSERT_TRUE(WaitFor([&] { return worker->last_outcome() != PassOutcome::kNone; }));
+  EXPECT_EQ(worker->last_outcome(), PassOutcome::kUpgradeFailed);
+  EXPECT_EQ(worker->stored_state().text, L"升级失败");
+  EXPECT_EQ(worker->upgrade_start(), -1);
+}
+
+class WorkerLoop : public UpgradePass {
+ protected:
+  void Record(PassOutcome outcome) {
+    std::lock_guard<std::mutex> lock(mutex_);
+    outcomes_.push_back(outcome);
+    changed_.notify_all();
+  }
+  bool WaitForPasses(std::size_t count) {
+    std::unique_lock<std::mutex> lock(mutex_);
+    return changed_.wait_for(lock, 20s, [&] { return outcomes_.size() >= count; });
+  }
+  std::size_t PassCount() {
+    std::lock_guard<std::mutex> lock(mutex_);
+    return outcomes_.size();
+  }
+
+  std::mutex mutex_;
+  std::condition_variable changed_;
+  std::vector<PassOutcome> outcomes_;
+};
+
+TEST_F(WorkerLoop, FirstPassRunsWithoutAWake) {
+  panel_.Close();  // quick red passes
+  auto worker = MakeWorker();
+  worker->Start([this](PassOutcome outcome) { Record(outcome); });
+  ASSERT_TRUE(WaitForPasses(1));
+  EXPECT_EQ(outcomes_[0], PassOutcome::kUnreachable);
+  std::this_thread::sleep_for(200ms);
+  EXPECT_EQ(PassCount(), 1u);  // nothing woke it
+  worker->Wake();
+  EXPECT_TRUE(WaitForPasses(2));
+}
+
+// Wakes that arrive before the worker waits again count as one.
+TEST_F(WorkerLoop, WakesDuringAPassRunOneMorePass) {
+  panel_.Close();
+  DeviceWorker* started = nullptr;
+  auto worker = MakeWorker();
+  started = worker.get();
+  worker->Start([this, started](PassOutcome outcome) {
+    Record(outcome);
+    if (PassCount() == 1) {
+      started->Wake();
+      started->Wake();
+    }
+  });
+  ASSERT_TRUE(WaitForPasses(2));
+  std::this_thread::sleep_for(300ms);
+  EXPECT_EQ(PassCount(), 2u);
+}
+
+TEST_F(WorkerLoop, StopWhileWaitingEndsWithoutAnotherPass) {
+  panel_.Close();
+  auto worker = MakeWorker();
+  worker->Start([this](PassOutcome outcome) { Record(outcome); });
+  ASSERT_TRUE(WaitForPasses(1));
+  worker->Stop();
+  worker.reset();
+  EXPECT_EQ(PassCount(), 1u);
+}
+
+// Stop during a blocked command: the command is killed, later commands are
+// refused, the stored state is not overwritten and the thread is joined.
+TEST_F(WorkerLoop, StopEndsAPassBlockedInAdb) {
+  adb_.HangStream();
+  auto worker = MakeWorker();
+  worker->Start([this](PassOutcome outcome) { Record(outcome); });
+  ASSERT_TRUE(WaitFor([&] { return worker->upgrade_start() >= 0; }));
+  worker->Stop();
+  ASSERT_TRUE(WaitFor([&] { return worker->last_outcome() != PassOutcome::kNone; }));
+  EXPECT_EQ(worker->last_outcome(), PassOutcome::kStopped);
+  EXPECT_EQ(worker->stored_state().text, L"升级中 ...");
+  EXPECT_EQ(worker->upgrade_start(), -1);
+  worker.reset();
+  EXPECT_EQ(PassCount(), 0u);  // a stopped pass schedules nothing
+}
+
+}  // namespace

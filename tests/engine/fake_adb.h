@@ -1,0 +1,93 @@
+// Test helper: a fake `adb` placed first on PATH. It records every call and
+// answers from files in its folder, so a test scripts a panel without a
+// server:
+//   name, version, ifconfig, dump, stream   output of getprop ro.app.name,
+//                                           getprop ro.app.version, ifconfig,
+//                                           "logcat -d", "shell logcat"
+//   fail/<word>     any "-s S ..." command containing <word> prints an error
+//                   and exits 1
+//   stream_hangs    "shell logcat" never ends
+// Set up before any thread starts: it changes PATH for the whole process
+// (each test runs in a process of its own under CTest).
+#pragma once
+
+#include <stdlib.h>
+#include <unistd.h>
+
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <string>
+#include <vector>
+
+class FakeAdb {
+ public:
+  FakeAdb() {
+    char pattern[] = "/tmp/fake-adb-XXXXXX";
+    folder_ = mkdtemp(pattern);
+    std::filesystem::create_directories(folder_ / "bin");
+    std::filesystem::create_directories(folder_ / "fail");
+    const std::filesystem::path script = folder_ / "bin" / "adb";
+    std::ofstream(script) << "#!/bin/sh\n"
+                             "d='" << folder_.string() << "'\n"
+                             "echo \"$*\" >> \"$d/calls\"\n"
+                             "case \"$1\" in\n"
+                             "  connect) echo \"connected to $2\"; exit 0;;\n"
+                             "  disconnect) echo \"disconnected $2\"; exit 0;;\n"
+                             "esac\n"
+                             "shift 2\n"
+                             "for f in \"$d\"/fail/*; do\n"
+                             "  [ -e \"$f\" ] || continue\n"
+                             "  case \"$*\" in *\"$(basename \"$f\")\"*) echo \"error: closed\"; exit 1;; esac\n"
+                             "done\n"
+                             "case \"$*\" in\n"
+                             "  'shell getprop ro.app.name') cat \"$d/name\";;\n"
+                             "  'shell getprop ro.app.version') cat \"$d/version\";;\n"
+                             "  'shell ifconfig') cat \"$d/ifconfig\";;\n"
+                             "  'logcat -d') cat \"$d/dump\" 2>/dev/null;;\n"
+                             "  'shell logcat') [ -e \"$d/stream_hangs\" ] && exec sleep 600\n"
+                             "                  cat \"$d/stream\" 2>/dev/null;;\n"
+                             "esac\n"
+                             "exit 0\n";
+    std::filesystem::permissions(script, std::filesystem::perms::owner_all);
+    const char* path = getenv("PATH");
+    setenv("PATH", ((folder_ / "bin").string() + ":" + (path ? path : "/usr/bin:/bin")).c_str(), 1);
+    Set("name", "demo\n");
+    Set("version", "1.0.0\r\n");
+    Set("ifconfig",
+        "lo        Link encap:Local Loopback\n"
+        "eth0      Link encap:Ethernet  HWaddr 00:11:22:33:44:55\r\n"
+        "          inet addr:10.0.0.5\n");
+  }
+  ~FakeAdb() {
+    std::error_code ignored;
+    std::filesystem::remove_all(folder_, ignored);
+  }
+  FakeAdb(const FakeAdb&) = delete;
+  FakeAdb& operator=(const FakeAdb&) = delete;
+
+  void Set(const std::string& file, const std::string& content) {
+    std::ofstream(folder_ / file, std::ios::trunc) << content;
+  }
+  void Fail(const std::string& word) { Set("fail/" + word, ""); }
+  void Heal(const std::string& word) { std::filesystem::remove(folder_ / "fail" / word); }
+  void HangStream() { Set("stream_hangs", ""); }
+
+  // Every call so far, one argv (after "adb") per entry, words joined by blanks.
+  std::vector<std::string> Calls() const {
+    std::vector<std::string> calls;
+    std::ifstream in(folder_ / "calls");
+    for (std::string line; std::getline(in, line);) calls.push_back(line);
+    return calls;
+  }
+  void ClearCalls() { std::filesystem::remove(folder_ / "calls"); }
+  std::string CallsText() const {
+    std::ostringstream text;
+    for (const std::string& call : Calls()) text << call << "\n";
+    return text.str();
+  }
+  const std::filesystem::path& folder() const { return folder_; }
+
+ private:
+  std::filesystem::path folder_;
+};

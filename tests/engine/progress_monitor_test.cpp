@@ -1,0 +1,82 @@
+#include "engine/progress_monitor.h"
+
+#include <gtest/gtest.h>
+
+#include <ctime>
+#include <regex>
+
+#include "base/text.h"
+
+namespace {
+
+CommandResult Log(const std::wstring& text) { return CommandResult{0, text}; }
+
+TEST(LogClassifiers, EachUnderwayMarkerAloneCounts) {
+  EXPECT_TRUE(LogShowsUpgradeUnderway(Log(L"I/upd: startUpgrade now")));
+  EXPECT_TRUE(LogShowsUpgradeUnderway(Log(L"x write part: res=0 y")));
+  EXPECT_TRUE(LogShowsUpgradeUnderway(Log(L"Enter upgrade...")));
+  EXPECT_FALSE(LogShowsUpgradeUnderway(Log(L"")));
+  EXPECT_FALSE(LogShowsUpgradeUnderway(Log(L"upgrade success, will reboot system!")));
+}
+
+TEST(LogClassifiers, EnterUpgradeAloneIsUnderwayButNotSuccess) {
+  const CommandResult log = Log(L"D/hmi: Enter upgrade...\n");
+  EXPECT_TRUE(LogShowsUpgradeUnderway(log));
+  EXPECT_FALSE(LogShowsUpgradeSuccess(log));
+}
+
+TEST(LogClassifiers, SuccessNeedsAllThreeMarkersInAnyOrder) {
+  EXPECT_TRUE(LogShowsUpgradeSuccess(
+      Log(L"upgrade success, will reboot system!\nwrite part: res 0\nstartUpgrade\n")));
+  EXPECT_FALSE(LogShowsUpgradeSuccess(Log(L"startUpgrade\nwrite part: res 0\n")));
+  EXPECT_FALSE(LogShowsUpgradeSuccess(Log(L"startUpgrade\nupgrade success, will reboot system!")));
+  EXPECT_FALSE(LogShowsUpgradeSuccess(Log(L"write part: res\nupgrade success, will reboot system!")));
+}
+
+TEST(LogClassifiers, MarkersAreWholeCaseSensitiveSubstrings) {
+  // Inside a longer line: counts.
+  EXPECT_TRUE(LogShowsUpgradeUnderway(Log(L"12-06 10:00:01 I/Upd( 42): xxstartUpgradexx")));
+  // Split across lines: does not.
+  EXPECT_FALSE(LogShowsUpgradeUnderway(Log(L"start\nUpgrade\nwrite part:\n res")));
+  EXPECT_FALSE(LogShowsUpgradeUnderway(Log(L"StartUpgrade WRITE PART: RES enter upgrade...")));
+  EXPECT_FALSE(LogShowsUpgradeSuccess(Log(
+      L"startUpgrade write part: res upgrade success, will reboot\r\nsystem!")));
+}
+
+TEST(LogClassifiers, ExitCodeDoesNotCount) {
+  const CommandResult failed{1, L"startUpgrade write part: res upgrade success, will reboot system!"};
+  EXPECT_TRUE(LogShowsUpgradeSuccess(failed));
+  EXPECT_FALSE(LogShowsUpgradeSuccess(CommandResult{0, L""}));
+}
+
+TEST(ProgressText, MatchesTheRowFormat) {
+  Version target;
+  ASSERT_TRUE(target.Parse("1.1.0-rc.1+b7"));
+  EXPECT_EQ(ProgressText(L"1.0.0", target, 100), L"正在升级  1.0.0 => 1.1.0-rc.1+b7  100s  ...");
+  Version plain;
+  plain.Parse("01.2.3");
+  EXPECT_EQ(ProgressText(L"", plain, 0), L"正在升级   => 1.2.3  0s  ...");
+}
+
+// Beyond 2038 the seconds must not wrap.
+TEST(ProgressText, ElapsedSecondsAreNotCutTo32Bits) {
+  Version target;
+  target.Parse("2.0.0");
+  EXPECT_EQ(ProgressText(L"1.0.0", target, 5'000'000'000LL),
+            L"正在升级  1.0.0 => 2.0.0  5000000000s  ...");
+}
+
+TEST(ClockText, IsLocalTimeWithTwoDigitFields) {
+  std::tm noon{};
+  noon.tm_year = 126;
+  noon.tm_mon = 0;
+  noon.tm_mday = 2;
+  noon.tm_hour = 3;
+  noon.tm_min = 4;
+  noon.tm_sec = 5;
+  noon.tm_isdst = -1;
+  EXPECT_EQ(ClockText(static_cast<std::int64_t>(std::mktime(&noon))), L"03:04:05");
+  EXPECT_TRUE(std::regex_match(Utf16ToUtf8(ClockText()), std::regex("[0-2][0-9]:[0-5][0-9]:[0-6][0-9]")));
+}
+
+}  // namespace

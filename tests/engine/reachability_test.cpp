@@ -1,0 +1,64 @@
+#include "engine/reachability.h"
+
+#include <dirent.h>
+#include <gtest/gtest.h>
+
+#include "tests/engine/loopback_socket.h"
+
+namespace {
+
+int OpenDescriptorCount() {
+  int count = 0;
+  DIR* folder = opendir("/proc/self/fd");
+  while (readdir(folder) != nullptr) ++count;
+  closedir(folder);
+  return count;
+}
+
+TEST(ProbeReachable, ListeningPortIsReachable) {
+  LoopbackSocket listener(LoopbackSocket::kListening);
+  EXPECT_EQ(ProbeReachable("127.0.0.1", listener.port()), 0);
+}
+
+// A refused non-blocking connect leaves the socket writable on Linux; only
+// SO_ERROR tells it apart from an accepted one.
+TEST(ProbeReachable, RefusingPortIsUnreachable) {
+  LoopbackSocket refusing(LoopbackSocket::kRefusing);
+  EXPECT_NE(ProbeReachable("127.0.0.1", refusing.port()), 0);
+
+  LoopbackSocket listener(LoopbackSocket::kListening);
+  const int port = listener.port();
+  listener.Close();
+  EXPECT_NE(ProbeReachable("127.0.0.1", port), 0);
+}
+
+// 0.0.0.0 reaches this computer on Linux, so a local listener would make it
+// look like a panel; the broadcast address is never a panel either.
+TEST(ProbeReachable, WildcardAndBroadcastAddressesAreRejected) {
+  LoopbackSocket listener(LoopbackSocket::kListening, "0.0.0.0");
+  ASSERT_EQ(ProbeReachable("127.0.0.1", listener.port()), 0);
+  EXPECT_NE(ProbeReachable("0.0.0.0", listener.port()), 0);
+  EXPECT_NE(ProbeReachable("255.255.255.255", listener.port()), 0);
+}
+
+TEST(ProbeReachable, TextsThatAreNotAddressesAreUnreachable) {
+  LoopbackSocket listener(LoopbackSocket::kListening);
+  for (const char* text : {"", "localhost", "127.0.0", "127.0.0.1 ", "127.0.0.256", "::1"}) {
+    EXPECT_NE(ProbeReachable(text, listener.port()), 0) << "'" << text << "'";
+  }
+}
+
+TEST(ProbeReachable, ClosesItsSocketOnEveryPath) {
+  LoopbackSocket listener(LoopbackSocket::kListening);
+  LoopbackSocket refusing(LoopbackSocket::kRefusing);
+  const int before = OpenDescriptorCount();
+  for (int i = 0; i < 50; ++i) {
+    ProbeReachable("127.0.0.1", listener.port());
+    ProbeReachable("127.0.0.1", refusing.port());
+    ProbeReachable("0.0.0.0", listener.port());
+    ProbeReachable("bogus", listener.port());
+  }
+  EXPECT_EQ(OpenDescriptorCount(), before);
+}
+
+}  // namespace

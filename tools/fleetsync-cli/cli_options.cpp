@@ -1,0 +1,87 @@
+#include "tools/fleetsync-cli/cli_options.h"
+
+#include <charconv>
+#include <cstring>
+
+namespace {
+
+bool ParsePositive(const char* text, long long& value) {
+  const char* end = text + std::strlen(text);
+  auto [rest, failure] = std::from_chars(text, end, value);
+  return failure == std::errc() && rest == end && value > 0;
+}
+
+}  // namespace
+
+std::optional<CliOptions> ParseCliOptions(int argc, const char* const* argv, std::string& error) {
+  CliOptions options;
+  for (int i = 1; i < argc; ++i) {
+    const std::string arg = argv[i];
+    auto value = [&](const char*& out) {
+      if (i + 1 >= argc) {
+        error = arg + " needs a value";
+        return false;
+      }
+      out = argv[++i];
+      return true;
+    };
+    const char* text = nullptr;
+    long long number = 0;
+    if (arg == "--help" || arg == "-h") {
+      options.help = true;
+    } else if (arg == "--once") {
+      options.once = true;
+    } else if (arg == "--verbose") {
+      options.verbose = true;
+    } else if (arg == "--kill-server") {
+      options.kill_server = true;
+    } else if (arg == "--settings" || arg == "--ips") {
+      if (!value(text)) return std::nullopt;
+      (arg == "--settings" ? options.settings_path : options.addresses_path) = text;
+    } else if (arg == "--timeout" || arg == "--attempts") {
+      if (!value(text)) return std::nullopt;
+      if (!ParsePositive(text, number) || number > 1'000'000) {
+        error = arg + " needs a positive whole number, not '" + text + "'";
+        return std::nullopt;
+      }
+      if (arg == "--timeout") options.unreachable_timeout = std::chrono::seconds(number);
+      else options.attempts = static_cast<int>(number);
+    } else {
+      error = "unknown argument '" + arg + "'";
+      return std::nullopt;
+    }
+  }
+  return options;
+}
+
+std::string CliUsage() {
+  return
+      "Usage: fleetsync-cli [options]\n"
+      "Brings every panel of the address list to the configured firmware, running\n"
+      "one upgrade pass per panel about once a second, and prints one line per\n"
+      "state change: address, clock time, state (progress while upgrading).\n"
+      "\n"
+      "  --settings FILE  settings file (default: settings.ini of the data folder)\n"
+      "  --ips FILE       address list (default: ip.txt of the data folder)\n"
+      "  --once           stop when every panel has reached a final state:\n"
+      "                     done     at the target version (\"已经是最新版本\"), or\n"
+      "                              finished by a forced upgrade of this run\n"
+      "                     given up unreachable for the whole --timeout (never\n"
+      "                              answered, or did not come back after an upgrade)\n"
+      "                     skipped  project differs, no version, newer version,\n"
+      "                              nothing to send\n"
+      "                     failed   --attempts passes in a row ended in an error or\n"
+      "                              a failed upgrade\n"
+      "  --timeout SEC    unreachable time before giving up a panel (default 120)\n"
+      "  --attempts N     failed passes in a row before giving up (default 3)\n"
+      "  --verbose        also print the per-pass diagnostic line to stderr\n"
+      "  --kill-server    stop the adb server when done\n"
+      "  --help           this text\n"
+      "\n"
+      "Without --once the driver runs until Ctrl-C or SIGTERM; either ends every\n"
+      "adb command it started and exits 130.\n"
+      "Exit status with --once: 0 when every panel that answered ended at the\n"
+      "target version (panels that never answered are listed but do not count, as\n"
+      "long as at least one answered); 1 otherwise; 2 for a usage or\n"
+      "configuration error.\n";
+}

@@ -1,0 +1,23 @@
+// Command-line options of fleetsync-cli.
+#pragma once
+
+#include <chrono>
+#include <optional>
+#include <string>
+
+struct CliOptions {
+  std::string settings_path;  // empty: settings.ini of the data folder
+  std::string addresses_path; // empty: ip.txt of the data folder
+  bool once = false;
+  std::chrono::seconds unreachable_timeout{120};
+  int attempts = 3;
+  bool verbose = false;       // also the per-pass diagnostic line on stderr
+  bool kill_server = false;   // stop the adb server when done
+  bool help = false;
+};
+
+// The options, or nullopt with `error` set to a one-line reason.
+std::optional<CliOptions> ParseCliOptions(int argc, const char* const* argv, std::string& error);
+
+// The text --help prints.
+std::string CliUsage();

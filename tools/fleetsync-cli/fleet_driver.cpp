@@ -1,0 +1,114 @@
+#include "tools/fleetsync-cli/fleet_driver.h"
+
+#include <memory>
+#include <mutex>
+
+#include "base/text.h"
+#include "engine/child_group.h"
+#include "engine/command_runner.h"
+#include "engine/device_worker.h"
+#include "tools/fleetsync-cli/fleet_tracker.h"
+#include "tools/fleetsync-cli/pass_timer.h"
+
+namespace {
+
+using namespace std::chrono_literals;
+
+// One line per change of a panel's state. "正在连接..." opens every pass and
+// is always followed by another report, so it is not printed: a panel that
+// stays current, or stays unreachable, then prints nothing further.
+class StatePrinter {
+ public:
+  StatePrinter(std::size_t panels, std::FILE* out) : last_(panels), out_(out) {}
+
+  void Report(std::size_t index, const DeviceWorker& worker, const StateRecord& record) {
+    if (record.text == L"正在连接...") return;
+    std::wstring text = record.text;
+    if (worker.upgrade_start() >= 0) text = worker.DisplayRecord().text;
+    std::lock_guard<std::mutex> lock(mutex_);
+    if (last_[index] == record) return;
+    last_[index] = record;
+    Print(worker.address(), record.time, (record.kind == kStateError ? L"! " : L"") + text);
+  }
+
+  void Print(const std::wstring& address, const std::wstring& time, const std::wstring& text) {
+    const std::string line = Utf16ToUtf8(FormatString(L"%-15s %s %s\n", address.c_str(),
+                                                      time.c_str(), text.c_str()));
+    std::fputs(line.c_str(), out_);
+    std::fflush(out_);
+  }
+
+  void Summary(const std::wstring& address, const char* verdict) {
+    std::lock_guard<std::mutex> lock(mutex_);
+    std::fprintf(out_, "%-15s %s\n", Utf16ToUtf8(address).c_str(), verdict);
+  }
+
+ private:
+  std::mutex mutex_;
+  std::vector<StateRecord> last_;  // compared whole: the clock makes repeats visible only when
+                                   // the text changes, since it is stamped per report
+  std::FILE* out_;
+};
+
+bool WaitForStopSignal(const sigset_t& stop_signals, std::chrono::milliseconds wait) {
+  timespec timeout{0, static_cast<long>(wait.count()) * 1'000'000};
+  return sigtimedwait(&stop_signals, nullptr, &timeout) > 0;
+}
+
+}  // namespace
+
+int RunFleet(const UpgradeSettings& settings, const std::vector<std::wstring>& addresses,
+             const CliOptions& options, const sigset_t& stop_signals, std::FILE* out) {
+  // Clients that start the server at the same moment race; start it once.
+  StartAdbServer();
+
+  WorkerOptions worker_options;
+  worker_options.write_diagnostic_line = options.verbose;
+  StatePrinter printer(addresses.size(), out);
+  FleetTracker tracker(addresses.size(), options.unreachable_timeout, options.attempts);
+  PassTimer timer;
+  std::vector<std::unique_ptr<DeviceWorker>> workers;
+  workers.reserve(addresses.size());
+  for (std::size_t index = 0; index < addresses.size(); ++index) {
+    auto worker = std::make_unique<DeviceWorker>(addresses[index], settings, worker_options);
+    DeviceWorker& self = *worker;
+    worker->SetStateObserver(
+        [&printer, &self, index](const StateRecord& record) { printer.Report(index, self, record); });
+    workers.push_back(std::move(worker));
+  }
+
+  bool interrupted = false;
+  try {
+    for (std::size_t index = 0; index < workers.size(); ++index) {
+      DeviceWorker& self = *workers[index];
+      self.Start([&, index](PassOutcome outcome) {
+        const PanelVerdict verdict = tracker.Record(index, outcome, FleetTracker::Clock::now());
+        if (!options.once || verdict == PanelVerdict::kPending) timer.Schedule(self, 1s);
+      });
+    }
+    for (;;) {
+      if (WaitForStopSignal(stop_signals, 200ms)) {
+        interrupted = true;
+        break;
+      }
+      if (options.once && tracker.AllFinal()) break;
+    }
+  } catch (const std::exception& error) {
+    std::fprintf(stderr, "fleetsync-cli: %s\n", error.what());
+    interrupted = true;
+  }
+
+  // Stop first (kills each worker's adb children and refuses new ones), then
+  // end whatever else this program still runs, then join.
+  for (auto& worker : workers) worker->Stop();
+  EndAllChildren();
+  timer.Shutdown();
+  workers.clear();
+  if (options.kill_server) StopAdbServer();
+
+  if (interrupted) return kInterruptedExit;
+  for (std::size_t index = 0; index < addresses.size(); ++index) {
+    printer.Summary(addresses[index], VerdictName(tracker.verdict(index)));
+  }
+  return tracker.ExitCode();
+}

@@ -1,0 +1,244 @@
+#include "platform/ini_file.h"
+
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+
+#include <climits>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+
+#include "base/text.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+class IniFileTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    std::string pattern = (fs::temp_directory_path() / "ini_test_XXXXXX").string();
+    ASSERT_NE(::mkdtemp(pattern.data()), nullptr);
+    root_ = pattern;
+  }
+  void TearDown() override { fs::remove_all(root_); }
+
+  // Paths are built as UTF-8 and handed over as wide strings, as the
+  // program does (std::filesystem's own conversion depends on the locale).
+  std::wstring PathOf(const std::string& name) const {
+    return Utf8ToUtf16((root_ / name).string());
+  }
+  static fs::path Native(const std::wstring& path) { return fs::path(Utf16ToUtf8(path)); }
+  void WriteRaw(const std::wstring& path, const std::string& bytes) {
+    std::ofstream(Native(path), std::ios::binary) << bytes;
+  }
+  std::string ReadRaw(const std::wstring& path) {
+    std::ifstream in{Native(path), std::ios::binary};
+    std::ostringstream bytes;
+    bytes << in.rdbuf();
+    return bytes.str();
+  }
+  std::wstring Get(const std::wstring& path, const std::wstring& key,
+                   const std::wstring& section = L"fleet") {
+    return platform::GetPrivateProfileString(section, key, L"<default>", 2048, path);
+  }
+
+  fs::path root_;
+};
+
+TEST_F(IniFileTest, MissingFileFolderSectionOrKeyGiveDefaultsAndCreateNothing) {
+  const std::wstring missing = PathOf("no such folder/settings.ini");
+  EXPECT_EQ(Get(missing, L"version"), L"<default>");
+  EXPECT_EQ(platform::GetPrivateProfileInt(L"fleet", L"force_update", 7, missing), 7u);
+  EXPECT_TRUE(fs::is_empty(root_));
+
+  const std::wstring path = PathOf("settings.ini");
+  WriteRaw(path, "[other]\nversion=1\n[fleet]\nproject=p\n");
+  EXPECT_EQ(Get(path, L"version"), L"<default>");
+  EXPECT_EQ(Get(path, L"project", L"absent"), L"<default>");
+  EXPECT_EQ(platform::GetPrivateProfileInt(L"fleet", L"version", -1, path), UINT_MAX);
+}
+
+TEST_F(IniFileTest, RoundTripInFolderWithSpacesAndChineseKeepsValuesExactly) {
+  fs::create_directories(root_ / "配置 文件");
+  const std::wstring path = PathOf("配置 文件/set tings.ini");
+  const std::vector<std::pair<std::wstring, std::wstring>> cases = {
+      {L"update_file", L"/home/技术员/固件 v2/update.img"},
+      {L"blanks", L"  two leading, one trailing "},
+      {L"double", L"\"quoted\""},
+      {L"single", L"'quoted'"},
+      {L"lone", L"\""},
+      {L"mixed", L"\"a'"},
+      {L"punctuation", L"a=b;c#d[e]"},
+      {L"empty", L""},
+      {L"astral", L"\U0001F600"},
+  };
+  for (const auto& [key, value] : cases) {
+    ASSERT_TRUE(platform::WritePrivateProfileString(L"fleet", key, value, path)) << key;
+  }
+  for (const auto& [key, value] : cases) EXPECT_EQ(Get(path, key), value) << key;
+}
+
+TEST_F(IniFileTest, NamesCompareCaseInsensitivelyAndValuesAreTrimmedAndUnquoted) {
+  const std::wstring path = PathOf("settings.ini");
+  WriteRaw(path,
+           "  [ FLEET ]  \n"
+           "  Update_File  =   /a b/c   \t\n"
+           "dq = \"  kept blanks  \"\n"
+           "sq='x'\n"
+           "unmatched=\"x'\n"
+           "inner=a \"b\" c\n");
+  EXPECT_EQ(Get(path, L"update_file"), L"/a b/c");
+  EXPECT_EQ(Get(path, L"UPDATE_FILE", L"Fleet"), L"/a b/c");
+  EXPECT_EQ(Get(path, L"dq"), L"  kept blanks  ");
+  EXPECT_EQ(Get(path, L"sq"), L"x");
+  EXPECT_EQ(Get(path, L"unmatched"), L"\"x'");
+  EXPECT_EQ(Get(path, L"inner"), L"a \"b\" c");
+
+  // Rewriting keeps the key's spelling from the file.
+  ASSERT_TRUE(platform::WritePrivateProfileString(L"Fleet", L"UPDATE_FILE", L"/new", path));
+  EXPECT_NE(ReadRaw(path).find("Update_File=/new\n"), std::string::npos);
+  EXPECT_EQ(Get(path, L"update_file"), L"/new");
+}
+
+TEST_F(IniFileTest, FirstKeyWinsAcrossRepeatedSectionsAndStrayKeysAreIgnored) {
+  const std::wstring path = PathOf("settings.ini");
+  WriteRaw(path,
+           "version=stray\n"
+           "[fleet]\nversion=1\n"
+           "[other]\nproject=other\n"
+           "[fleet]\nversion=2\nproject=second\n");
+  EXPECT_EQ(Get(path, L"version"), L"1");
+  EXPECT_EQ(Get(path, L"project"), L"second");
+  ASSERT_TRUE(platform::WritePrivateProfileString(L"fleet", L"project", L"p", path));
+  EXPECT_EQ(ReadRaw(path),
+            "version=stray\n"
+            "[fleet]\nversion=1\n"
+            "[other]\nproject=other\n"
+            "[fleet]\nversion=2\nproject=p\n");
+}
+
+TEST_F(IniFileTest, StringsAreCutToTheBufferSize) {
+  const std::wstring path = PathOf("settings.ini");
+  const std::wstring long_value(3000, L'路');
+  ASSERT_TRUE(platform::WritePrivateProfileString(L"fleet", L"update_file", long_value, path));
+  EXPECT_EQ(platform::GetPrivateProfileString(L"fleet", L"update_file", L"", 2048, path),
+            long_value.substr(0, 2047));
+  EXPECT_EQ(platform::GetPrivateProfileString(L"fleet", L"update_file", L"", 1, path), L"");
+  EXPECT_EQ(platform::GetPrivateProfileString(L"fleet", L"missing", L"abcdef", 4, path), L"abc");
+}
+
+TEST_F(IniFileTest, IntegersAreReadAsTheirLeadingDecimalNumber) {
+  const std::wstring path = PathOf("settings.ini");
+  WriteRaw(path,
+           "[fleet]\n"
+           "one=1\ntwo=2\nyes=yes\nzero=0\nprefix=12abc\nminus=-1\nplus=+7\n"
+           "padded=   42   \nquoted=\"5\"\nempty=\nhuge=99999999999\nwrap=4294967296\n"
+           "sign_only=-\nspace_inside=1 2\nhex=0x10\n");
+  auto read = [&](const wchar_t* key) {
+    return platform::GetPrivateProfileInt(L"fleet", key, 99, path);
+  };
+  EXPECT_EQ(read(L"one"), 1u);
+  EXPECT_EQ(read(L"two"), 2u);
+  EXPECT_EQ(read(L"yes"), 0u);
+  EXPECT_EQ(read(L"zero"), 0u);
+  EXPECT_EQ(read(L"prefix"), 12u);
+  EXPECT_EQ(read(L"minus"), UINT_MAX);
+  EXPECT_EQ(read(L"plus"), 7u);
+  EXPECT_EQ(read(L"padded"), 42u);
+  EXPECT_EQ(read(L"quoted"), 5u);
+  EXPECT_EQ(read(L"empty"), 99u);
+  EXPECT_EQ(read(L"missing"), 99u);
+  // Too large for 32 bits: saturates instead of wrapping round to 0 ("off").
+  EXPECT_EQ(read(L"huge"), UINT_MAX);
+  EXPECT_EQ(read(L"wrap"), UINT_MAX);
+  EXPECT_EQ(read(L"sign_only"), 0u);
+  EXPECT_EQ(read(L"space_inside"), 1u);
+  EXPECT_EQ(read(L"hex"), 0u);
+}
+
+TEST_F(IniFileTest, NewFileHoldsTheSectionThenTheKeysInOrder) {
+  const std::wstring path = PathOf("settings.ini");
+  ASSERT_TRUE(platform::WritePrivateProfileStrings(
+      L"fleet", {{L"update_file", L"/u"}, {L"boot_logo", L""}, {L"force_update", L"1"}}, path));
+  EXPECT_EQ(ReadRaw(path), "[fleet]\nupdate_file=/u\nboot_logo=\nforce_update=1\n");
+}
+
+TEST_F(IniFileTest, WritingKeepsCommentsBlankLinesOtherSectionsAndLineEnds) {
+  const std::wstring path = PathOf("settings.ini");
+  WriteRaw(path,
+           "\xEF\xBB\xBF; written by hand\r\n"
+           "[fleet]\r\n"
+           "version = 1.0\r\n"
+           "# keep me\r\n"
+           "no equals sign here\r\n"
+           "\r\n"
+           "[other]\r\n"
+           "x=1");
+  ASSERT_TRUE(platform::WritePrivateProfileStrings(
+      L"fleet", {{L"version", L"2.0"}, {L"project", L"P"}}, path));
+  ASSERT_TRUE(platform::WritePrivateProfileString(L"added", L"k", L"v", path));
+  EXPECT_EQ(ReadRaw(path),
+            "\xEF\xBB\xBF; written by hand\r\n"
+            "[fleet]\r\n"
+            "version=2.0\r\n"
+            "project=P\r\n"
+            "# keep me\r\n"
+            "no equals sign here\r\n"
+            "\r\n"
+            "[other]\r\n"
+            "x=1\r\n"
+            "[added]\r\n"
+            "k=v\r\n");
+  EXPECT_EQ(Get(path, L"version"), L"2.0");
+  EXPECT_EQ(Get(path, L"x", L"other"), L"1");
+}
+
+TEST_F(IniFileTest, LineBreaksAndUnreadableNamesAreRefusedAndLeaveTheFileUntouched) {
+  const std::wstring path = PathOf("settings.ini");
+  const std::string original = "[fleet]\nversion=1\n";
+  WriteRaw(path, original);
+  EXPECT_FALSE(platform::WritePrivateProfileString(L"fleet", L"update_file", L"/a\nversion=evil", path));
+  EXPECT_FALSE(platform::WritePrivateProfileString(L"fleet", L"update_file", L"/a\rb", path));
+  EXPECT_FALSE(platform::WritePrivateProfileString(L"fleet", L"update_file", std::wstring(L"a\0b", 3), path));
+  for (const wchar_t* key : {L"", L"a=b", L"[x", L";x", L"#x", L" x", L"x\n"}) {
+    EXPECT_FALSE(platform::WritePrivateProfileString(L"fleet", key, L"v", path)) << key;
+  }
+  for (const wchar_t* section : {L"", L"a]b", L"a\nb", L"x "}) {
+    EXPECT_FALSE(platform::WritePrivateProfileString(section, L"k", L"v", path)) << section;
+  }
+  // All or nothing: the valid first entry is not stored either.
+  EXPECT_FALSE(platform::WritePrivateProfileStrings(
+      L"fleet", {{L"project", L"ok"}, {L"boot_logo", L"bad\n"}}, path));
+  EXPECT_EQ(ReadRaw(path), original);
+}
+
+TEST_F(IniFileTest, FailedWritesAreReportedAndKeepTheOldFile) {
+  EXPECT_FALSE(platform::WritePrivateProfileString(L"fleet", L"k", L"v", PathOf("missing/settings.ini")));
+  EXPECT_FALSE(fs::exists(root_ / "missing"));
+
+  fs::create_directory(root_ / "folder.ini");
+  EXPECT_FALSE(platform::WritePrivateProfileString(L"fleet", L"k", L"v", PathOf("folder.ini")));
+  EXPECT_TRUE(fs::is_directory(root_ / "folder.ini"));
+
+  // No temporary file is left behind by a successful or a failed write.
+  const std::wstring path = PathOf("settings.ini");
+  ASSERT_TRUE(platform::WritePrivateProfileString(L"fleet", L"k", L"v", path));
+  EXPECT_FALSE(platform::WritePrivateProfileString(L"fleet", L"k", L"v\n", path));
+  int entries = 0;
+  for ([[maybe_unused]] const auto& entry : fs::directory_iterator(root_)) ++entries;
+  EXPECT_EQ(entries, 2);  // folder.ini and settings.ini
+}
+
+TEST_F(IniFileTest, RewriteKeepsThePermissionBits) {
+  const std::wstring path = PathOf("settings.ini");
+  WriteRaw(path, "[fleet]\n");
+  ASSERT_EQ(::chmod(Native(path).c_str(), 0640), 0);
+  ASSERT_TRUE(platform::WritePrivateProfileString(L"fleet", L"k", L"v", path));
+  struct stat info;
+  ASSERT_EQ(::stat(Native(path).c_str(), &info), 0);
+  EXPECT_EQ(info.st_mode & 0777, 0640u);
+}
+
+}  // namespace

@@ -1,0 +1,228 @@
+#include "app/config_store.h"
+
+#include <gtest/gtest.h>
+#include <signal.h>
+#include <spawn.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <filesystem>
+#include <fstream>
+#include <random>
+#include <sstream>
+
+#include "base/text.h"
+#include "tests/app/numbered_settings.h"
+#include "tests/app/temp_data_home.h"
+
+extern char** environ;
+
+namespace fs = std::filesystem;
+
+namespace {
+
+class ConfigStoreTest : public ::testing::Test {
+ protected:
+  fs::path settings_file() const { return data_home_.data_folder() / "settings.ini"; }
+  std::string ReadSettingsBytes() const {
+    std::ifstream in(settings_file(), std::ios::binary);
+    std::ostringstream bytes;
+    bytes << in.rdbuf();
+    return bytes.str();
+  }
+  void WriteSettingsBytes(const std::string& bytes) {
+    fs::create_directories(data_home_.data_folder());
+    std::ofstream(settings_file(), std::ios::binary) << bytes;
+  }
+
+  TempDataHome data_home_;
+};
+
+std::string SerializedSettings(const UpgradeSettings& s) {
+  return "[fleet]\nupdate_file=" + Utf16ToUtf8(s.update_file) + "\nboot_logo=" +
+         Utf16ToUtf8(s.boot_logo) + "\nversion=" + Utf16ToUtf8(s.version) + "\nproject=" +
+         Utf16ToUtf8(s.project) + "\nforce_update=" + (s.force_update ? "1" : "0") + "\n";
+}
+
+void ExpectSameSettings(const UpgradeSettings& actual, const UpgradeSettings& expected) {
+  EXPECT_EQ(actual.update_file, expected.update_file);
+  EXPECT_EQ(actual.boot_logo, expected.boot_logo);
+  EXPECT_EQ(actual.version, expected.version);
+  EXPECT_EQ(actual.project, expected.project);
+  EXPECT_EQ(actual.force_update, expected.force_update);
+}
+
+TEST_F(ConfigStoreTest, FirstPathRequestCreatesTheFolderTreeButNoFile) {
+  ASSERT_FALSE(fs::exists(data_home_.data_home()));
+  EXPECT_EQ(GetLocalAppDataFolder(), TempDataHome::Wide(data_home_.data_home()) + L"/");
+
+  EXPECT_EQ(GetSettingsFilePath(), TempDataHome::Wide(data_home_.data_folder() / "settings.ini"));
+  EXPECT_TRUE(fs::is_directory(data_home_.data_home() / "Lumora"));
+  EXPECT_TRUE(fs::is_directory(data_home_.data_folder()));
+  EXPECT_EQ(GetAddressListPath(), TempDataHome::Wide(data_home_.data_folder() / "ip.txt"));
+  EXPECT_TRUE(fs::is_empty(data_home_.data_folder()));
+}
+
+TEST_F(ConfigStoreTest, LoadingWithoutAFileGivesDefaultsAndCreatesNoFile) {
+  const UpgradeSettings loaded = LoadUpgradeSettings();
+  ExpectSameSettings(loaded, UpgradeSettings{});
+  EXPECT_FALSE(fs::exists(settings_file()));
+  EXPECT_EQ(ReadIniString(L"fleet", L"version", L"fallback"), L"fallback");
+  EXPECT_EQ(ReadIniInt(L"fleet", L"force_update"), 0u);
+  EXPECT_FALSE(fs::exists(settings_file()));
+}
+
+TEST_F(ConfigStoreTest, SaveWritesTheWholeRecordOnceAndLoadGivesItBack) {
+  UpgradeSettings settings;
+  settings.update_file = L"/home/技术员/固件 目录/update.img";
+  settings.boot_logo = L" /logo with blanks/logo.JPG ";
+  settings.version = L"1.3.0-rc.1+build.5";
+  settings.project = L"\"quoted project\"";
+  settings.force_update = true;
+  ASSERT_TRUE(SaveUpgradeSettings(settings));
+  ExpectSameSettings(LoadUpgradeSettings(), settings);
+  EXPECT_EQ(ReadIniString(L"fleet", L"force_update", L""), L"1");
+
+  settings.force_update = false;
+  settings.boot_logo.clear();
+  ASSERT_TRUE(SaveUpgradeSettings(settings));
+  ExpectSameSettings(LoadUpgradeSettings(), settings);
+  EXPECT_EQ(ReadSettingsBytes(),
+            "[fleet]\nupdate_file=/home/技术员/固件 目录/update.img\nboot_logo=\n"
+            "version=1.3.0-rc.1+build.5\nproject=\"\"quoted project\"\"\nforce_update=0\n");
+}
+
+TEST_F(ConfigStoreTest, HandEditedFileIsReadWithProfileRulesAndKeptOnSave) {
+  WriteSettingsBytes(
+      "; panels of hall B\n"
+      "[Fleet]\n"
+      "FORCE_UPDATE = yes\n"
+      "Version =  2.0.0  \n"
+      "\n"
+      "[notes]\n"
+      "who=me\n");
+  UpgradeSettings loaded = LoadUpgradeSettings();
+  EXPECT_FALSE(loaded.force_update);
+  EXPECT_EQ(loaded.version, L"2.0.0");
+  const std::pair<const char*, bool> flags[] = {{"2", true}, {"0", false}, {"-1", true}, {"1x", true}};
+  for (const auto& [text, expected] : flags) {
+    WriteSettingsBytes(std::string("[fleet]\nforce_update=") + text + "\n");
+    EXPECT_EQ(LoadUpgradeSettings().force_update, expected) << text;
+  }
+
+  WriteSettingsBytes("; panels of hall B\n[Fleet]\nVersion=1\n\n[notes]\nwho=me\n");
+  UpgradeSettings settings;
+  settings.version = L"2";
+  settings.project = L"P";
+  ASSERT_TRUE(SaveUpgradeSettings(settings));
+  EXPECT_EQ(ReadSettingsBytes(),
+            "; panels of hall B\n[Fleet]\nVersion=2\nupdate_file=\nboot_logo=\nproject=P\n"
+            "force_update=0\n\n[notes]\nwho=me\n");
+  EXPECT_EQ(ReadIniString(L"notes", L"who", L""), L"me");
+}
+
+TEST_F(ConfigStoreTest, LongValuesComeBackCutTo2047Characters) {
+  UpgradeSettings settings;
+  settings.update_file = L"/" + std::wstring(2999, L'固');
+  settings.project = std::wstring(2047, L'p');
+  ASSERT_TRUE(SaveUpgradeSettings(settings));
+  const UpgradeSettings loaded = LoadUpgradeSettings();
+  EXPECT_EQ(loaded.update_file, settings.update_file.substr(0, 2047));
+  EXPECT_EQ(loaded.project, settings.project);
+}
+
+TEST_F(ConfigStoreTest, ValuesWithLineBreaksAreRefusedAndTheOldFileStays) {
+  UpgradeSettings good;
+  good.version = L"1.0.0";
+  ASSERT_TRUE(SaveUpgradeSettings(good));
+  const std::string before = ReadSettingsBytes();
+
+  UpgradeSettings injected = good;
+  injected.update_file = L"/tmp/a\nforce_update=1";
+  EXPECT_FALSE(SaveUpgradeSettings(injected));
+  injected.update_file = L"/tmp/a\r";
+  EXPECT_FALSE(SaveUpgradeSettings(injected));
+  EXPECT_FALSE(WriteIniString(L"fleet", L"project", L"x\ny=1"));
+  EXPECT_EQ(ReadSettingsBytes(), before);
+
+  EXPECT_TRUE(WriteIniString(L"fleet", L"project", L"single key"));
+  EXPECT_EQ(LoadUpgradeSettings().project, L"single key");
+}
+
+TEST_F(ConfigStoreTest, WithoutADataFolderNothingIsWrittenAnywhere) {
+  data_home_.RemoveDataHome();
+  const fs::path previous = fs::current_path();
+  fs::create_directory(data_home_.root() / "cwd");
+  fs::current_path(data_home_.root() / "cwd");
+
+  EXPECT_EQ(GetLocalAppDataFolder(), L"");
+  EXPECT_EQ(GetSettingsFilePath(), L"");
+  EXPECT_EQ(GetAddressListPath(), L"");
+  UpgradeSettings settings;
+  settings.version = L"1.0.0";
+  EXPECT_FALSE(SaveUpgradeSettings(settings));
+  EXPECT_FALSE(WriteIniString(L"fleet", L"version", L"1"));
+  ExpectSameSettings(LoadUpgradeSettings(), UpgradeSettings{});
+  EXPECT_EQ(ReadIniString(L"fleet", L"version", L"dflt"), L"dflt");
+  EXPECT_TRUE(fs::is_empty(fs::current_path()));
+  fs::current_path(previous);
+}
+
+TEST_F(ConfigStoreTest, AFileInPlaceOfTheFolderMakesSavesFailAndLoadsDefault) {
+  fs::create_directories(data_home_.data_home() / "Lumora");
+  std::ofstream(data_home_.data_folder()) << "not a folder";
+  EXPECT_FALSE(EnsureFolderTree(TempDataHome::Wide(data_home_.data_folder())));
+  UpgradeSettings settings;
+  settings.version = L"1.0.0";
+  EXPECT_FALSE(SaveUpgradeSettings(settings));
+  ExpectSameSettings(LoadUpgradeSettings(), UpgradeSettings{});
+  EXPECT_TRUE(fs::is_regular_file(data_home_.data_folder()));
+}
+
+// Runs the save loop from `first_generation`, kills it at a random moment
+// after its first save, and reaps it.
+void KillSaverMidWrite(long first_generation, std::mt19937& random) {
+  int out[2];
+  ASSERT_EQ(::pipe(out), 0);
+  posix_spawn_file_actions_t actions;
+  posix_spawn_file_actions_init(&actions);
+  posix_spawn_file_actions_adddup2(&actions, out[1], STDOUT_FILENO);
+  posix_spawn_file_actions_addclose(&actions, out[0]);
+  const std::string generation = std::to_string(first_generation);
+  char* argv[] = {const_cast<char*>(CONFIG_SAVE_LOOP_PATH), const_cast<char*>(generation.c_str()),
+                  nullptr};
+  pid_t pid = -1;
+  const int spawned = posix_spawn(&pid, CONFIG_SAVE_LOOP_PATH, &actions, nullptr, argv, environ);
+  posix_spawn_file_actions_destroy(&actions);
+  ::close(out[1]);
+  ASSERT_EQ(spawned, 0);
+  char ready[6] = {};
+  const ssize_t got = ::read(out[0], ready, 5);
+  ::close(out[0]);
+  if (got == 5) ::usleep(std::uniform_int_distribution<useconds_t>(0, 4000)(random));
+  ::kill(pid, SIGKILL);
+  int status = 0;
+  ASSERT_EQ(::waitpid(pid, &status, 0), pid);
+  ASSERT_EQ(got, 5) << "the saver ended before its first save";
+  ASSERT_TRUE(WIFSIGNALED(status)) << "the saver stopped on its own: a save failed";
+}
+
+TEST_F(ConfigStoreTest, SaveKilledAtAnyMomentLeavesTheOldOrTheNewFileWhole) {
+  ASSERT_TRUE(SaveUpgradeSettings(NumberedSettings(0)));
+  std::mt19937 random(20261206);
+  long last_generation = 0;
+  for (int round = 0; round < 60; ++round) {
+    KillSaverMidWrite(last_generation + 1, random);
+    if (HasFatalFailure()) return;
+
+    const UpgradeSettings loaded = LoadUpgradeSettings();
+    ASSERT_EQ(loaded.version.rfind(L"1.0.", 0), 0u) << "round " << round;
+    const long generation = std::stol(loaded.version.substr(4));
+    ASSERT_GT(generation, last_generation) << "round " << round;
+    EXPECT_EQ(ReadSettingsBytes(), SerializedSettings(NumberedSettings(generation)))
+        << "round " << round;
+    last_generation = generation;
+  }
+}
+
+}  // namespace

@@ -1,0 +1,106 @@
+#include "ui/resources/resource_package.h"
+
+#include <gtest/gtest.h>
+
+#include "tests/ui/resources/test_support.h"
+#include "tests/ui/resources/zip_builder.h"
+
+namespace ui {
+namespace {
+
+using test::BuildZip;
+
+class ResourcePackageTest : public test::ResourceStateTest {
+ protected:
+  void OpenTheme() {
+    zip_ = BuildZip({
+        {"resources/", "", 0},
+        {"resources/themes/default/global.xml", "<Global/>"},
+        {"resources/themes/default/public/caption/caption_public.png", "png", 0},
+        {"resources/lang/zh_CN/gdstrings.ini", "A=B"},
+    });
+    ASSERT_TRUE(ResourcePackage::Open(zip_.data(), zip_.size(), ""));
+  }
+  std::string zip_;
+};
+
+TEST_F(ResourcePackageTest, NothingIsReadWithoutAnOpenPackage) {
+  std::string out;
+  EXPECT_FALSE(ResourcePackage::IsOpen());
+  EXPECT_FALSE(ResourcePackage::GetData(L"resources/themes/default/global.xml", out));
+  EXPECT_EQ(ResourcePackage::LastResult(), kZipNoPackage);
+  EXPECT_FALSE(ResourcePackage::Exists(L"resources/themes/default/global.xml"));
+  EXPECT_EQ(ResourcePackage::FindEntry(L"resources/").result, kZipNoPackage);
+  EXPECT_EQ(ResourcePackage::ReadEntry(0, out), kZipNoPackage);
+}
+
+TEST_F(ResourcePackageTest, UpperCaseBackslashPathFindsTheEntry) {
+  OpenTheme();
+  std::string out;
+  ASSERT_TRUE(ResourcePackage::GetData(L"RESOURCES\\THEMES\\DEFAULT\\GLOBAL.XML", out));
+  EXPECT_EQ(out, "<Global/>");
+  EXPECT_EQ(ResourcePackage::LastResult(), kZipOk);
+}
+
+TEST_F(ResourcePackageTest, ParentPathFromALayoutFolderReachesPublic) {
+  OpenTheme();
+  std::string out;
+  EXPECT_TRUE(ResourcePackage::GetData(
+      L"resources\\themes\\default\\fleet_sync\\..\\public\\caption\\caption_public.png", out));
+  EXPECT_EQ(out, "png");
+  EXPECT_TRUE(ResourcePackage::Exists(L"resources/themes/default/fleet_sync/../public/caption/caption_public.png"));
+}
+
+TEST_F(ResourcePackageTest, MissingAbsoluteAndOverlongPathsGiveNothing) {
+  OpenTheme();
+  std::string out = "stale";
+  EXPECT_FALSE(ResourcePackage::GetData(L"resources/themes/default/missing.xml", out));
+  EXPECT_EQ(ResourcePackage::LastResult(), kZipNotFound);
+  EXPECT_TRUE(out.empty());
+  EXPECT_FALSE(ResourcePackage::GetData(L"/resources/themes/default/global.xml", out));
+  EXPECT_FALSE(ResourcePackage::GetData(L"", out));
+  EXPECT_FALSE(ResourcePackage::Exists(L""));
+  EXPECT_FALSE(ResourcePackage::GetData(L"resources/" + std::wstring(300, L'a'), out));
+  // A lone surrogate does not convert: not found rather than a mangled name.
+  EXPECT_EQ(ResourcePackage::FindEntry(std::wstring(L"resources/") + static_cast<wchar_t>(0xD800)).result,
+            kZipNotFound);
+}
+
+TEST_F(ResourcePackageTest, ExistenceCacheIsDroppedWithThePackage) {
+  OpenTheme();
+  EXPECT_TRUE(ResourcePackage::Exists(L"resources/lang/zh_CN/gdstrings.ini"));
+  EXPECT_TRUE(ResourcePackage::Exists(L"resources/lang/zh_CN/gdstrings.ini"));
+  EXPECT_FALSE(ResourcePackage::Exists(L"resources/lang/en_US/gdstrings.ini"));
+
+  const std::string other = BuildZip({{"resources/lang/en_US/gdstrings.ini", "X=Y"}});
+  ASSERT_TRUE(ResourcePackage::Open(other.data(), other.size(), ""));
+  EXPECT_FALSE(ResourcePackage::Exists(L"resources/lang/zh_CN/gdstrings.ini"));
+  EXPECT_TRUE(ResourcePackage::Exists(L"resources/lang/en_US/gdstrings.ini"));
+  ResourcePackage::Close();
+  EXPECT_FALSE(ResourcePackage::Exists(L"resources/lang/en_US/gdstrings.ini"));
+}
+
+TEST_F(ResourcePackageTest, FailedOpenLeavesNoPackage) {
+  OpenTheme();
+  const std::string junk = "PK not really";
+  EXPECT_FALSE(ResourcePackage::Open(junk.data(), junk.size(), ""));
+  EXPECT_EQ(ResourcePackage::LastResult(), kZipCannotOpen);
+  EXPECT_FALSE(ResourcePackage::IsOpen());
+  EXPECT_FALSE(ResourcePackage::Open(zip_.data(), zip_.size(), "secret"));
+  EXPECT_FALSE(ResourcePackage::IsOpen());
+}
+
+TEST_F(ResourcePackageTest, FindAndReadByIndex) {
+  OpenTheme();
+  const PackageFindResult found = ResourcePackage::FindEntry(L"resources/lang/zh_CN/gdstrings.ini");
+  ASSERT_EQ(found.result, kZipOk);
+  EXPECT_EQ(found.info.uncompressed_size, 3u);
+  std::string out;
+  EXPECT_EQ(ResourcePackage::ReadEntry(found.index, out), kZipOk);
+  EXPECT_EQ(out, "A=B");
+  EXPECT_EQ(ResourcePackage::ReadEntry(99, out), kZipNotFound);
+  EXPECT_EQ(ResourcePackage::LastResult(), kZipNotFound);
+}
+
+}  // namespace
+}  // namespace ui

@@ -1,0 +1,178 @@
+// The theme built into the program: every layout and picture the program
+// names must be in it and readable without any resources/ folder on disk.
+#include "ui/resources/theme_archive.h"
+
+#include <gtest/gtest.h>
+#include <pugixml.hpp>
+
+#include <filesystem>
+#include <set>
+
+#include "base/text.h"
+#include "tests/ui/resources/test_support.h"
+#include "ui/resources/global_manager.h"
+#include "ui/resources/resource_package.h"
+#include "ui/resources/resource_path.h"
+
+namespace ui {
+namespace {
+
+const wchar_t* const kLayouts[] = {
+    L"fleet_sync/main.xml",
+    L"fleet_sync/device_item.xml",
+    L"fleet_sync/settings.xml",
+    L"custom_toast/toast.xml",
+};
+
+class ThemeArchiveTest : public test::ResourceStateTest {
+ protected:
+  void SetUp() override {
+    test::ResourceStateTest::SetUp();
+    ASSERT_FALSE(std::filesystem::exists("resources"));
+    ASSERT_TRUE(ResourcePackage::Open(ThemeArchiveData(), ThemeArchiveSize(), ""));
+    GlobalManager::SetResourcePath(L"resources\\");
+    GlobalManager::SetThemePath(L"resources\\themes\\default");
+  }
+
+  pugi::xml_document Load(const std::wstring& path) {
+    std::string bytes;
+    EXPECT_TRUE(GlobalManager::ReadResource(path, bytes)) << Utf16ToUtf8(path);
+    pugi::xml_document document;
+    EXPECT_TRUE(document.load_buffer(bytes.data(), bytes.size())) << Utf16ToUtf8(path);
+    return document;
+  }
+
+  // Path of an image descriptor: the whole text, or its file='...' item.
+  static std::wstring ImagePath(const std::string& descriptor) {
+    std::string path = descriptor;
+    const size_t file = descriptor.find("file='");
+    if (file != std::string::npos) {
+      const size_t end = descriptor.find('\'', file + 6);
+      path = descriptor.substr(file + 6, end - file - 6);
+    }
+    return Utf8ToUtf16(path);
+  }
+
+  static bool IsImageAttribute(const std::string& name) {
+    return name.find("image") != std::string::npos;
+  }
+
+  test::ScopedTempCwd cwd_;  // no resources/ folder here
+};
+
+TEST_F(ThemeArchiveTest, HoldsTheLayoutsGlobalResourcesAndLanguageFiles) {
+  for (const wchar_t* layout : kLayouts) {
+    const std::wstring path = GlobalManager::GetThemePath() + layout;
+    EXPECT_TRUE(ResourcePackage::Exists(path)) << Utf16ToUtf8(path);
+    EXPECT_STREQ(Load(path).document_element().name(), "Window");
+  }
+  EXPECT_STREQ(Load(L"resources/themes/default/global.xml").document_element().name(), "Global");
+  EXPECT_TRUE(ResourcePackage::Exists(L"RESOURCES/THEMES/DEFAULT/GLOBAL.XML"));
+  for (const wchar_t* language : {L"resources/lang/zh_CN", L"resources/lang/en_US"}) {
+    GlobalManager::SetLanguagePath(language);
+    EXPECT_TRUE(GlobalManager::LoadLanguageFile(GlobalManager::GetLanguageFilePath()));
+    EXPECT_FALSE(GlobalManager::GetText(L"STRID_FLEETSYNC_SETTINGS").empty());
+  }
+  EXPECT_EQ(GlobalManager::GetText(L"STRID_FLEETSYNC_SETTINGS"), L"Settings");
+}
+
+TEST_F(ThemeArchiveTest, GlobalResourcesDefineWhatTheProgramNames) {
+  const pugi::xml_document document = Load(L"resources/themes/default/global.xml");
+  const pugi::xml_node root = document.document_element();
+  std::set<std::string> fonts, colours, classes;
+  std::string default_font;
+  for (const pugi::xml_node& node : root.children()) {
+    const std::string kind = node.name();
+    if (kind == "Font") {
+      fonts.insert(node.attribute("id").value());
+      if (node.attribute("default").as_string() == std::string("true")) default_font = node.attribute("id").value();
+    } else if (kind == "TextColor") {
+      colours.insert(node.attribute("name").value());
+      uint32_t argb = 0;
+      EXPECT_TRUE(ParseColorLiteral(Utf8ToUtf16(node.attribute("value").value()), &argb)) << node.attribute("name").value();
+      GlobalManager::AddTextColor(Utf8ToUtf16(node.attribute("name").value()), argb);
+    } else if (kind == "Class") {
+      classes.insert(node.attribute("name").value());
+    }
+  }
+  for (const char* id : {"system_12", "system_14", "system_16", "ui_font_label", "ui_font_mono_text"}) {
+    EXPECT_EQ(fonts.count(id), 1u) << id;
+  }
+  EXPECT_FALSE(default_font.empty());
+  for (const char* name : {"white", "black", "red", "gray", "darkcolor", "textdefaultcolor", "textdefaultdisablecolor",
+                           "ui_color_bottom_layer", "bk_wnd_lightcolor", "bk_wnd_darkcolor", "bk_listitem_hovered",
+                           "bk_listitem_selected", "splitline_level1"}) {
+    EXPECT_EQ(colours.count(name), 1u) << name;
+  }
+  EXPECT_EQ(GlobalManager::GetTextColor(L"white"), 0xFFFFFFFFu);
+  EXPECT_EQ(GlobalManager::GetTextColor(L"black"), 0xFF000000u);
+  EXPECT_EQ(GlobalManager::GetTextColor(L"red"), 0xFFC63535u);
+  EXPECT_EQ(GlobalManager::GetTextColor(L"gray"), 0xFF8E99A6u);
+  for (const char* name : {"ui_btn_default", "ui_btn_secondary", "btn_wnd_min", "btn_wnd_max", "btn_wnd_restore",
+                           "btn_wnd_close", "btn_recycle", "listitem", "simple", "input", "prompt", "checkbox_font12",
+                           "horizontal_divider", "combo"}) {
+    EXPECT_EQ(classes.count(name), 1u) << name;
+  }
+  const pugi::xml_node button = root.find_child_by_attribute("Class", "name", "ui_btn_default");
+  EXPECT_STREQ(button.attribute("textpadding").value(), "16,8,16,8");
+  const pugi::xml_node combo = root.find_child_by_attribute("Class", "name", "combo");
+  EXPECT_EQ(std::distance(combo.attributes_begin(), combo.attributes_end()), 2);
+  EXPECT_EQ(std::string(combo.attribute("value").value()).rfind("height=\"28\" ", 0), 0u);
+}
+
+TEST_F(ThemeArchiveTest, EveryPictureTheThemeNamesDecodes) {
+  GlobalManager::SetAdapted(false);
+  // Pictures named by the layouts, resolved from their own folders.
+  for (const wchar_t* layout : kLayouts) {
+    const std::wstring layout_path(layout);
+    const std::wstring folder = layout_path.substr(0, layout_path.find(L'/') + 1);
+    const pugi::xml_document document = Load(GlobalManager::GetThemePath() + layout_path);
+    int pictures = 0;
+    for (const pugi::xpath_node& found : document.select_nodes("//@*")) {
+      const pugi::xml_attribute attribute = found.attribute();
+      const std::string name = attribute.name();
+      if (!IsImageAttribute(name)) continue;
+      const std::wstring path = GlobalManager::GetResFullPath(folder, ImagePath(attribute.value()));
+      EXPECT_NE(GlobalManager::GetImage(path), nullptr) << Utf16ToUtf8(layout_path) << ": " << attribute.value();
+      ++pictures;
+    }
+    EXPECT_GT(pictures, 0) << Utf16ToUtf8(layout_path);
+  }
+  // Pictures named by classes, which any window may use.
+  const pugi::xml_document global = Load(L"resources/themes/default/global.xml");
+  for (const pugi::xml_node& node : global.document_element().children("Class")) {
+    for (const pugi::xml_attribute& attribute : node.attributes()) {
+      if (!IsImageAttribute(attribute.name())) continue;
+      const std::wstring path = GlobalManager::GetResFullPath(L"fleet_sync/", ImagePath(attribute.value()));
+      EXPECT_NE(GlobalManager::GetImage(path), nullptr) << node.attribute("name").value() << ": " << attribute.value();
+    }
+  }
+  // The toast's close button cuts four 24x24 states out of one strip.
+  const auto strip = GlobalManager::GetImage(L"resources/themes/default/custom_toast/close.png");
+  ASSERT_NE(strip, nullptr);
+  EXPECT_GE(strip->width(), 99);
+  EXPECT_GE(strip->height(), 24);
+}
+
+TEST_F(ThemeArchiveTest, LayoutsKeepTheClassAttributeFirst) {
+  for (const wchar_t* layout : kLayouts) {
+    const pugi::xml_document document = Load(GlobalManager::GetThemePath() + layout);
+    for (const pugi::xpath_node& found : document.select_nodes("//*[@class]")) {
+      EXPECT_STREQ(found.node().first_attribute().name(), "class") << Utf16ToUtf8(layout) << " " << found.node().name();
+    }
+  }
+}
+
+TEST_F(ThemeArchiveTest, EmbeddedArchiveIsWellFormedThroughout) {
+  ZipReader reader;
+  ASSERT_EQ(reader.Open(ThemeArchiveData(), ThemeArchiveSize()), kZipOk);
+  for (size_t i = 0; i < reader.entry_count(); ++i) {
+    const ZipEntryInfo& entry = reader.entry(static_cast<int>(i));
+    EXPECT_EQ(entry.name.rfind("resources/", 0), 0u) << entry.name;
+    std::string out;
+    EXPECT_EQ(reader.Read(static_cast<int>(i), out), kZipOk) << entry.name;
+  }
+}
+
+}  // namespace
+}  // namespace ui

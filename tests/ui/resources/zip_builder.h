@@ -1,0 +1,144 @@
+// Builds small zip archives in memory for the reader tests, with hooks to
+// write lying header fields.
+#pragma once
+
+#include <zlib.h>
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <utility>
+#include <vector>
+
+namespace ui::test {
+
+struct ZipTestEntry {
+  ZipTestEntry(std::string entry_name, std::string entry_data, uint16_t entry_method = 8,
+               std::optional<uint32_t> size = std::nullopt, std::optional<uint32_t> compressed_size = std::nullopt,
+               std::optional<uint32_t> crc = std::nullopt)
+      : name(std::move(entry_name)),
+        data(std::move(entry_data)),
+        method(entry_method),
+        declared_size(size),
+        declared_compressed_size(compressed_size),
+        declared_crc(crc) {}
+
+  std::string name;
+  std::string data;
+  uint16_t method = 8;  // 0 stored, 8 deflated
+  // Values written instead of the true ones (central and local header).
+  std::optional<uint32_t> declared_size;
+  std::optional<uint32_t> declared_compressed_size;
+  std::optional<uint32_t> declared_crc;
+  uint16_t flags = 0;
+};
+
+inline std::string RawDeflate(const std::string& data) {
+  z_stream stream{};
+  deflateInit2(&stream, Z_BEST_COMPRESSION, Z_DEFLATED, -MAX_WBITS, 8, Z_DEFAULT_STRATEGY);
+  std::string out(deflateBound(&stream, data.size()) + 16, '\0');
+  stream.next_in = reinterpret_cast<Bytef*>(const_cast<char*>(data.data()));
+  stream.avail_in = static_cast<uInt>(data.size());
+  stream.next_out = reinterpret_cast<Bytef*>(out.data());
+  stream.avail_out = static_cast<uInt>(out.size());
+  deflate(&stream, Z_FINISH);
+  out.resize(stream.total_out);
+  deflateEnd(&stream);
+  return out;
+}
+
+inline void Put16(std::string& out, uint32_t v) {
+  out.push_back(static_cast<char>(v & 0xFF));
+  out.push_back(static_cast<char>((v >> 8) & 0xFF));
+}
+inline void Put32(std::string& out, uint32_t v) {
+  Put16(out, v & 0xFFFF);
+  Put16(out, v >> 16);
+}
+inline void Patch32(std::string& zip, size_t offset, uint32_t v) {
+  for (int i = 0; i < 4; ++i) zip[offset + i] = static_cast<char>((v >> (8 * i)) & 0xFF);
+}
+inline void Patch16(std::string& zip, size_t offset, uint32_t v) {
+  zip[offset] = static_cast<char>(v & 0xFF);
+  zip[offset + 1] = static_cast<char>((v >> 8) & 0xFF);
+}
+inline uint32_t Get32(const std::string& zip, size_t offset) {
+  uint32_t v = 0;
+  for (int i = 3; i >= 0; --i) v = (v << 8) | static_cast<unsigned char>(zip[offset + i]);
+  return v;
+}
+
+// Offsets of the pieces of a built archive, for patching.
+struct ZipLayout {
+  std::vector<size_t> local_headers;
+  std::vector<size_t> central_headers;
+  size_t end_record = 0;
+};
+
+inline std::string BuildZip(const std::vector<ZipTestEntry>& entries, ZipLayout* layout = nullptr,
+                            const std::string& comment = {}) {
+  std::string zip;
+  std::string directory;
+  ZipLayout pieces;
+  for (const ZipTestEntry& entry : entries) {
+    const std::string payload = entry.method == 8 ? RawDeflate(entry.data) : entry.data;
+    const uint32_t crc = static_cast<uint32_t>(
+        crc32(0, reinterpret_cast<const Bytef*>(entry.data.data()), static_cast<uInt>(entry.data.size())));
+    const uint32_t written_crc = entry.declared_crc.value_or(crc);
+    const uint32_t written_compressed = entry.declared_compressed_size.value_or(static_cast<uint32_t>(payload.size()));
+    const uint32_t written_size = entry.declared_size.value_or(static_cast<uint32_t>(entry.data.size()));
+
+    const size_t local = zip.size();
+    pieces.local_headers.push_back(local);
+    Put32(zip, 0x04034b50);
+    Put16(zip, 20);
+    Put16(zip, entry.flags);
+    Put16(zip, entry.method);
+    Put16(zip, 0);
+    Put16(zip, 0);
+    Put32(zip, written_crc);
+    Put32(zip, written_compressed);
+    Put32(zip, written_size);
+    Put16(zip, static_cast<uint32_t>(entry.name.size()));
+    Put16(zip, 0);
+    zip += entry.name;
+    zip += payload;
+
+    pieces.central_headers.push_back(directory.size());
+    Put32(directory, 0x02014b50);
+    Put16(directory, 20);
+    Put16(directory, 20);
+    Put16(directory, entry.flags);
+    Put16(directory, entry.method);
+    Put16(directory, 0);
+    Put16(directory, 0);
+    Put32(directory, written_crc);
+    Put32(directory, written_compressed);
+    Put32(directory, written_size);
+    Put16(directory, static_cast<uint32_t>(entry.name.size()));
+    Put16(directory, 0);
+    Put16(directory, 0);
+    Put16(directory, 0);
+    Put16(directory, 0);
+    Put32(directory, 0);
+    Put32(directory, static_cast<uint32_t>(local));
+    directory += entry.name;
+  }
+  const size_t directory_offset = zip.size();
+  for (size_t& offset : pieces.central_headers) offset += directory_offset;
+  zip += directory;
+  pieces.end_record = zip.size();
+  Put32(zip, 0x06054b50);
+  Put16(zip, 0);
+  Put16(zip, 0);
+  Put16(zip, static_cast<uint32_t>(entries.size()));
+  Put16(zip, static_cast<uint32_t>(entries.size()));
+  Put32(zip, static_cast<uint32_t>(directory.size()));
+  Put32(zip, static_cast<uint32_t>(directory_offset));
+  Put16(zip, static_cast<uint32_t>(comment.size()));
+  zip += comment;
+  if (layout != nullptr) *layout = pieces;
+  return zip;
+}
+
+}  // namespace ui::test

@@ -1,0 +1,253 @@
+#include "ui/resources/zip_reader.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "tests/ui/resources/zip_builder.h"
+
+namespace ui {
+namespace {
+
+using test::BuildZip;
+using test::ZipLayout;
+using test::ZipTestEntry;
+
+std::string Repeated(const std::string& piece, size_t times) {
+  std::string out;
+  for (size_t i = 0; i < times; ++i) out += piece;
+  return out;
+}
+
+// Opens `zip` and reads every entry; returns the first non-zero result of the
+// reads, kZipCannotOpen when it does not open, or kZipOk.
+uint32_t OpenAndReadAll(const std::string& zip) {
+  ZipReader reader;
+  if (reader.Open(zip.data(), zip.size()) != kZipOk) return kZipCannotOpen;
+  for (size_t i = 0; i < reader.entry_count(); ++i) {
+    std::string out;
+    const ZipResult result = reader.Read(static_cast<int>(i), out);
+    if (result != kZipOk) return result;
+    if (out.size() != reader.entry(static_cast<int>(i)).uncompressed_size) return 0xDEAD;
+  }
+  return kZipOk;
+}
+
+TEST(ZipReaderTest, ReadsStoredDeflatedEmptyAndDirectoryEntries) {
+  const std::string text = Repeated("<Window size=\"500,600\"/>\n", 200);
+  const std::string zip = BuildZip({
+      {"resources/", "", 0},
+      {"resources/stored.txt", "plain bytes", 0},
+      {"resources/deflated.xml", text, 8},
+      {"resources/empty_stored", "", 0},
+      {"resources/empty_deflated", "", 8},
+  });
+  ZipReader reader;
+  ASSERT_EQ(reader.Open(zip.data(), zip.size()), kZipOk);
+  ASSERT_EQ(reader.entry_count(), 5u);
+  EXPECT_TRUE(reader.entry(0).is_directory());
+
+  std::string out;
+  ZipEntryInfo info;
+  ASSERT_EQ(reader.Find("resources/stored.txt", &info), kZipOk);
+  EXPECT_EQ(reader.Read(info.index, out), kZipOk);
+  EXPECT_EQ(out, "plain bytes");
+  ASSERT_EQ(reader.Find("resources/deflated.xml", &info), kZipOk);
+  EXPECT_LT(info.compressed_size, info.uncompressed_size);
+  EXPECT_EQ(reader.Read(info.index, out), kZipOk);
+  EXPECT_EQ(out, text);
+  for (const char* name : {"resources/empty_stored", "resources/empty_deflated", "resources/"}) {
+    ASSERT_EQ(reader.Find(name, &info), kZipOk) << name;
+    out = "stale";
+    EXPECT_EQ(reader.Read(info.index, out), kZipOk) << name;
+    EXPECT_TRUE(out.empty()) << name;
+  }
+}
+
+TEST(ZipReaderTest, FindComparesWholeNamesIgnoringAsciiCase) {
+  const std::string zip = BuildZip({{"resources/Themes/ab", "1"}, {"resources/themes/a", "2"},
+                                    {"resources/\xC3\xA9t\xC3\xA9", "3"}});
+  ZipReader reader;
+  ASSERT_EQ(reader.Open(zip.data(), zip.size()), kZipOk);
+  ZipEntryInfo info;
+  ASSERT_EQ(reader.Find("RESOURCES/THEMES/A", &info), kZipOk);
+  EXPECT_EQ(info.index, 1);
+  EXPECT_EQ(reader.Find("resources/themes/", &info), kZipNotFound);
+  EXPECT_EQ(reader.Find("resources/themes/abc", &info), kZipNotFound);
+  // Only ASCII letters fold: other bytes must match exactly.
+  EXPECT_EQ(reader.Find("resources/\xC3\xA9t\xC3\xA9", &info), kZipOk);
+  EXPECT_EQ(reader.Find("resources/\xC3\x89T\xC3\x89", &info), kZipNotFound);
+  EXPECT_EQ(reader.Find("", &info), kZipNotFound);
+}
+
+TEST(ZipReaderTest, NamesOf256BytesOrMoreAreNeverFound) {
+  const std::string name255 = "resources/" + std::string(245, 'x');
+  const std::string name256 = "resources/" + std::string(246, 'y');
+  ASSERT_EQ(name255.size(), 255u);
+  const std::string zip = BuildZip({{name255, "a"}, {name256, "b"}});
+  ZipReader reader;
+  ASSERT_EQ(reader.Open(zip.data(), zip.size()), kZipOk);
+  EXPECT_EQ(reader.Find(name255, nullptr), kZipOk);
+  EXPECT_EQ(reader.Find(name256, nullptr), kZipNotFound);
+}
+
+TEST(ZipReaderTest, ReaderKeepsItsOwnCopyOfTheBlock) {
+  std::string zip = BuildZip({{"a.txt", "content", 0}});
+  ZipReader reader;
+  ASSERT_EQ(reader.Open(zip.data(), zip.size()), kZipOk);
+  zip.assign(zip.size(), '\0');
+  std::string out;
+  EXPECT_EQ(reader.Read(0, out), kZipOk);
+  EXPECT_EQ(out, "content");
+}
+
+TEST(ZipReaderTest, ClosedReaderAndBadIndexReportCodes) {
+  ZipReader reader;
+  std::string out;
+  EXPECT_EQ(reader.Find("a", nullptr), kZipNotForReading);
+  EXPECT_EQ(reader.Read(0, out), kZipNotForReading);
+  const std::string zip = BuildZip({{"a", "x"}});
+  ASSERT_EQ(reader.Open(zip.data(), zip.size()), kZipOk);
+  EXPECT_EQ(reader.Read(1, out), kZipNotFound);
+  EXPECT_EQ(reader.Read(-1, out), kZipNotFound);
+  EXPECT_EQ(reader.Open(nullptr, 0), kZipCannotOpen);
+  EXPECT_FALSE(reader.IsOpen());
+}
+
+TEST(ZipReaderTest, ArchiveCommentIsAllowedButMustFitTheBlock) {
+  std::string zip = BuildZip({{"a", "x"}}, nullptr, "built by a test");
+  EXPECT_EQ(OpenAndReadAll(zip), kZipOk);
+  zip.resize(zip.size() - 3);  // comment length now claims bytes past the end
+  EXPECT_EQ(OpenAndReadAll(zip), kZipCannotOpen);
+}
+
+TEST(ZipReaderTest, DamagedDirectoryDoesNotOpen) {
+  ZipLayout layout;
+  const std::string good = BuildZip({{"resources/a.xml", "aaaa"}, {"resources/b.xml", "bbbb"}}, &layout);
+  const size_t end = layout.end_record;
+
+  std::string zip = good;
+  test::Patch32(zip, end + 16, static_cast<uint32_t>(good.size()));  // directory offset past the end
+  EXPECT_EQ(OpenAndReadAll(zip), kZipCannotOpen);
+
+  zip = good;
+  test::Patch32(zip, end + 12, 0x7FFFFFFF);  // directory size past the end
+  EXPECT_EQ(OpenAndReadAll(zip), kZipCannotOpen);
+
+  zip = good;
+  test::Patch16(zip, end + 8, 3);  // more entries than the directory holds
+  test::Patch16(zip, end + 10, 3);
+  EXPECT_EQ(OpenAndReadAll(zip), kZipCannotOpen);
+
+  zip = good;
+  test::Patch16(zip, layout.central_headers[1] + 28, 0xFFFF);  // name runs past the directory
+  EXPECT_EQ(OpenAndReadAll(zip), kZipCannotOpen);
+
+  zip = good;
+  test::Patch16(zip, layout.central_headers[0] + 32, 60);  // comment swallows the next header
+  EXPECT_EQ(OpenAndReadAll(zip), kZipCannotOpen);
+
+  zip = good;
+  test::Patch32(zip, layout.central_headers[1], 0x12345678);  // not a central header
+  EXPECT_EQ(OpenAndReadAll(zip), kZipCannotOpen);
+
+  zip = good;
+  test::Patch16(zip, end + 4, 1);  // spanned archive
+  EXPECT_EQ(OpenAndReadAll(zip), kZipCannotOpen);
+
+  EXPECT_EQ(OpenAndReadAll(std::string("PK\x05\x06", 4)), kZipCannotOpen);
+  EXPECT_EQ(OpenAndReadAll("not a zip archive at all, just text"), kZipCannotOpen);
+}
+
+TEST(ZipReaderTest, TruncatedArchiveNeverReadsPastTheBlock) {
+  const std::string good = BuildZip({{"resources/a.xml", Repeated("abc", 300)}, {"resources/b.png", "stored", 0}});
+  for (size_t length = 0; length < good.size(); ++length) {
+    // A fresh heap copy of exactly `length` bytes lets the address sanitizer
+    // see any read past the end.
+    const std::string cut = good.substr(0, length);
+    EXPECT_NE(OpenAndReadAll(cut), kZipOk) << length;
+  }
+}
+
+TEST(ZipReaderTest, LocalHeaderIsCheckedAgainstTheBlock) {
+  ZipLayout layout;
+  const std::string good = BuildZip({{"resources/a.xml", Repeated("local ", 50)}}, &layout);
+  const size_t central = layout.central_headers[0];
+
+  std::string zip = good;
+  test::Patch32(zip, central + 42, static_cast<uint32_t>(good.size() - 10));  // local header past the end
+  EXPECT_EQ(OpenAndReadAll(zip), kZipBadEntry);
+
+  zip = good;
+  test::Patch32(zip, central + 42, 0xFFFFFFF0);
+  EXPECT_EQ(OpenAndReadAll(zip), kZipBadEntry);
+
+  zip = good;
+  test::Patch16(zip, layout.local_headers[0] + 28, 0xFFFF);  // extra field runs past the end
+  EXPECT_EQ(OpenAndReadAll(zip), kZipBadEntry);
+
+  zip = good;
+  test::Patch32(zip, layout.local_headers[0], 0);  // no local signature
+  EXPECT_EQ(OpenAndReadAll(zip), kZipBadEntry);
+}
+
+TEST(ZipReaderTest, SizesThatLieAreRejected) {
+  const std::string text = Repeated("0123456789", 100);
+  const uint32_t real = static_cast<uint32_t>(text.size());
+  // Declared smaller than the stream: inflating must stop, not overrun.
+  EXPECT_EQ(OpenAndReadAll(BuildZip({{"a", text, 8, real - 1}})), kZipBadEntry);
+  // Declared larger: the stream ends early.
+  EXPECT_EQ(OpenAndReadAll(BuildZip({{"a", text, 8, real + 1}})), kZipBadEntry);
+  // Compressed size larger than what is left of the block.
+  EXPECT_EQ(OpenAndReadAll(BuildZip({{"a", text, 8, std::nullopt, 0x00FFFFFF}})), kZipBadEntry);
+  // Compressed size cutting the stream short.
+  EXPECT_EQ(OpenAndReadAll(BuildZip({{"a", text, 8, std::nullopt, 5}})), kZipBadEntry);
+  // Stored entries must declare equal sizes.
+  EXPECT_EQ(OpenAndReadAll(BuildZip({{"a", text, 0, real - 10, real - 10}})), kZipBadEntry);
+  EXPECT_EQ(OpenAndReadAll(BuildZip({{"a", text, 0, real + 10}})), kZipBadEntry);
+}
+
+TEST(ZipReaderTest, CrcMismatchIsDetectedForBothMethods) {
+  EXPECT_EQ(OpenAndReadAll(BuildZip({{"a", "payload", 8, std::nullopt, std::nullopt, 0x1234}})), kZipBadEntry);
+  EXPECT_EQ(OpenAndReadAll(BuildZip({{"a", "payload", 0, std::nullopt, std::nullopt, 0x1234}})), kZipBadEntry);
+}
+
+TEST(ZipReaderTest, CorruptDeflateStreamGivesACode) {
+  ZipLayout layout;
+  std::string zip = BuildZip({{"a", Repeated("stream ", 100), 8}}, &layout);
+  const size_t data = layout.local_headers[0] + 30 + 1;
+  zip[data] = static_cast<char>(0xFF);  // invalid block type bits
+  zip[data + 1] = static_cast<char>(0xFF);
+  EXPECT_EQ(OpenAndReadAll(zip), kZipBadEntry);
+}
+
+TEST(ZipReaderTest, ZipBombIsRefusedWithoutAllocating) {
+  // A tiny stream claiming nearly 4 GiB: refused before any buffer is made.
+  EXPECT_EQ(OpenAndReadAll(BuildZip({{"bomb", std::string(1000, '\0'), 8, 0xFFFFFFF0}})), kZipEntryTooLarge);
+  EXPECT_EQ(OpenAndReadAll(BuildZip({{"bomb", "", 8, static_cast<uint32_t>(kMaxEntrySize + 1)}})), kZipEntryTooLarge);
+}
+
+TEST(ZipReaderTest, EncryptedAndUnknownMethodsAreNotDecoded) {
+  ZipTestEntry encrypted{"a", "secret", 0};
+  encrypted.flags = 1;
+  EXPECT_EQ(OpenAndReadAll(BuildZip({encrypted})), kZipBadEntry);
+  ZipLayout layout;
+  std::string zip = BuildZip({{"a", "bzip2?", 0}}, &layout);
+  test::Patch16(zip, layout.central_headers[0] + 10, 12);
+  EXPECT_EQ(OpenAndReadAll(zip), kZipBadEntry);
+}
+
+TEST(ZipReaderTest, SingleByteCorruptionAnywhereIsHandled) {
+  const std::string good = BuildZip({{"resources/a.xml", Repeated("<Font id=\"x\"/>", 40)}, {"resources/b", "bb", 0}});
+  for (size_t pos = 0; pos < good.size(); ++pos) {
+    for (unsigned char value : {0x00, 0x7F, 0xFF}) {
+      std::string zip = good;
+      zip[pos] = static_cast<char>(value);
+      const uint32_t result = OpenAndReadAll(zip);
+      EXPECT_NE(result, 0xDEADu) << pos;
+    }
+  }
+}
+
+}  // namespace
+}  // namespace ui

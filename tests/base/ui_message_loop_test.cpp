@@ -1,0 +1,278 @@
+#include "base/ui_message_loop.h"
+
+#include <gtest/gtest.h>
+
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <atomic>
+#include <functional>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "base/message_loop_proxy.h"
+#include "base/native_event_source.h"
+
+namespace {
+
+using vbase::MessageLoop;
+using vbase::TimeDelta;
+using vbase::UIMessageLoop;
+
+// Native events are bytes written to a pipe; each dispatch round reads every
+// byte already there, like an XPending loop.
+class PipeEventSource : public vbase::NativeEventSource {
+ public:
+  PipeEventSource() {
+    int fds[2];
+    EXPECT_EQ(pipe2(fds, O_NONBLOCK | O_CLOEXEC), 0);
+    read_fd_ = fds[0];
+    write_fd_ = fds[1];
+  }
+  ~PipeEventSource() override {
+    close(read_fd_);
+    close(write_fd_);
+  }
+
+  // Any thread: queues one native event.
+  void Send(char event) { EXPECT_EQ(write(write_fd_, &event, 1), 1); }
+
+  int GetFd() const override { return read_fd_; }
+  bool DispatchNativeEvents() override {
+    ++rounds;
+    bool any = false;
+    char event;
+    while (read(read_fd_, &event, 1) == 1) {
+      any = true;
+      EXPECT_EQ(std::this_thread::get_id(), loop_thread);
+      if (on_event) on_event(event);
+    }
+    return any;
+  }
+
+  std::thread::id loop_thread = std::this_thread::get_id();
+  std::function<void(char)> on_event;
+  int rounds = 0;
+
+ private:
+  int read_fd_ = -1;
+  int write_fd_ = -1;
+};
+
+// Detaches the source before either goes.
+struct AttachedSource {
+  AttachedSource(UIMessageLoop& loop, vbase::NativeEventSource& source) : loop(loop) {
+    loop.SetNativeEventSource(&source);
+  }
+  ~AttachedSource() { loop.SetNativeEventSource(nullptr); }
+  UIMessageLoop& loop;
+};
+
+TEST(UIMessageLoop, ServesNativeEventsAndPostedTasksOnOneThread) {
+  UIMessageLoop loop;
+  EXPECT_EQ(UIMessageLoop::current(), &loop);
+  PipeEventSource source;
+  AttachedSource attached(loop, source);
+  auto proxy = loop.message_loop_proxy();
+  const std::thread::id loop_thread = std::this_thread::get_id();
+
+  int events = 0, tasks = 0;
+  auto maybe_quit = [&] {
+    if (events == 20 && tasks == 20) vbase::PostQuitMessage();
+  };
+
+  // The worker waits for each item to be handled before it sends the next,
+  // so the loop has to sleep in poll() and be woken by either descriptor.
+  std::atomic<int> handled{0};
+  source.on_event = [&](char) { ++events; ++handled; maybe_quit(); };
+  std::thread worker([&] {
+    for (int i = 0; i < 20; ++i) {
+      source.Send('x');
+      while (handled.load() < 2 * i + 1) std::this_thread::yield();
+      proxy->PostTask([&] {
+        EXPECT_EQ(std::this_thread::get_id(), loop_thread);
+        ++tasks;
+        ++handled;
+        maybe_quit();
+      });
+      while (handled.load() < 2 * i + 2) std::this_thread::yield();
+    }
+  });
+  loop.Run();
+  worker.join();
+  EXPECT_EQ(events, 20);
+  EXPECT_EQ(tasks, 20);
+}
+
+TEST(UIMessageLoop, AStreamOfPostedTasksCannotStarveNativeEvents) {
+  UIMessageLoop loop;
+  PipeEventSource source;
+  AttachedSource attached(loop, source);
+  int task_runs = 0;
+  int runs_when_event_seen = -1;
+  std::function<void()> repost = [&] {
+    if (++task_runs == 1) source.Send('x');
+    loop.PostTask(repost);
+  };
+  source.on_event = [&](char) {
+    runs_when_event_seen = task_runs;
+    vbase::PostQuitMessage();
+  };
+  loop.PostTask(repost);
+  loop.Run();
+  // One dispatch round lies between any two task runs.
+  EXPECT_EQ(runs_when_event_seen, 1);
+}
+
+// A source that always has events: its descriptor is always readable.
+class BusySource : public vbase::NativeEventSource {
+ public:
+  BusySource() {
+    EXPECT_EQ(pipe2(fds_, O_CLOEXEC), 0);
+    EXPECT_EQ(write(fds_[1], "x", 1), 1);
+  }
+  ~BusySource() override {
+    close(fds_[0]);
+    close(fds_[1]);
+  }
+  int GetFd() const override { return fds_[0]; }
+  bool DispatchNativeEvents() override {
+    ++rounds;
+    return true;
+  }
+  int rounds = 0;
+
+ private:
+  int fds_[2];
+};
+
+TEST(UIMessageLoop, AFloodOfNativeEventsCannotStarveTasks) {
+  UIMessageLoop loop;
+  BusySource source;
+  AttachedSource attached(loop, source);
+  int rounds_at_delayed = 0;
+  std::vector<int> rounds_at_task;
+  for (int i = 0; i < 3; ++i) {
+    loop.PostTask([&] { rounds_at_task.push_back(source.rounds); });
+  }
+  loop.PostDelayedTask([&] {
+    rounds_at_delayed = source.rounds;
+    vbase::PostQuitMessage();
+  }, TimeDelta::FromMilliseconds(5));
+  loop.Run();
+  EXPECT_EQ(rounds_at_task, (std::vector<int>{1, 2, 3}));
+  EXPECT_GT(rounds_at_delayed, 3);
+}
+
+TEST(UIMessageLoop, DelayedTasksWakeTheLoopWhileASourceIsAttached) {
+  UIMessageLoop loop;
+  PipeEventSource source;
+  AttachedSource attached(loop, source);
+  std::string order;
+  loop.PostDelayedTask([&] { order += 'b'; vbase::PostQuitMessage(); },
+                       TimeDelta::FromMilliseconds(20));
+  loop.PostDelayedTask([&] { order += 'a'; }, TimeDelta::FromMilliseconds(5));
+  loop.Run();
+  EXPECT_EQ(order, "ab");
+}
+
+TEST(UIMessageLoop, QuitMessageEndsTheNestedRunAndEveryEnclosingOne) {
+  UIMessageLoop loop;
+  std::vector<std::string> order;
+  bool left_over_ran = false;
+  loop.PostTask([&] {
+    loop.PostTask([&] {
+      order.push_back("nested task");
+      EXPECT_TRUE(vbase::PostQuitMessage());
+      loop.PostTask([&] { left_over_ran = true; });
+    });
+    vbase::ScopedNestableTaskAllower allow(&loop);
+    loop.Run();
+    order.push_back("nested run returned");
+  });
+  loop.Run();
+  EXPECT_EQ(order, (std::vector<std::string>{"nested task", "nested run returned"}));
+  EXPECT_FALSE(left_over_ran);  // queued tasks are not run after the quit
+
+  // The message was consumed by the outermost run: the next run works.
+  loop.PostTask([&] { loop.Quit(); });
+  loop.Run();
+  EXPECT_TRUE(left_over_ran);
+}
+
+TEST(UIMessageLoop, QuitMessagePostedBeforeTheRunEndsItAtOnce) {
+  UIMessageLoop loop;
+  bool ran = false;
+  loop.PostTask([&] { ran = true; });
+  EXPECT_TRUE(vbase::PostQuitMessage());
+  loop.Run();
+  EXPECT_FALSE(ran);
+}
+
+TEST(UIMessageLoop, RunStateQuitEndsOnlyTheInnermostRunOnceIdle) {
+  UIMessageLoop loop;
+  std::vector<std::string> order;
+  loop.PostTask([&] {
+    loop.PostTask([&] {
+      loop.Quit();
+      loop.PostTask([&] { order.push_back("runs before the nested run ends"); });
+    });
+    {
+      vbase::ScopedNestableTaskAllower allow(&loop);
+      loop.Run();
+    }
+    order.push_back("nested run returned");
+    loop.PostTask([&] { order.push_back("outer continues"); loop.Quit(); });
+  });
+  loop.Run();
+  EXPECT_EQ(order, (std::vector<std::string>{"runs before the nested run ends",
+                                             "nested run returned", "outer continues"}));
+}
+
+TEST(UIMessageLoop, ANestedRunInsideATaskRunsNoTasksUnlessAllowed) {
+  UIMessageLoop loop;
+  PipeEventSource source;
+  AttachedSource attached(loop, source);
+  bool inner_ran = false;
+  loop.PostTask([&] {
+    loop.PostTask([&] { inner_ran = true; });
+    loop.PostDelayedTask([&] { inner_ran = true; }, TimeDelta::FromMicroseconds(1));
+    // Only native events reach this nested run; one of them ends it.
+    source.on_event = [&](char) { loop.Quit(); };
+    source.Send('q');
+    loop.Run();
+    EXPECT_FALSE(inner_ran);
+    source.on_event = nullptr;
+    loop.Quit();
+  });
+  loop.Run();
+  EXPECT_TRUE(inner_ran);
+}
+
+TEST(UIMessageLoop, ADetachedSourceIsNoLongerServed) {
+  UIMessageLoop loop;
+  PipeEventSource source;
+  int events = 0;
+  source.on_event = [&](char) { ++events; };
+  loop.SetNativeEventSource(&source);
+  source.Send('a');
+  loop.PostTask([&] { loop.Quit(); });
+  loop.Run();
+  EXPECT_EQ(events, 1);
+
+  loop.SetNativeEventSource(nullptr);
+  source.Send('b');
+  loop.PostDelayedTask([&] { loop.Quit(); }, TimeDelta::FromMilliseconds(5));
+  loop.Run();
+  EXPECT_EQ(events, 1);
+}
+
+TEST(PostQuitMessage, FailsWithoutAUILoop) {
+  EXPECT_FALSE(vbase::PostQuitMessage());
+  MessageLoop plain;
+  EXPECT_FALSE(vbase::PostQuitMessage());
+  EXPECT_EQ(UIMessageLoop::current(), nullptr);
+}
+
+}  // namespace

@@ -1,0 +1,61 @@
+// OptionTemplate<T>: a check box in a named group. Selecting an option of a
+// group clears the other options of that group in the same window; an
+// option in a group is not cleared by activating it again.
+#pragma once
+
+#include <vector>
+
+#include "ui/controls/check_box.h"
+#include "ui/core/window.h"
+
+namespace ui {
+
+template <typename T>
+class OptionTemplate : public CheckBoxTemplate<T> {
+ public:
+  std::wstring GetType() const override { return L"Option"; }
+  bool SetAttribute(const std::wstring& name, const std::wstring& value) override {
+    if (name == L"group") {
+      group_ = value;
+      return true;
+    }
+    return CheckBoxTemplate<T>::SetAttribute(name, value);
+  }
+
+  const std::wstring& GetGroup() const override { return group_; }
+  void SetGroup(const std::wstring& group) { group_ = group; }
+
+  void Selected(bool selected, bool send_events) override {
+    if (selected == this->IsSelected()) return;
+    if (selected && !group_.empty()) ClearGroup(send_events);
+    CheckBoxTemplate<T>::Selected(selected, send_events);
+  }
+
+  void Activate() override {
+    if (!this->IsActivatable()) return;
+    if (group_.empty()) Selected(!this->IsSelected(), true);
+    else Selected(true, true);
+  }
+
+ private:
+  void ClearGroup(bool send_events) {
+    Window* window = this->GetWindow();
+    if (!window || !window->GetRoot()) return;
+    std::vector<ISelectable*> others;
+    window->GetRoot()->FindControl(
+        [&](Control* c) {
+          auto* s = dynamic_cast<ISelectable*>(c);
+          if (s && c != this && s->IsSelected() && s->GetGroup() == group_) others.push_back(s);
+          return false;  // visit everything
+        },
+        0, {});
+    for (ISelectable* other : others) other->Selected(false, send_events);
+  }
+
+  std::wstring group_;
+};
+
+using Option = OptionTemplate<Control>;
+using OptionBox = OptionTemplate<Box>;
+
+}  // namespace ui

@@ -1,0 +1,59 @@
+// ui::ScrollableBox: a box whose items scroll vertically inside it. The items
+// are arranged shifted up by the scroll position; a simple bar is drawn at
+// the right edge while the content is taller than the box. Wheel events
+// scroll by the vertical scroll unit.
+#pragma once
+
+#include "ui/controls/box.h"
+
+namespace ui {
+
+class ScrollableBox : public Box {
+ public:
+  explicit ScrollableBox(Layout* layout = nullptr);
+  std::wstring GetType() const override { return L"ScrollableBox"; }
+  bool SetAttribute(const std::wstring& name, const std::wstring& value) override;
+  void SetPos(const UiRect& rect) override;
+
+  int GetScrollPosY() const { return scroll_y_; }
+  // Clamped to 0..GetScrollRangeY(); re-arranges the items.
+  void SetScrollPosY(int y);
+  int GetScrollRangeY() const { return std::max(0, content_height_ - viewport_height_); }
+  int GetContentHeight() const { return content_height_; }
+  // Scroll unit in pixels; `scale` applies the UI scale first.
+  void SetVerScrollUnit(int pixels, bool scale);
+  int GetVerScrollUnit() const { return ver_scroll_unit_; }
+  bool IsVScrollBarEnabled() const { return vscrollbar_; }
+  void EnableVScrollBar(bool on);
+  // Scrolls so that `rect` (in the current, scrolled coordinates) is inside
+  // the box.
+  void EnsureVisible(const UiRect& rect);
+
+ protected:
+  void HandleEventInternal(const EventArgs& args) override;
+  void PaintChildren(RenderContext& context, const UiRect& dirty) override;
+  // Wheel hook: `delta` is the signed wheel delta (120 per notch).
+  virtual void OnScrollWheel(int delta);
+
+ private:
+  UiRect ViewportRect() const;
+  void ArrangeScrolled();
+
+  int scroll_y_ = 0;
+  int content_height_ = 0;
+  int viewport_height_ = 0;
+  int ver_scroll_unit_ = 30;
+  int hor_scroll_unit_ = 30;
+  int scrollbar_width_ = 6;
+  bool vscrollbar_ = false;
+  bool hscrollbar_ = false;
+  bool scrollbar_float_ = true;
+  bool vscrollbar_left_ = false;
+  bool default_display_scrollbar_ = true;
+  bool hold_end_ = false;
+  UiRect scrollbar_padding_;
+  std::wstring vscrollbar_style_;
+  std::wstring hscrollbar_style_;
+};
+
+}  // namespace ui

@@ -1,0 +1,61 @@
+#include "ui/controls/tab_box.h"
+
+namespace ui {
+
+TabBox::TabBox() : Box(new Layout) {}
+
+bool TabBox::SetAttribute(const std::wstring& name, const std::wstring& value) {
+  if (name == L"selectedid") {
+    SelectItem(ParseInt(value));
+  } else if (name == L"fadeswitch") {
+    fade_switch_ = ParseBool(value);
+  } else {
+    return Box::SetAttribute(name, value);
+  }
+  return true;
+}
+
+bool TabBox::Add(Control* control) { return AddAt(control, GetCount()); }
+
+bool TabBox::AddAt(Control* control, size_t index) {
+  if (!Box::AddAt(control, index)) return false;
+  if (cur_sel_ < 0) {
+    cur_sel_ = static_cast<int>(index);
+  } else if (static_cast<int>(index) <= cur_sel_) {
+    ++cur_sel_;  // the selected item moved down by one
+    control->SetVisible(false);
+  } else {
+    control->SetVisible(false);
+  }
+  return true;
+}
+
+bool TabBox::Remove(Control* control) {
+  int index = GetItemIndex(control);
+  if (index < 0) return false;
+  Box::Remove(control);
+  if (index == cur_sel_) {
+    cur_sel_ = -1;
+    if (GetCount() > 0) SelectItem(index < static_cast<int>(GetCount()) ? index : 0);
+  } else if (index < cur_sel_) {
+    --cur_sel_;
+  }
+  return true;
+}
+
+void TabBox::RemoveAll() {
+  Box::RemoveAll();
+  cur_sel_ = -1;
+}
+
+bool TabBox::SelectItem(int index) {
+  if (index < 0 || index >= static_cast<int>(GetCount())) return false;
+  int old = cur_sel_;
+  cur_sel_ = index;
+  for (size_t i = 0; i < GetCount(); ++i) GetItemAt(i)->SetVisible(static_cast<int>(i) == index);
+  Arrange();
+  if (old != index && window_) SendEvent(kEventSelect, static_cast<uintptr_t>(index), old);
+  return true;
+}
+
+}  // namespace ui

@@ -1,0 +1,271 @@
+#include "ui/core/window.h"
+
+#include <algorithm>
+#include <cstdlib>
+
+#include "ui/controls/box.h"
+#include "ui/markup/value_parser.h"
+#include "ui/render/render_context.h"
+#include "ui/resources/global_manager.h"
+
+namespace ui {
+
+Window::Window() { shadow_corner_ = ScaleInsets(shadow_corner_); }
+
+Window::~Window() {
+  CancelWeakCallbacks();
+  destroying_ = true;
+  DestroyQueuedControls();
+  if (root_) {
+    Box* root = root_;
+    root_ = nullptr;
+    Control::Destroy(root);
+  }
+  // Controls destroyed by destroy handlers of the tree may have queued more.
+  DestroyQueuedControls();
+  focus_ = hover_ = pressed_ = key_down_ = nullptr;
+}
+
+void Window::AttachRoot(Box* root) {
+  if (root_ == root) return;
+  if (root_) {
+    Box* old = root_;
+    root_ = nullptr;
+    OnControlDetached(old);
+    Control::Destroy(old);
+  }
+  root_ = root;
+  if (!root_) return;
+  root_->SetWindow(this, nullptr);
+  OnControlAttached(root_);
+  NeedArrange();
+}
+
+Box* Window::DetachRoot() {
+  Box* root = root_;
+  if (!root) return nullptr;
+  root_ = nullptr;
+  OnControlDetached(root);
+  root->SetWindow(nullptr, nullptr);
+  return root;
+}
+
+Control* Window::FindControl(const std::wstring& name) const {
+  auto it = names_.find(name);
+  return it == names_.end() ? nullptr : it->second;
+}
+
+Control* Window::FindControl(UiPoint point) const {
+  if (!root_) return nullptr;
+  return root_->FindControl([](Control*) { return true; },
+                            kFindVisible | kFindHitTest | kFindTopFirst, point);
+}
+
+void Window::OnControlAttached(Control* control) {
+  if (!control) return;
+  // Every named control of the subtree joins the name map; the first
+  // control of a name keeps it.
+  control->FindControl(
+      [this](Control* c) {
+        if (!c->GetName().empty()) names_.emplace(c->GetName(), c);
+        return false;
+      },
+      0, {});
+}
+
+void Window::RemoveFromNameMap(Control* control) {
+  auto it = names_.find(control->GetName());
+  if (it == names_.end() || it->second != control) return;
+  std::wstring name = it->first;
+  names_.erase(it);
+  // Another control of the same name, if one is still attached, takes over.
+  if (root_ && !destroying_ && !control->IsAncestorOf(root_)) {
+    Control* other = root_->FindControl(
+        [&](Control* c) { return c != control && c->GetName() == name && !control->IsAncestorOf(c); },
+        0, {});
+    if (other) names_.emplace(name, other);
+  }
+}
+
+void Window::ClearReferencesInto(Control* subtree) {
+  auto inside = [subtree](Control* c) { return c && subtree->IsAncestorOf(c); };
+  if (inside(focus_)) focus_ = nullptr;
+  if (inside(hover_)) {
+    hover_ = nullptr;
+    if (host_) host_->HideTooltip();
+  }
+  if (inside(pressed_)) {
+    pressed_ = nullptr;
+    ReleaseCapture();
+  }
+  if (inside(key_down_)) key_down_ = nullptr;
+}
+
+void Window::OnControlDetached(Control* control) {
+  if (!control) return;
+  ClearReferencesInto(control);
+  if (names_.empty()) return;
+  control->FindControl(
+      [this](Control* c) {
+        RemoveFromNameMap(c);
+        return false;
+      },
+      0, {});
+}
+
+void Window::OnControlRenamed(Control* control, const std::wstring& old_name) {
+  auto it = names_.find(old_name);
+  if (it != names_.end() && it->second == control) names_.erase(it);
+  if (!control->GetName().empty()) names_.emplace(control->GetName(), control);
+}
+
+void Window::ArrangeRoot(UiSize size) {
+  need_arrange_ = false;
+  if (!root_) return;
+  UiRect rect{0, 0, size.cx, size.cy};
+  root_->SetPos(rect);
+  Invalidate(rect);
+}
+
+void Window::ArrangeIfNeeded() {
+  if (!need_arrange_ || !root_) return;
+  need_arrange_ = false;
+  root_->SetPos(root_->GetPos());
+}
+
+UiSize Window::EstimateRootSize(UiSize current) const {
+  if (!root_ || !root_->IsAutoSized()) return current;
+  UiSize size = root_->EstimateSize({99999, 99999});
+  if (size.cx < 0) size.cx = current.cx;
+  if (size.cy < 0) size.cy = current.cy;
+  if (min_info_.cx > 0) size.cx = std::max(size.cx, min_info_.cx);
+  if (min_info_.cy > 0) size.cy = std::max(size.cy, min_info_.cy);
+  if (max_info_.cx > 0) size.cx = std::min(size.cx, max_info_.cx);
+  if (max_info_.cy > 0) size.cy = std::min(size.cy, max_info_.cy);
+  return size;
+}
+
+void Window::Paint(RenderContext& context, const UiRect& dirty) {
+  ArrangeIfNeeded();
+  if (!root_) return;
+  UiRect area = dirty.IsEmpty() ? UiRect{0, 0, context.width(), context.height()} : dirty;
+  context.PushClip(area);
+  context.Clear();
+  root_->Paint(context, area);
+  context.PopClip();
+}
+
+void Window::Invalidate(const UiRect& rect) {
+  if (rect.IsEmpty()) return;
+  dirty_ = dirty_.Union(rect);
+  if (host_) host_->Invalidate(rect);
+}
+
+UiRect Window::TakeDirtyRect() {
+  UiRect r = dirty_;
+  dirty_ = {};
+  return r;
+}
+
+void Window::QueueControlForDelete(Control* control) {
+  if (!control) return;
+  if (std::find(delete_later_.begin(), delete_later_.end(), control) != delete_later_.end()) return;
+  delete_later_.push_back(control);
+  if (host_ && !destroying_) host_->PostDestroyQueuedControls();
+}
+
+void Window::DestroyQueuedControls() {
+  // Destroy handlers may queue more controls: drain until empty.
+  while (!delete_later_.empty()) {
+    std::vector<Control*> batch;
+    batch.swap(delete_later_);
+    for (Control* c : batch) Control::Destroy(c);
+  }
+}
+
+void Window::SetFocus(Control* control) {
+  if (host_ && control && control != focus_ && !host_->HasNativeFocus()) host_->SetNativeFocus();
+  if (control == focus_) return;
+  if (focus_) {
+    Control* old = focus_;
+    std::weak_ptr<vbase::WeakFlag> alive = old->GetWeakFlag();
+    old->SendEvent(kEventInternalKillFocus);
+    focus_ = nullptr;
+    if (!alive.expired()) old->SendEvent(kEventKillFocus);
+  }
+  if (!control) return;
+  if (control->GetWindow() != this || !control->IsVisible() || !control->IsEnabled()) return;
+  if (root_ && !root_->IsAncestorOf(control)) return;
+  focus_ = control;
+  std::weak_ptr<vbase::WeakFlag> alive = control->GetWeakFlag();
+  control->SendEvent(kEventInternalSetFocus);
+  if (!alive.expired() && focus_ == control) control->SendEvent(kEventSetFocus);
+}
+
+void Window::SetCursor(CursorType cursor) {
+  if (host_) host_->SetCursor(cursor);
+}
+
+void Window::SetCapture() {
+  if (host_) host_->SetCapture();
+}
+
+void Window::ReleaseCapture() {
+  if (host_) host_->ReleaseCapture();
+}
+
+bool Window::IsCaptured() const { return host_ && host_->IsCaptured(); }
+
+void Window::AddClass(const std::wstring& name, const std::wstring& attribute_list) {
+  classes_[name] = attribute_list;
+}
+
+std::wstring Window::GetClassAttributes(const std::wstring& name) const {
+  auto it = classes_.find(name);
+  return it == classes_.end() ? std::wstring() : it->second;
+}
+
+void Window::AddTextColor(const std::wstring& name, uint32_t argb) { colors_[name] = argb; }
+
+uint32_t Window::GetTextColor(const std::wstring& name) const {
+  auto it = colors_.find(name);
+  return it != colors_.end() ? it->second : GlobalManager::GetTextColor(name);
+}
+
+bool Window::SetAttribute(const std::wstring& name, const std::wstring& value) {
+  if (name == L"size") {
+    init_size_ = ScaleSize(ParsePair(value));
+  } else if (name == L"heightpercent") {
+    height_percent_ = std::wcstod(value.c_str(), nullptr);
+    if (!(height_percent_ > 0)) height_percent_ = 0;
+  } else if (name == L"sizebox") {
+    size_box_ = ParseRect(value);
+  } else if (name == L"caption") {
+    caption_rect_ = ScaleInsets(ParseRect(value));
+  } else if (name == L"textid") {
+    text_id_ = value;
+  } else if (name == L"roundcorner") {
+    round_corner_ = ScaleSize(ParsePair(value));
+  } else if (name == L"mininfo") {
+    min_info_ = ScaleSize(ParsePair(value));
+  } else if (name == L"maxinfo") {
+    max_info_ = ScaleSize(ParsePair(value));
+  } else if (name == L"shadowattached") {
+    shadow_attached_ = ParseBool(value);
+  } else if (name == L"shadowimage") {
+    shadow_image_ = value;
+  } else if (name == L"shadowcorner") {
+    shadow_corner_ = ScaleInsets(ParseRect(value));
+  } else if (name == L"alphafixcorner") {
+    alpha_fix_corner_ = ParseRect(value);
+  } else if (name == L"custom_shadow") {
+    custom_shadow_ = ScaleInsets(ParseRect(value));
+  } else if (name == L"renderalpha") {
+    render_alpha_ = ParseBool(value);
+  } else {
+    return false;
+  }
+  return true;
+}
+
+}  // namespace ui

@@ -1,0 +1,52 @@
+// The native side of a window, as the headless window core sees it.
+//
+// A ui::Window keeps the control tree, its routing references and the dirty
+// region; everything that needs the window system goes through this
+// interface, which the X11 host implements (tests use a fake). All calls come
+// from the UI thread. The host outlives its attachment: it calls
+// Window::SetHost(nullptr) before it goes away.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+#include "ui/core/geometry.h"
+
+namespace ui {
+
+enum class CursorType { kArrow, kHand, kIBeam, kSizeWE, kSizeNS, kSizeAll };
+
+class WindowHost {
+ public:
+  virtual ~WindowHost() = default;
+
+  // A part of the client area must be repainted; the host schedules a paint
+  // and then calls Window::Paint with a context of the client size.
+  virtual void Invalidate(const UiRect& rect) = 0;
+  virtual UiSize GetClientSize() const = 0;
+
+  virtual void SetCursor(CursorType cursor) = 0;
+
+  // Mouse capture (a pointer grab): while captured all mouse input goes to
+  // the window that holds it.
+  virtual void SetCapture() = 0;
+  virtual void ReleaseCapture() = 0;
+  virtual bool IsCaptured() const = 0;
+
+  // Keyboard focus of the native window.
+  virtual bool HasNativeFocus() const = 0;
+  virtual void SetNativeFocus() = 0;
+
+  // Tooltip near the mouse for the control occupying `control_rect`.
+  virtual void ShowTooltip(const UiRect& control_rect, const std::wstring& text) = 0;
+  virtual void HideTooltip() = 0;
+
+  // Asks for Window::DestroyQueuedControls on a later turn of the UI loop,
+  // after the current event has been handled completely.
+  virtual void PostDestroyQueuedControls() = 0;
+
+  // The native window id (an X11 Window), 0 when none exists.
+  virtual uintptr_t GetNativeHandle() const = 0;
+};
+
+}  // namespace ui

@@ -1,0 +1,216 @@
+#include "sim/sync_session.h"
+
+#include <dirent.h>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstring>
+#include <filesystem>
+
+#include "sim/adb_message.h"
+#include "sim/device_files.h"
+
+namespace sim {
+namespace {
+
+constexpr uint32_t kStat = MakeCommand("STAT");
+constexpr uint32_t kList = MakeCommand("LIST");
+constexpr uint32_t kSend = MakeCommand("SEND");
+constexpr uint32_t kRecv = MakeCommand("RECV");
+constexpr uint32_t kData = MakeCommand("DATA");
+constexpr uint32_t kDone = MakeCommand("DONE");
+constexpr uint32_t kQuit = MakeCommand("QUIT");
+constexpr uint32_t kDent = MakeCommand("DENT");
+constexpr uint32_t kFail = MakeCommand("FAIL");
+constexpr uint32_t kOkayId = MakeCommand("OKAY");
+
+constexpr uint32_t kMaxPathLength = 1024;
+constexpr uint32_t kMaxDataChunk = 64 * 1024;
+
+uint32_t Le32(std::string_view bytes) {
+  return uint32_t(uint8_t(bytes[0])) | uint32_t(uint8_t(bytes[1])) << 8 |
+         uint32_t(uint8_t(bytes[2])) << 16 | uint32_t(uint8_t(bytes[3])) << 24;
+}
+
+void Put32(std::string& out, uint32_t value) {
+  const char bytes[4] = {char(value), char(value >> 8), char(value >> 16), char(value >> 24)};
+  out.append(bytes, 4);
+}
+
+void PutFail(std::string& out, const std::string& message) {
+  Put32(out, kFail);
+  Put32(out, uint32_t(message.size()));
+  out += message;
+}
+
+void PutStat(std::string& out, uint32_t id, const std::string& host_path) {
+  struct stat info {};
+  Put32(out, id);
+  if (::lstat(host_path.c_str(), &info) != 0) {
+    Put32(out, 0);
+    Put32(out, 0);
+    Put32(out, 0);
+    return;
+  }
+  Put32(out, info.st_mode);
+  Put32(out, uint32_t(info.st_size));
+  Put32(out, uint32_t(info.st_mtime));
+}
+
+void PutListing(std::string& out, const std::string& host_path) {
+  if (DIR* dir = ::opendir(host_path.c_str())) {
+    while (dirent* entry = ::readdir(dir)) {
+      const std::string name = entry->d_name;
+      struct stat info {};
+      if (::lstat((host_path + "/" + name).c_str(), &info) != 0) continue;
+      Put32(out, kDent);
+      Put32(out, info.st_mode);
+      Put32(out, uint32_t(info.st_size));
+      Put32(out, uint32_t(info.st_mtime));
+      Put32(out, uint32_t(name.size()));
+      out += name;
+    }
+    ::closedir(dir);
+  }
+  Put32(out, kDone);
+  for (int i = 0; i < 4; ++i) Put32(out, 0);
+}
+
+}  // namespace
+
+SyncSession::~SyncSession() { AbandonSend(); }
+
+void SyncSession::AbandonSend() {
+  if (!file_.valid()) return;
+  file_.Reset();
+  ::unlink(host_path_.c_str());
+}
+
+SyncSession::Status SyncSession::Feed(std::string_view bytes, std::string& reply) {
+  buffer_.append(bytes);
+  Status status = Status::kContinue;
+  while (status == Status::kContinue) {
+    const std::string_view pending = std::string_view(buffer_).substr(consumed_);
+    if (pending.size() < 8) break;
+    const uint32_t id = Le32(pending);
+    const uint32_t length = Le32(pending.substr(4));
+    // DONE carries the mtime where other requests carry a length.
+    if (id == kDone || id == kQuit) {
+      consumed_ += 8;
+      status = HandleRequest(id, pending.substr(4, 4), reply);
+      continue;
+    }
+    const uint32_t limit = id == kData ? kMaxDataChunk : kMaxPathLength;
+    if (length > limit) {
+      PutFail(reply, "invalid sync request length");
+      return Status::kCloseStream;
+    }
+    if (pending.size() < 8 + size_t(length)) break;
+    consumed_ += 8 + size_t(length);
+    status = HandleRequest(id, pending.substr(8, length), reply);
+  }
+  // Keep the buffer small: drop what was consumed once it dominates.
+  if (consumed_ > 0 && consumed_ * 2 >= buffer_.size()) {
+    buffer_.erase(0, consumed_);
+    consumed_ = 0;
+  }
+  return status;
+}
+
+SyncSession::Status SyncSession::HandleRequest(uint32_t id, std::string_view payload,
+                                               std::string& reply) {
+  const bool sending = !device_path_.empty();
+  if (sending && id != kData && id != kDone) {
+    AbandonSend();
+    device_path_.clear();
+    PutFail(reply, "unexpected request during a push");
+    return Status::kCloseStream;
+  }
+  if (id == kData) {
+    if (!sending) {
+      PutFail(reply, "DATA outside a push");
+      return Status::kCloseStream;
+    }
+    return WriteData(payload);
+  }
+  if (id == kDone) {
+    if (!sending) {
+      PutFail(reply, "DONE outside a push");
+      return Status::kCloseStream;
+    }
+    return FinishSend(Le32(payload), reply);
+  }
+  if (id == kQuit) return Status::kCloseStream;
+  if (id == kSend) return BeginSend(payload, reply);
+  if (id == kStat || id == kList) {
+    const auto mapped = MapDevicePath(host_.FilesRoot(), std::string(payload));
+    const std::string path = mapped ? *mapped : std::string();
+    if (id == kStat) PutStat(reply, kStat, path);
+    else PutListing(reply, path);
+    return Status::kContinue;
+  }
+  PutFail(reply, id == kRecv ? "pull is not supported" : "unknown sync request");
+  return Status::kCloseStream;
+}
+
+SyncSession::Status SyncSession::BeginSend(std::string_view spec, std::string& reply) {
+  const size_t comma = spec.rfind(',');
+  const std::string path(spec.substr(0, comma));
+  const auto mapped = MapDevicePath(host_.FilesRoot(), path);
+  if (comma == std::string_view::npos || !mapped) {
+    PutFail(reply, "invalid push destination: " + path);
+    return Status::kCloseStream;
+  }
+  std::error_code error;
+  std::filesystem::create_directories(std::filesystem::path(*mapped).parent_path(), error);
+  const int fd = ::open(mapped->c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
+  failure_.clear();
+  if (fd < 0) failure_ = std::string("couldn't create file: ") + std::strerror(errno);
+  file_.Reset(fd);
+  device_path_ = path;
+  host_path_ = *mapped;
+  received_ = 0;
+  return Status::kContinue;
+}
+
+SyncSession::Status SyncSession::WriteData(std::string_view data) {
+  received_ += data.size();
+  const int64_t drop_after = host_.DropPushAfter();
+  if (drop_after >= 0 && received_ > uint64_t(drop_after)) {
+    AbandonSend();
+    device_path_.clear();
+    return Status::kDropConnection;
+  }
+  while (failure_.empty() && !data.empty()) {
+    const ssize_t written = ::write(file_.get(), data.data(), data.size());
+    if (written < 0 && errno == EINTR) continue;
+    if (written <= 0) {
+      failure_ = std::string("write failed: ") + std::strerror(errno);
+      break;
+    }
+    data.remove_prefix(size_t(written));
+  }
+  return Status::kContinue;
+}
+
+SyncSession::Status SyncSession::FinishSend(uint32_t mtime, std::string& reply) {
+  const std::string device_path = std::exchange(device_path_, {});
+  std::string failure = failure_;
+  if (failure.empty()) failure = host_.PushFailMessage();
+  if (!failure.empty()) {
+    AbandonSend();
+    PutFail(reply, failure);
+    return Status::kContinue;
+  }
+  const timespec times[2] = {{time_t(mtime), 0}, {time_t(mtime), 0}};
+  ::futimens(file_.get(), times);
+  file_.Reset();
+  host_.OnFilePushed(device_path, received_);
+  Put32(reply, kOkayId);
+  Put32(reply, 0);
+  return Status::kContinue;
+}
+
+}  // namespace sim

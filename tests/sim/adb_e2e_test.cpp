@@ -1,0 +1,225 @@
+// Debian's adb against the simulator: what the upgrade engine relies on.
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <fstream>
+#include <string>
+#include <vector>
+
+#include "tests/support/adb_test_server.h"
+#include "tests/support/simulated_fleet.h"
+
+namespace fleetsync_test {
+namespace {
+
+using namespace std::chrono_literals;
+
+std::string WriteFile(const std::string& path, size_t size) {
+  std::string bytes(size, '\0');
+  uint32_t seed = uint32_t(size) * 2654435761u + 1;
+  for (char& c : bytes) {
+    seed = seed * 1664525u + 1013904223u;
+    c = char(seed >> 24);
+  }
+  std::ofstream(path, std::ios::binary).write(bytes.data(), std::streamsize(size));
+  return path;
+}
+
+bool SameBytes(const std::string& a, const std::string& b) {
+  std::ifstream fa(a, std::ios::binary), fb(b, std::ios::binary);
+  if (!fa || !fb) return false;
+  std::vector<char> ba(1 << 20), bb(1 << 20);
+  for (;;) {
+    fa.read(ba.data(), std::streamsize(ba.size()));
+    fb.read(bb.data(), std::streamsize(bb.size()));
+    if (fa.gcount() != fb.gcount()) return false;
+    if (!std::equal(ba.begin(), ba.begin() + fa.gcount(), bb.begin())) return false;
+    if (fa.gcount() == 0) return true;
+  }
+}
+
+// The last octet of an address as two hex digits, as in the default MAC.
+std::string Hex(const std::string& address) {
+  char text[8];
+  std::snprintf(text, sizeof text, "%02x", std::stoi(address.substr(address.rfind('.') + 1)));
+  return text;
+}
+
+class AdbE2eTest : public ::testing::Test {
+ protected:
+  // Two panels: an old one (raw shell, "\r\n") and a recent one (shell_v2).
+  // Every test has its own addresses, since ctest runs tests in parallel.
+  void StartFleet(int last_octet) {
+    kOld = "127.0.0." + std::to_string(last_octet);
+    kNew = "127.0.0." + std::to_string(last_octet + 1);
+    fleet_.Add(kOld).Project("QN-A").Version("1.0.0").FastTiming();
+    fleet_.Add(kNew).Project("QN-B").Version("1.2.0").ShellV2().FastTiming();
+    fleet_.Start();
+    ASSERT_TRUE(adb_.Connect(Serial(kOld)));
+    ASSERT_TRUE(adb_.Connect(Serial(kNew)));
+  }
+  ProcessResult Shell(const std::string& address, std::vector<std::string> words) {
+    std::vector<std::string> args = {"-s", Serial(address), "shell"};
+    args.insert(args.end(), words.begin(), words.end());
+    return adb_.Adb(args);
+  }
+  static std::string Serial(const std::string& a) { return SimulatedFleet::Serial(a); }
+
+  std::string kOld;
+  std::string kNew;
+  AdbTestServer adb_;
+  SimulatedFleet fleet_;
+};
+
+TEST_F(AdbE2eTest, ConnectTwiceSaysAlreadyConnected) {
+  StartFleet(212);
+  const ProcessResult again = adb_.Adb({"connect", Serial(kOld)});
+  EXPECT_EQ(again.exit_code, 0);
+  EXPECT_NE(again.output.find("already connected to " + Serial(kOld)), std::string::npos)
+      << again.output;
+  const ProcessResult devices = adb_.Adb({"devices"});
+  EXPECT_NE(devices.output.find(Serial(kOld) + "\tdevice"), std::string::npos) << devices.output;
+}
+
+TEST_F(AdbE2eTest, GetpropAndSetpropRoundTrip) {
+  StartFleet(214);
+  EXPECT_EQ(Shell(kOld, {"getprop", "ro.app.name"}).output, "QN-A\r\n");
+  EXPECT_EQ(Shell(kNew, {"getprop", "ro.app.version"}).output, "1.2.0\n");
+  EXPECT_EQ(Shell(kNew, {"getprop", "no.such.prop"}).output, "\n");
+
+  EXPECT_EQ(Shell(kNew, {"setprop", "sys.qnupgrade.flag", "255"}).exit_code, 0);
+  EXPECT_EQ(Shell(kNew, {"getprop", "sys.qnupgrade.flag"}).output, "255\n");
+  const PanelState state = fleet_.State(kNew);
+  ASSERT_EQ(state.setprops.size(), 1u);
+  EXPECT_EQ(state.setprops[0], std::make_pair(std::string("sys.qnupgrade.flag"), std::string("255")));
+}
+
+TEST_F(AdbE2eTest, IfconfigNamesTheEthernetAddress) {
+  StartFleet(216);
+  const ProcessResult listing = Shell(kNew, {"ifconfig"});
+  EXPECT_NE(listing.output.find("eth0      Link encap:Ethernet  HWaddr 02:00:7f:00:00:" + Hex(kNew)),
+            std::string::npos) << listing.output;
+  EXPECT_NE(listing.output.find("lo        Link encap:Local Loopback"), std::string::npos);
+}
+
+// Raw shell loses the exit status; shell_v2 carries it.
+TEST_F(AdbE2eTest, ExitCodesOnlyUnderShellV2) {
+  StartFleet(218);
+  for (const std::string& address : {kOld, kNew}) {
+    EXPECT_EQ(Shell(address, {"mkdir", "/tmp/fleet-sync"}).exit_code, 0) << address;
+  }
+  const ProcessResult old_again = Shell(kOld, {"mkdir", "/tmp/fleet-sync"});
+  EXPECT_EQ(old_again.exit_code, 0);
+  EXPECT_NE(old_again.output.find("File exists"), std::string::npos);
+  const ProcessResult new_again = Shell(kNew, {"mkdir", "/tmp/fleet-sync"});
+  EXPECT_EQ(new_again.exit_code, 1);
+  EXPECT_NE(new_again.output.find("File exists"), std::string::npos);
+  EXPECT_EQ(Shell(kNew, {"mkdir", "-p", "/tmp/fleet-sync"}).exit_code, 0);
+
+  EXPECT_EQ(Shell(kOld, {"frobnicate"}).exit_code, 0);
+  const ProcessResult unknown = Shell(kNew, {"frobnicate"});
+  EXPECT_EQ(unknown.exit_code, 127);
+  EXPECT_NE(unknown.output.find("/system/bin/sh: frobnicate: not found"), std::string::npos);
+}
+
+TEST_F(AdbE2eTest, PushesArriveByteExact) {
+  StartFleet(220);
+  for (size_t size : {size_t(0), size_t(1), size_t(65535), size_t(65536), size_t(65537)}) {
+    for (const std::string& address : {kOld, kNew}) {
+      const std::string local = WriteFile(adb_.tmpdir() + "/img" + std::to_string(size), size);
+      const ProcessResult pushed =
+          adb_.Adb({"-s", Serial(address), "push", local, "/tmp/fleet-sync/update.img"});
+      ASSERT_EQ(pushed.exit_code, 0) << pushed.output;
+      EXPECT_NE(pushed.output.find("1 file pushed"), std::string::npos);
+      EXPECT_TRUE(SameBytes(local, fleet_.FilePath(address, "/tmp/fleet-sync/update.img")))
+          << size << " bytes to " << address;
+    }
+  }
+  const PanelState state = fleet_.State(kOld);
+  ASSERT_EQ(state.pushed.size(), 5u);
+  EXPECT_EQ(state.pushed[4].size, 65537u);
+  EXPECT_EQ(state.commands.back(), "push /tmp/fleet-sync/update.img");
+}
+
+TEST_F(AdbE2eTest, PushOf100MiBArrivesByteExact) {
+  StartFleet(222);
+  const std::string local = WriteFile(adb_.tmpdir() + "/big.img", 100u << 20);
+  const ProcessResult pushed =
+      adb_.Adb({"-s", Serial(kNew), "push", local, "/tmp/fleet-sync/update.img"});
+  ASSERT_EQ(pushed.exit_code, 0) << pushed.output;
+  EXPECT_TRUE(SameBytes(local, fleet_.FilePath(kNew, "/tmp/fleet-sync/update.img")));
+}
+
+TEST_F(AdbE2eTest, LogcatDumpEnds) {
+  StartFleet(224);
+  const ProcessResult log = adb_.Adb({"-s", Serial(kOld), "logcat", "-d"}, 20s);
+  EXPECT_FALSE(log.timed_out);
+  EXPECT_EQ(log.exit_code, 0);
+  EXPECT_NE(log.output.find("hmi started, project QN-A version 1.0.0"), std::string::npos)
+      << log.output;
+}
+
+TEST(AdbGonePanelTest, ConnectToARefusingPanelFails) {
+  AdbTestServer adb;
+  SimulatedFleet fleet;
+  fleet.Add("127.0.0.203").Refuse();
+  fleet.Start();
+  const ProcessResult result = adb.Adb({"connect", "127.0.0.203:5555"});
+  EXPECT_NE(result.output.find("failed to connect to '127.0.0.203:5555'"), std::string::npos)
+      << result.output;
+  const ProcessResult shell = adb.Adb({"-s", "127.0.0.203:5555", "shell", "true"});
+  EXPECT_NE(shell.exit_code, 0);
+}
+
+// The whole panel side of an upgrade: staging, properties, the service
+// restart, the log followed until the panel reboots, then the new version.
+TEST(AdbUpgradeTest, ScriptedUpgradeRebootsIntoTheImageVersion) {
+  AdbTestServer adb;
+  SimulatedFleet fleet;
+  const std::string panel = "127.0.0.204";
+  const std::string serial = SimulatedFleet::Serial(panel);
+  fleet.Add(panel).Version("1.0.0").ShellV2().Timing(100, 100, 3, 300);
+  fleet.Start();
+  ASSERT_TRUE(adb.Connect(serial));
+  const std::string image = MakeImage(adb.tmpdir() + "/update.img", "1.1.0", 200000);
+  auto run = [&](std::vector<std::string> words) {
+    std::vector<std::string> args = {"-s", serial};
+    args.insert(args.end(), words.begin(), words.end());
+    const ProcessResult result = adb.Adb(args);
+    EXPECT_EQ(result.exit_code, 0) << result.output;
+    return result;
+  };
+  run({"shell", "setprop", "ctl.stop", "qnhmi"});
+  EXPECT_FALSE(fleet.State(panel).hmi_running);
+  run({"shell", "mkdir", "/tmp/fleet-sync"});
+  run({"push", image, "/tmp/fleet-sync/update.img"});
+  run({"shell", "setprop", "sys.qnupgrade.dir", "/tmp/fleet-sync"});
+  run({"shell", "setprop", "sys.qnupgrade.flag", "255"});
+  run({"shell", "setprop", "sys.qnupgrade.force", "1"});
+  run({"shell", "setprop", "ctl.restart", "qnhmi"});
+
+  const ProcessResult log = adb.Adb({"-s", serial, "shell", "logcat"}, 30s);
+  EXPECT_FALSE(log.timed_out);
+  EXPECT_EQ(log.exit_code, 0);
+  for (const char* marker : {"Enter upgrade...", "startUpgrade", "write part: res",
+                             "upgrade success, will reboot system!"})
+    EXPECT_NE(log.output.find(marker), std::string::npos) << marker;
+
+  ASSERT_TRUE(fleet.WaitFor(panel, [](const PanelState& s) {
+    return s.reboot_count == 1 && s.listening;
+  }));
+  const PanelState after = fleet.State(panel);
+  EXPECT_EQ(after.version, "1.1.0");
+  EXPECT_EQ(after.reboot_count, 1);
+  EXPECT_EQ(after.upgrades_done, 1);
+  EXPECT_EQ(after.props.count("sys.qnupgrade.flag"), 0u);  // gone with the reboot
+  // The server marks the panel offline; a fresh connect finds it again.
+  adb.Adb({"disconnect", serial});
+  ASSERT_TRUE(adb.Connect(serial));
+  EXPECT_EQ(adb.Adb({"-s", serial, "shell", "getprop", "ro.app.version"}).output, "1.1.0\n");
+  const ProcessResult fresh_log = adb.Adb({"-s", serial, "logcat", "-d"});
+  EXPECT_EQ(fresh_log.output.find("Enter upgrade..."), std::string::npos);
+}
+
+}  // namespace
+}  // namespace fleetsync_test

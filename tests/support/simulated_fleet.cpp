@@ -1,0 +1,159 @@
+#include "tests/support/simulated_fleet.h"
+
+#include <signal.h>
+#include <stdlib.h>
+
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <stdexcept>
+#include <thread>
+
+#include <rapidjson/document.h>
+
+#ifndef FLEETSYNC_SIM_PATH
+#error "FLEETSYNC_SIM_PATH must name the fleetsync-sim executable"
+#endif
+
+namespace fleetsync_test {
+namespace {
+
+std::string Text(const rapidjson::Value& object, const char* key) {
+  auto it = object.FindMember(key);
+  return it != object.MemberEnd() && it->value.IsString()
+             ? std::string(it->value.GetString(), it->value.GetStringLength())
+             : std::string();
+}
+
+bool Flag(const rapidjson::Value& object, const char* key, bool fallback) {
+  auto it = object.FindMember(key);
+  return it != object.MemberEnd() && it->value.IsBool() ? it->value.GetBool() : fallback;
+}
+
+int Number(const rapidjson::Value& object, const char* key) {
+  auto it = object.FindMember(key);
+  return it != object.MemberEnd() && it->value.IsInt() ? it->value.GetInt() : 0;
+}
+
+}  // namespace
+
+SimulatedFleet::SimulatedFleet() {
+  const char* base = getenv("TMPDIR");
+  std::string pattern = std::string(base && *base ? base : "/tmp") + "/fleetsync-sim-XXXXXX";
+  if (!mkdtemp(pattern.data())) throw std::runtime_error("mkdtemp failed");
+  root_ = pattern;
+  state_dir_ = root_ + "/state";
+}
+
+SimulatedFleet::~SimulatedFleet() {
+  if (simulator_) {
+    simulator_->Signal(SIGTERM);
+    simulator_->Wait(std::chrono::seconds(5));  // kills it if it does not stop
+    simulator_.reset();
+  }
+  std::error_code error;
+  std::filesystem::remove_all(root_, error);
+}
+
+PanelSpec& SimulatedFleet::Add(const std::string& address) {
+  if (simulator_) throw std::runtime_error("panels must be added before Start");
+  panels_.emplace_back(address);
+  return panels_.back();
+}
+
+void SimulatedFleet::Start(std::chrono::milliseconds timeout) {
+  std::vector<sim::PanelConfig> configs;
+  for (const PanelSpec& spec : panels_) configs.push_back(spec.config);
+  const std::string scenario = root_ + "/scenario.json";
+  {
+    std::ofstream out(scenario);
+    out << sim::ScenarioToJson(configs);
+    if (!out) throw std::runtime_error("cannot write " + scenario);
+  }
+  simulator_ = std::make_unique<BackgroundProcess>(std::vector<std::string>{
+      FLEETSYNC_SIM_PATH, "--scenario", scenario, "--state-dir", state_dir_, "--time-limit", "900"});
+  if (!simulator_->WaitForOutput("ready\n", timeout)) {
+    const std::string output = simulator_->OutputSoFar();
+    simulator_->Wait(std::chrono::seconds(2));
+    simulator_.reset();
+    throw std::runtime_error("fleetsync-sim did not get ready: " + output);
+  }
+}
+
+std::string SimulatedFleet::SimulatorOutput() const {
+  return simulator_ ? simulator_->OutputSoFar() : std::string();
+}
+
+std::string SimulatedFleet::FilePath(const std::string& address,
+                                     const std::string& device_path) const {
+  return state_dir_ + "/" + address + "/files" + device_path;
+}
+
+PanelState SimulatedFleet::State(const std::string& address) const {
+  std::ifstream in(state_dir_ + "/" + address + "/state.json", std::ios::binary);
+  std::stringstream text;
+  text << in.rdbuf();
+  rapidjson::Document doc;
+  doc.Parse(text.str().c_str());
+  if (!in || doc.HasParseError() || !doc.IsObject())
+    throw std::runtime_error("no state for panel " + address);
+  PanelState state;
+  state.address = Text(doc, "address");
+  state.project = Text(doc, "project");
+  state.version = Text(doc, "version");
+  state.listening = Flag(doc, "listening", false);
+  state.powered = Flag(doc, "powered", true);
+  state.rebooting = Flag(doc, "rebooting", false);
+  state.upgrading = Flag(doc, "upgrading", false);
+  state.hmi_running = Flag(doc, "hmi_running", true);
+  state.reboot_count = Number(doc, "reboot_count");
+  state.upgrades_done = Number(doc, "upgrades_done");
+  if (doc.HasMember("props") && doc["props"].IsObject())
+    for (const auto& m : doc["props"].GetObject())
+      if (m.value.IsString()) state.props[m.name.GetString()] = m.value.GetString();
+  if (doc.HasMember("setprops") && doc["setprops"].IsArray())
+    for (const auto& pair : doc["setprops"].GetArray())
+      if (pair.IsArray() && pair.Size() == 2 && pair[0].IsString() && pair[1].IsString())
+        state.setprops.emplace_back(pair[0].GetString(), pair[1].GetString());
+  if (doc.HasMember("commands") && doc["commands"].IsArray())
+    for (const auto& command : doc["commands"].GetArray())
+      if (command.IsString()) state.commands.emplace_back(command.GetString(), command.GetStringLength());
+  if (doc.HasMember("pushed") && doc["pushed"].IsArray())
+    for (const auto& file : doc["pushed"].GetArray())
+      if (file.IsObject() && file.HasMember("size") && file["size"].IsUint64())
+        state.pushed.push_back({Text(file, "path"), file["size"].GetUint64()});
+  return state;
+}
+
+bool SimulatedFleet::WaitFor(const std::string& address,
+                             const std::function<bool(const PanelState&)>& condition,
+                             std::chrono::milliseconds timeout) const {
+  const auto deadline = std::chrono::steady_clock::now() + timeout;
+  for (;;) {
+    try {
+      if (condition(State(address))) return true;
+    } catch (const std::runtime_error&) {
+      // not written yet
+    }
+    if (std::chrono::steady_clock::now() >= deadline) return false;
+    std::this_thread::sleep_for(std::chrono::milliseconds(20));
+  }
+}
+
+std::string MakeImage(const std::string& path, const std::string& version, size_t size) {
+  std::string bytes = "FLEETSYNC-IMAGE version=" + version + "\n";
+  uint32_t seed = 2463534242u;
+  while (bytes.size() < size) {
+    seed ^= seed << 13;
+    seed ^= seed >> 17;
+    seed ^= seed << 5;
+    bytes += char(seed);
+  }
+  bytes.resize(size);
+  std::ofstream out(path, std::ios::binary | std::ios::trunc);
+  out.write(bytes.data(), std::streamsize(bytes.size()));
+  if (!out) throw std::runtime_error("cannot write " + path);
+  return path;
+}
+
+}  // namespace fleetsync_test

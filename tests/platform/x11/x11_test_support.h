@@ -1,0 +1,171 @@
+// Helpers of the X11 tests: event recording, pumping one or more displays
+// until a condition holds, and running the X command-line tools.
+#pragma once
+
+#include <poll.h>
+#include <spawn.h>
+#include <sys/wait.h>
+
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <functional>
+#include <initializer_list>
+#include <string>
+#include <vector>
+
+#include "platform/x11/native_window.h"
+#include "platform/x11/window_event.h"
+#include "platform/x11/x11_display.h"
+
+extern char** environ;
+
+namespace platform::x11::testing {
+
+class RecordingListener : public WindowListener {
+ public:
+  void OnWindowEvent(const WindowEvent& event) override {
+    events.push_back(event);
+    if (on_event) on_event(event);
+  }
+  int Count(EventType type) const {
+    int n = 0;
+    for (const auto& e : events) n += e.type == type;
+    return n;
+  }
+  const WindowEvent* Last(EventType type) const {
+    for (auto it = events.rbegin(); it != events.rend(); ++it)
+      if (it->type == type) return &*it;
+    return nullptr;
+  }
+  std::vector<WindowEvent> Of(EventType type) const {
+    std::vector<WindowEvent> out;
+    for (const auto& e : events)
+      if (e.type == type) out.push_back(e);
+    return out;
+  }
+  std::string TypedText() const {
+    std::string text;
+    for (const auto& e : events)
+      if (e.type == EventType::kKeyPress) text += e.text;
+    return text;
+  }
+
+  std::vector<WindowEvent> events;
+  std::function<void(const WindowEvent&)> on_event;
+};
+
+// Opens $DISPLAY. A server whose last client has gone resets itself and
+// refuses connections for a moment, so this tries for a while.
+inline std::unique_ptr<Display> OpenDisplay() {
+  const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(5);
+  for (;;) {
+    if (auto display = Display::Open()) return display;
+    if (std::chrono::steady_clock::now() >= deadline) return nullptr;
+    ::poll(nullptr, 0, 20);
+  }
+}
+
+// Serves the displays until `done` holds or `timeout` passes; true if done.
+inline bool PumpUntil(std::initializer_list<Display*> displays, const std::function<bool()>& done,
+                      std::chrono::milliseconds timeout = std::chrono::milliseconds(5000)) {
+  const auto deadline = std::chrono::steady_clock::now() + timeout;
+  for (;;) {
+    for (Display* d : displays) d->DispatchNativeEvents();
+    if (done()) return true;
+    if (std::chrono::steady_clock::now() >= deadline) return false;
+    std::vector<pollfd> fds;
+    for (Display* d : displays) fds.push_back(pollfd{d->GetFd(), POLLIN, 0});
+    ::poll(fds.data(), fds.size(), 10);
+  }
+}
+
+inline bool PumpUntil(Display& display, const std::function<bool()>& done,
+                      std::chrono::milliseconds timeout = std::chrono::milliseconds(5000)) {
+  return PumpUntil({&display}, done, timeout);
+}
+
+// Serves the display for a while (lets late events arrive).
+inline void PumpFor(Display& display, std::chrono::milliseconds duration) {
+  PumpUntil(display, [] { return false; }, duration);
+}
+
+// Runs a shell command line and returns its standard output.
+inline std::string Capture(const std::string& command) {
+  std::string out;
+  FILE* pipe = ::popen(command.c_str(), "r");
+  if (!pipe) return out;
+  char buffer[4096];
+  size_t n;
+  while ((n = std::fread(buffer, 1, sizeof buffer, pipe)) > 0) out.append(buffer, n);
+  ::pclose(pipe);
+  return out;
+}
+
+// A child process started with argv (no shell); Wait() reaps it.
+class Child {
+ public:
+  explicit Child(std::vector<std::string> argv) {
+    std::vector<char*> args;
+    for (auto& a : argv) args.push_back(a.data());
+    args.push_back(nullptr);
+    if (::posix_spawnp(&pid_, args[0], nullptr, nullptr, args.data(), environ) != 0) pid_ = -1;
+  }
+  ~Child() {
+    if (pid_ > 0) {
+      ::kill(pid_, SIGTERM);
+      ::waitpid(pid_, nullptr, 0);
+    }
+  }
+  Child(const Child&) = delete;
+  Child& operator=(const Child&) = delete;
+
+  bool started() const { return pid_ > 0; }
+  // True once the child has exited (reaped).
+  bool Exited() {
+    if (pid_ <= 0) return true;
+    int status = 0;
+    if (::waitpid(pid_, &status, WNOHANG) == pid_) {
+      pid_ = -1;
+      exit_code_ = WIFEXITED(status) ? WEXITSTATUS(status) : 128;
+      return true;
+    }
+    return false;
+  }
+  int exit_code() const { return exit_code_; }
+
+ private:
+  pid_t pid_ = -1;
+  int exit_code_ = -1;
+};
+
+// Runs a tool while serving the display, so that the events it causes are
+// handled as they arrive; true if it exited with 0.
+inline bool RunServing(Display& display, std::vector<std::string> argv,
+                       std::chrono::milliseconds timeout = std::chrono::milliseconds(10000)) {
+  Child child(std::move(argv));
+  if (!child.started()) return false;
+  PumpUntil(display, [&] { return child.Exited(); }, timeout);
+  PumpFor(display, std::chrono::milliseconds(50));
+  return child.Exited() && child.exit_code() == 0;
+}
+
+inline WindowOptions Options(const std::string& title, const std::string& class_name) {
+  WindowOptions options;
+  options.title = title;
+  options.class_name = class_name;
+  return options;
+}
+
+inline std::string Hex(WindowId id) {
+  char text[32];
+  std::snprintf(text, sizeof text, "0x%lx", id);
+  return text;
+}
+
+}  // namespace platform::x11::testing
+
+#define SKIP_WITHOUT_DISPLAY()                                          \
+  do {                                                                  \
+    if (!std::getenv("DISPLAY")) GTEST_SKIP() << "DISPLAY is not set"; \
+  } while (0)

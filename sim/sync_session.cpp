@@ -104,6 +104,8 @@ SyncSession::Status SyncSession::Feed(std::string_view bytes, std::string& reply
     }
     const uint32_t limit = id == kData ? kMaxDataChunk : kMaxPathLength;
     if (length > limit) {
+      AbandonSend();
+      device_path_.clear();
       PutFail(reply, "invalid sync request length");
       return Status::kCloseStream;
     }

@@ -1,0 +1,249 @@
+// A raw socket client against an in-process panel: the handshake, flow
+// control, and hostile input that must close only that connection.
+#include <gtest/gtest.h>
+
+#include <arpa/inet.h>
+#include <fcntl.h>
+#include <netinet/in.h>
+#include <poll.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+#include <filesystem>
+#include <fstream>
+#include <functional>
+#include <optional>
+
+#include "sim/adb_message.h"
+#include "sim/event_loop.h"
+#include "sim/panel.h"
+
+namespace sim {
+namespace {
+
+constexpr const char* kAddress = "127.0.0.190";
+// Tests run in parallel processes: each takes a port of its own.
+const uint16_t kPort = uint16_t(20000 + getpid() % 30000);
+
+struct Message {
+  MessageHeader header;
+  std::string payload;
+};
+
+class RawClient {
+ public:
+  RawClient() : fd_(socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0)) {
+    sockaddr_in address{};
+    address.sin_family = AF_INET;
+    address.sin_port = htons(kPort);
+    inet_pton(AF_INET, kAddress, &address.sin_addr);
+    connected_ = connect(fd_.get(), reinterpret_cast<sockaddr*>(&address), sizeof address) == 0;
+    fcntl(fd_.get(), F_SETFL, O_NONBLOCK);
+  }
+  bool connected() const { return connected_; }
+  void SendRaw(const std::string& bytes) { ASSERT_EQ(send(fd_.get(), bytes.data(), bytes.size(), MSG_NOSIGNAL), ssize_t(bytes.size())); }
+  void Send(uint32_t command, uint32_t arg0, uint32_t arg1, const std::string& payload = {}) {
+    std::string bytes;
+    AppendMessage(bytes, command, arg0, arg1, payload);
+    SendRaw(bytes);
+  }
+  // Reads what arrived; false once the peer closed.
+  bool Drain() {
+    char buffer[65536];
+    for (;;) {
+      const ssize_t got = recv(fd_.get(), buffer, sizeof buffer, 0);
+      if (got > 0) { input_.append(buffer, size_t(got)); continue; }
+      if (got == 0) closed_ = true;
+      return !closed_;
+    }
+  }
+  std::optional<Message> Next() {
+    Drain();
+    if (input_.size() < kHeaderSize) return std::nullopt;
+    auto header = DecodeHeader(input_);
+    if (!header || input_.size() < kHeaderSize + header->data_length) return std::nullopt;
+    Message m{*header, input_.substr(kHeaderSize, header->data_length)};
+    input_.erase(0, kHeaderSize + header->data_length);
+    return m;
+  }
+  bool closed() { Drain(); return closed_; }
+
+ private:
+  platform::UniqueFd fd_;
+  bool connected_ = false;
+  bool closed_ = false;
+  std::string input_;
+};
+
+class ConnectionTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    char pattern[] = "/tmp/sim-connection-XXXXXX";
+    state_dir_ = mkdtemp(pattern);
+    PanelConfig config = DefaultPanel(kAddress);
+    config.port = kPort;
+    config.max_payload = 4096;
+    config.project = "QN";
+    // A log longer than several payloads, to watch flow control.
+    for (int i = 0; i < 300; ++i) config.log.push_back("filler line " + std::to_string(i));
+    panel_ = std::make_unique<Panel>(loop_, config, state_dir_);
+    panel_->Start();
+  }
+  void TearDown() override {
+    panel_.reset();
+    std::filesystem::remove_all(state_dir_);
+  }
+  // Runs the panel's loop until `done` holds (or 3 s pass).
+  bool Pump(const std::function<bool()>& done) {
+    const int64_t deadline = EventLoop::NowMs() + 3000;
+    while (EventLoop::NowMs() < deadline) {
+      loop_.Run(EventLoop::NowMs() + 5);
+      if (done()) return true;
+    }
+    return false;
+  }
+  std::optional<Message> Receive(RawClient& client) {
+    std::optional<Message> m;
+    Pump([&] { return (m = client.Next()).has_value() || client.closed(); });
+    return m;
+  }
+  void Handshake(RawClient& client, uint32_t host_max = 1 << 20) {
+    client.Send(kCnxn, 0x01000001, host_max, "host::features=shell_v2,cmd");
+    auto reply = Receive(client);
+    ASSERT_TRUE(reply);
+    ASSERT_EQ(reply->header.command, kCnxn);
+  }
+
+  EventLoop loop_;
+  std::string state_dir_;
+  std::unique_ptr<Panel> panel_;
+};
+
+TEST_F(ConnectionTest, HandshakeAnswersWithBannerAndSmallerPayload) {
+  RawClient client;
+  ASSERT_TRUE(client.connected());
+  client.Send(kCnxn, 0x01000001, 1 << 20, "host::features=shell_v2,cmd");
+  auto reply = Receive(client);
+  ASSERT_TRUE(reply);
+  EXPECT_EQ(reply->header.command, kCnxn);
+  EXPECT_EQ(reply->header.arg0, kDeviceVersion);
+  EXPECT_EQ(reply->header.arg1, 4096u);
+  EXPECT_EQ(reply->payload,
+            "device::ro.product.name=qnpanel;ro.product.model=QN-Panel;ro.product.device=qnpanel;features=");
+}
+
+TEST_F(ConnectionTest, OutputWaitsForEachOkayAndRespectsThePayloadLimit) {
+  RawClient client;
+  Handshake(client);
+  client.Send(kOpen, 77, 0, std::string("shell:logcat -d\0", 16));
+  auto okay = Receive(client);
+  ASSERT_TRUE(okay);
+  ASSERT_EQ(okay->header.command, kOkay);
+  EXPECT_EQ(okay->header.arg1, 77u);
+  const uint32_t local = okay->header.arg0;
+  std::string log;
+  for (;;) {
+    auto m = Receive(client);
+    ASSERT_TRUE(m);
+    if (m->header.command == kClse) break;
+    ASSERT_EQ(m->header.command, kWrte);
+    EXPECT_LE(m->payload.size(), 4096u);
+    log += m->payload;
+    // Nothing more until acknowledged.
+    loop_.Run(EventLoop::NowMs() + 30);
+    EXPECT_FALSE(client.Next()) << "second WRTE before OKAY";
+    client.Send(kOkay, 77, local);
+    if (log.size() > 8192) break;
+  }
+  EXPECT_NE(log.find("filler line 0\r\n"), std::string::npos);
+}
+
+TEST_F(ConnectionTest, UnknownServiceIsRefusedAndTheConnectionStays) {
+  RawClient client;
+  Handshake(client);
+  client.Send(kOpen, 5, 0, std::string("jdwp:1\0", 7));
+  auto refused = Receive(client);
+  ASSERT_TRUE(refused);
+  EXPECT_EQ(refused->header.command, kClse);
+  EXPECT_EQ(refused->header.arg1, 5u);
+  client.Send(kOpen, 6, 0, std::string("shell:getprop ro.app.name\0", 26));
+  auto okay = Receive(client);
+  ASSERT_TRUE(okay);
+  EXPECT_EQ(okay->header.command, kOkay);
+  auto data = Receive(client);
+  ASSERT_TRUE(data);
+  EXPECT_EQ(data->payload, "QN\r\n");
+}
+
+TEST_F(ConnectionTest, ShellV2IsRefusedWhenNotAdvertised) {
+  RawClient client;
+  Handshake(client);
+  client.Send(kOpen, 5, 0, std::string("shell,v2,raw:getprop\0", 21));
+  auto refused = Receive(client);
+  ASSERT_TRUE(refused);
+  EXPECT_EQ(refused->header.command, kClse);
+}
+
+TEST_F(ConnectionTest, HostileInputClosesOnlyThatConnection) {
+  struct Case {
+    const char* name;
+    std::function<void(RawClient&)> send;
+  };
+  const Case cases[] = {
+      {"wrong magic", [](RawClient& c) {
+         std::string bytes;
+         AppendMessage(bytes, kCnxn, 0x01000001, 4096, "host::");
+         bytes[20] = 0;
+         c.SendRaw(bytes);
+       }},
+      {"huge length", [](RawClient& c) { c.Send(kCnxn, 0x01000001, 4096); std::string b; AppendMessage(b, kWrte, 1, 1); b[12] = b[13] = b[14] = b[15] = char(0xff); c.SendRaw(b); }},
+      {"unknown command", [](RawClient& c) { c.Send(MakeCommand("XXXX"), 0, 0); }},
+      {"open before cnxn", [](RawClient& c) { c.Send(kOpen, 1, 0, std::string("shell:id\0", 9)); }},
+      {"open with id 0", [](RawClient& c) { c.Send(kCnxn, 0x01000001, 4096); c.Send(kOpen, 0, 0, std::string("sync:\0", 6)); }},
+  };
+  for (const Case& c : cases) {
+    RawClient client;
+    ASSERT_TRUE(client.connected()) << c.name;
+    c.send(client);
+    EXPECT_TRUE(Pump([&] { return client.closed(); })) << c.name;
+  }
+  {
+    RawClient truncated;  // half a header, then the host goes away
+    truncated.SendRaw("CNXN\x01");
+    Pump([] { return true; });
+  }
+  RawClient healthy;
+  Handshake(healthy);
+}
+
+TEST_F(ConnectionTest, PushThroughTheStreamLandsOnDisk) {
+  RawClient client;
+  Handshake(client);
+  client.Send(kOpen, 9, 0, std::string("sync:\0", 6));
+  auto okay = Receive(client);
+  ASSERT_TRUE(okay && okay->header.command == kOkay);
+  const uint32_t local = okay->header.arg0;
+  auto le = [](uint32_t v) { return std::string{char(v), char(v >> 8), char(v >> 16), char(v >> 24)}; };
+  const std::string spec = "/tmp/fleet-sync/logo.JPG,33188";
+  // One request split over two WRTEs.
+  const std::string request = "SEND" + le(uint32_t(spec.size())) + spec + "DATA" + le(5) + "hello" + "DONE" + le(0);
+  client.Send(kWrte, 9, local, request.substr(0, 10));
+  client.Send(kWrte, 9, local, request.substr(10));
+  std::string replies;
+  while (replies.find("OKAY") == std::string::npos) {
+    auto m = Receive(client);
+    ASSERT_TRUE(m);
+    if (m->header.command == kWrte) {
+      replies += m->payload;
+      client.Send(kOkay, 9, local);
+    }
+  }
+  EXPECT_EQ(replies, "OKAY" + le(0));
+  std::ifstream in(state_dir_ + "/" + kAddress + "_" + std::to_string(kPort) + "/files/tmp/fleet-sync/logo.JPG");
+  std::string content;
+  std::getline(in, content);
+  EXPECT_EQ(content, "hello");
+}
+
+}  // namespace
+}  // namespace sim

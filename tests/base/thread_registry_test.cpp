@@ -143,7 +143,7 @@ TEST(ThreadRegistry, PostsDuringAndAfterShutdownFailCleanlyOnThePoster) {
   auto marker = std::make_shared<int>(0);
   std::vector<std::thread> workers;
   for (int w = 0; w < 3; ++w) {
-    workers.emplace_back([&, callback = *update] {
+    workers.emplace_back([&, w, callback = *update] {
       while (!stop_posting) {
         const bool ok = ThreadRegistry::PostDelayedTask(0, [callback, marker] { callback(); },
                                                         TimeDelta::FromMicroseconds(w * 50));

@@ -1,0 +1,180 @@
+// Scripted panel faults as Debian's adb sees them.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <thread>
+
+#include "tests/support/adb_test_server.h"
+#include "tests/support/simulated_fleet.h"
+
+namespace fleetsync_test {
+namespace {
+
+using namespace std::chrono_literals;
+
+class FaultE2eTest : public ::testing::Test {
+ protected:
+  // One panel per test, each on its own address (tests run in parallel).
+  PanelSpec& Panel(int last_octet) {
+    address_ = "127.0.0." + std::to_string(last_octet);
+    return fleet_.Add(address_).ShellV2().Timing(50, 60, 2, 200);
+  }
+  void StartAndConnect() {
+    fleet_.Start();
+    ASSERT_TRUE(adb_.Connect(serial()));
+  }
+  std::string serial() const { return SimulatedFleet::Serial(address_); }
+  ProcessResult Run(std::vector<std::string> words, std::chrono::milliseconds timeout = 60s) {
+    std::vector<std::string> args = {"-s", serial()};
+    args.insert(args.end(), words.begin(), words.end());
+    return adb_.Adb(args, timeout);
+  }
+  // Stages an image and starts the panel's upgrade, as the engine does.
+  void TriggerUpgrade(const std::string& image_version) {
+    const std::string image = MakeImage(adb_.tmpdir() + "/update.img", image_version);
+    ASSERT_EQ(Run({"push", image, "/tmp/fleet-sync/update.img"}).exit_code, 0);
+    ASSERT_EQ(Run({"shell", "setprop", "sys.qnupgrade.dir", "/tmp/fleet-sync"}).exit_code, 0);
+    ASSERT_EQ(Run({"shell", "setprop", "sys.qnupgrade.flag", "255"}).exit_code, 0);
+    ASSERT_EQ(Run({"shell", "setprop", "ctl.restart", "qnhmi"}).exit_code, 0);
+  }
+  bool RebootedInto(const std::string& version) {
+    return fleet_.WaitFor(address_, [&](const PanelState& s) {
+      return s.reboot_count == 1 && s.listening && s.version == version;
+    });
+  }
+
+  AdbTestServer adb_;
+  SimulatedFleet fleet_;
+  std::string address_;
+};
+
+TEST_F(FaultE2eTest, PushFailReplyIsPrintedAndExitsOne) {
+  Panel(230).PushFail("No space left on device");
+  StartAndConnect();
+  const std::string image = MakeImage(adb_.tmpdir() + "/update.img", "2.0.0");
+  const ProcessResult push = Run({"push", image, "/tmp/fleet-sync/update.img"});
+  EXPECT_EQ(push.exit_code, 1);
+  EXPECT_NE(push.output.find("No space left on device"), std::string::npos) << push.output;
+  EXPECT_FALSE(std::filesystem::exists(fleet_.FilePath(address_, "/tmp/fleet-sync/update.img")));
+}
+
+TEST_F(FaultE2eTest, ConnectionDroppedMidPushFailsThePush) {
+  Panel(231).DropPushAfter(100000);
+  StartAndConnect();
+  const std::string image = MakeImage(adb_.tmpdir() + "/update.img", "2.0.0", 1 << 20);
+  const ProcessResult push = Run({"push", image, "/tmp/fleet-sync/update.img"});
+  EXPECT_EQ(push.exit_code, 1) << push.output;
+  EXPECT_FALSE(std::filesystem::exists(fleet_.FilePath(address_, "/tmp/fleet-sync/update.img")));
+  EXPECT_TRUE(fleet_.State(address_).pushed.empty());
+}
+
+TEST_F(FaultE2eTest, FailedUpgradeRebootsAtTheOldVersion) {
+  Panel(232).Version("1.0.0").UpgradeFails();
+  StartAndConnect();
+  TriggerUpgrade("2.0.0");
+  const ProcessResult log = Run({"shell", "logcat"}, 30s);
+  EXPECT_EQ(log.exit_code, 0);
+  EXPECT_NE(log.output.find("startUpgrade"), std::string::npos);
+  EXPECT_EQ(log.output.find("upgrade success, will reboot system!"), std::string::npos);
+  EXPECT_TRUE(RebootedInto("1.0.0"));
+  EXPECT_EQ(fleet_.State(address_).upgrades_done, 0);
+}
+
+TEST_F(FaultE2eTest, DropMidLogcatEndsTheStreamWithoutSuccess) {
+  Panel(233).Version("1.0.0").DropMidLogcat();
+  StartAndConnect();
+  TriggerUpgrade("2.0.0");
+  const ProcessResult log = Run({"shell", "logcat"}, 30s);
+  EXPECT_FALSE(log.timed_out);
+  EXPECT_EQ(log.exit_code, 0);
+  EXPECT_NE(log.output.find("startUpgrade"), std::string::npos);
+  EXPECT_EQ(log.output.find("write part: res"), std::string::npos);
+  EXPECT_TRUE(RebootedInto("1.0.0"));
+}
+
+TEST_F(FaultE2eTest, UpgradeUnderwayAtStartCompletesOnItsOwn) {
+  Panel(234).Version("1.0.0").UpgradeVersion("1.5.0").UpgradeUnderway(800);
+  StartAndConnect();
+  const ProcessResult dump = Run({"logcat", "-d"});
+  EXPECT_NE(dump.output.find("Enter upgrade..."), std::string::npos);
+  EXPECT_NE(dump.output.find("startUpgrade"), std::string::npos);
+  const ProcessResult log = Run({"shell", "logcat"}, 30s);
+  EXPECT_NE(log.output.find("upgrade success, will reboot system!"), std::string::npos);
+  EXPECT_TRUE(RebootedInto("1.5.0"));
+  EXPECT_EQ(fleet_.State(address_).upgrades_done, 1);
+}
+
+TEST_F(FaultE2eTest, LogoOnlyUpgradeKeepsTheVersion) {
+  Panel(235).Version("1.0.0").UpgradeVersion("9.9.9");
+  StartAndConnect();
+  const std::string logo = MakeImage(adb_.tmpdir() + "/boot_logo.JPG", "3.0.0");
+  ASSERT_EQ(Run({"push", logo, "/tmp/fleet-sync/boot_logo.JPG"}).exit_code, 0);
+  Run({"shell", "setprop", "sys.qnupgrade.dir", "/tmp/fleet-sync"});
+  Run({"shell", "setprop", "sys.qnupgrade.flag", "255"});
+  Run({"shell", "setprop", "ctl.restart", "qnhmi"});
+  const ProcessResult log = Run({"shell", "logcat"}, 30s);
+  EXPECT_NE(log.output.find("upgrade success, will reboot system!"), std::string::npos);
+  EXPECT_TRUE(RebootedInto("1.0.0"));
+}
+
+// The restart alone does nothing without the properties and a staged file.
+TEST_F(FaultE2eTest, RestartWithoutStagingStartsNoUpgrade) {
+  Panel(236);
+  StartAndConnect();
+  Run({"shell", "setprop", "sys.qnupgrade.flag", "255"});
+  Run({"shell", "setprop", "sys.qnupgrade.dir", "/tmp/fleet-sync"});
+  Run({"shell", "mkdir", "/tmp/fleet-sync"});
+  Run({"shell", "setprop", "ctl.restart", "qnhmi"});
+  std::this_thread::sleep_for(500ms);
+  const PanelState state = fleet_.State(address_);
+  EXPECT_FALSE(state.upgrading);
+  EXPECT_EQ(state.reboot_count, 0);
+  EXPECT_EQ(Run({"logcat", "-d"}).output.find("Enter upgrade..."), std::string::npos);
+}
+
+TEST_F(FaultE2eTest, PowerCutLeavesTheLogStreamHanging) {
+  Panel(237).Version("1.0.0").PowerCutDuringUpgrade(-1);
+  StartAndConnect();
+  TriggerUpgrade("2.0.0");
+  auto logcat = adb_.AdbInBackground({"-s", serial(), "shell", "logcat"});
+  ASSERT_TRUE(logcat->WaitForOutput("startUpgrade", 10s));
+  ASSERT_TRUE(fleet_.WaitFor(address_, [](const PanelState& s) { return !s.powered; }));
+  // No FIN, no RST: the client cannot tell, and keeps waiting.
+  const ProcessResult still = logcat->Wait(1500ms);
+  EXPECT_TRUE(still.timed_out);
+  EXPECT_EQ(still.output.find("write part: res"), std::string::npos);
+  EXPECT_FALSE(fleet_.State(address_).listening);
+}
+
+TEST_F(FaultE2eTest, NonUtf8BytesReachTheClientUnchanged) {
+  Panel(238).Project("QN").NonUtf8Prop("ro.app.name").NonUtf8Log();
+  StartAndConnect();
+  const ProcessResult name = Run({"shell", "getprop", "ro.app.name"});
+  EXPECT_EQ(name.output, "QN\xff\xfe\xc3(\x80\n");
+  EXPECT_NE(Run({"logcat", "-d"}).output.find("\xff\xfe"), std::string::npos);
+}
+
+TEST_F(FaultE2eTest, SlowLinkStillDeliversByteExact) {
+  Panel(239).RateLimit(200 * 1024);
+  StartAndConnect();
+  const std::string image = MakeImage(adb_.tmpdir() + "/update.img", "2.0.0", 300 * 1024);
+  const auto start = std::chrono::steady_clock::now();
+  ASSERT_EQ(Run({"push", image, "/tmp/fleet-sync/update.img"}).exit_code, 0);
+  // At 200 KiB/s a 300 KiB push cannot be instant (a loose bound, not a speed target).
+  EXPECT_GE(std::chrono::steady_clock::now() - start, 700ms);
+  EXPECT_EQ(std::filesystem::file_size(fleet_.FilePath(address_, "/tmp/fleet-sync/update.img")),
+            300u * 1024);
+}
+
+TEST_F(FaultE2eTest, SilentHandshakeLeavesTheTransportOffline) {
+  Panel(240).SilentHandshake();
+  fleet_.Start();
+  const ProcessResult connect = adb_.Adb({"connect", serial()}, 30s);
+  EXPECT_NE(connect.output.find("failed to connect"), std::string::npos) << connect.output;
+  const ProcessResult shell = Run({"shell", "true"}, 30s);
+  EXPECT_NE(shell.exit_code, 0);
+  EXPECT_NE(shell.output.find("offline"), std::string::npos) << shell.output;
+}
+
+}  // namespace
+}  // namespace fleetsync_test

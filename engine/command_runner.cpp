@@ -91,7 +91,7 @@ std::string PathArgument(const std::wstring& token) {
   return Utf16ToUtf8(path);
 }
 
-// The serial after "-s" or the address after "connect": exactly one argument.
+// The serial after "-s" or the address after "connect" / "disconnect": exactly one argument.
 std::string ValueArgument(const std::wstring& token) {
   const std::wstring value = IsEnclosedInQuotes(token) ? token.substr(1, token.size() - 2) : token;
   if (value.empty() || value.front() == L'-' || value.find(L'"') != std::wstring::npos)
@@ -99,9 +99,12 @@ std::string ValueArgument(const std::wstring& token) {
   return Utf16ToUtf8(value);
 }
 
+// "-s", "connect" and "disconnect" as tokens of their own, as callers pass
+// them ("connect " keeps the blank the command line shows).
 bool TakesValue(const std::wstring& token) {
   const std::vector<std::wstring> words = platform::SplitCommandLine(token);
-  return !words.empty() && (words.back() == L"-s" || words.back() == L"connect");
+  return words.size() == 1 &&
+         (words.front() == L"-s" || words.front() == L"connect" || words.front() == L"disconnect");
 }
 
 std::wstring JoinTokens(std::wstring first, const std::vector<std::wstring>& tokens) {
@@ -115,10 +118,7 @@ std::wstring JoinTokens(std::wstring first, const std::vector<std::wstring>& tok
 }  // namespace
 
 CommandResult RunCommand(const std::wstring& command_line, ChildGroup* group) {
-  std::vector<std::string> argv;
-  for (const std::wstring& word : platform::SplitCommandLine(command_line))
-    argv.push_back(Utf16ToUtf8(word));
-  return RunArguments(argv, group);
+  return RunArguments(CommandLineArguments(command_line), group);
 }
 
 std::string LocateAdb(const std::string& program_folder) {
@@ -183,7 +183,7 @@ std::wstring ExtractInterfaceMac(const std::wstring& output, const std::wstring&
     if (end == std::wstring::npos) end = output.size();
     const std::wstring_view line(output.data() + begin, end - begin);
     const std::size_t marker = line.find(kMarker);
-    if (!line.empty() && marker != std::wstring_view::npos &&
+    if (marker != std::wstring_view::npos &&
         line.find(interface_name) != std::wstring_view::npos) {
       std::wstring mac(line.substr(marker + kMarker.size()));
       return Trim(mac);

@@ -40,9 +40,11 @@ CommandResult RunCommand(const std::wstring& command_line, ChildGroup* group = n
 // every call) with the tokens after it. A token may hold several words
 // ("shell getprop ro.app.name"); a file path is passed enclosed in double
 // quotes and stays one argument (it may not contain '"'; a relative path
-// starting with '-' is passed as "./-..."). The value after "-s" and after
-// "connect" (a serial, an address) is always one argument and may not start
-// with '-'. Exit code not examined.
+// starting with '-' is passed as "./-..."). The token after a "-s", a
+// "connect " or a "disconnect" token (a serial, an address) is always one
+// argument and may not start with '-', so it can inject neither an option nor
+// a command.
+// Exit code not examined.
 CommandResult RunAdb(const std::vector<std::wstring>& tokens, ChildGroup* group = nullptr);
 
 // As RunAdb, but a non-zero exit code throws "adb <tokens> failed, return value N".

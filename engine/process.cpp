@@ -17,14 +17,17 @@ Process::~Process() {
   }
 }
 
-int Process::Start(const std::wstring& command_line) {
+std::vector<std::string> CommandLineArguments(const std::wstring& command_line) {
   std::vector<std::string> argv;
   for (const std::wstring& word : platform::SplitCommandLine(command_line))
     argv.push_back(Utf16ToUtf8(word));
-  return Start(argv);
+  return argv;
 }
 
+int Process::Start(const std::wstring& command_line) { return Start(CommandLineArguments(command_line)); }
+
 int Process::Start(const std::vector<std::string>& argv) {
+  if (pid_ > 0 || output_read_.valid()) return kSpawnFailed;
   platform::Pipe output;
   if (platform::CreatePipe(output) != 0) return kOutputPipeFailed;
   platform::Pipe input;

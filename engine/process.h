@@ -23,6 +23,10 @@
 
 class ChildGroup;
 
+// The UTF-8 argv of a Windows-style command line (see
+// platform/process_command_line.h for the rules).
+std::vector<std::string> CommandLineArguments(const std::wstring& command_line);
+
 class Process {
  public:
   // `working_directory` empty: the child inherits the parent's. With a group,
@@ -39,10 +43,10 @@ class Process {
   static constexpr int kInputPipeFailed = -3;
   static constexpr int kSpawnFailed = -5;  // also: program missing or not executable
 
-  // Splits the Windows-style command line into words (see
-  // platform/process_command_line.h) and starts the first word, looked up on
-  // PATH when it holds no '/'. 0 on success, else one of the codes above;
-  // on failure every pipe end created so far is closed.
+  // Starts CommandLineArguments(command_line): the first word is the
+  // program, looked up on PATH when it holds no '/'. 0 on success, else one
+  // of the codes above; on failure every pipe end created so far is closed.
+  // A Process starts one child only; a second Start fails.
   int Start(const std::wstring& command_line);
   // The same for an argv of UTF-8 words.
   int Start(const std::vector<std::string>& argv);

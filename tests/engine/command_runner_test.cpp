@@ -328,6 +328,9 @@ TEST_F(RunnerTest, AddressesAndPathsCannotInjectOptionsOrCommands) {
   using Argv = std::vector<std::string>;
   EXPECT_EQ(AdbArguments("adb", {L"connect ", L"1.2.3.4 shell reboot"}),
             (Argv{"adb", "connect", "1.2.3.4 shell reboot"}));
+  EXPECT_EQ(AdbArguments("adb", {L"disconnect", L"1.2.3.4 -a"}), (Argv{"adb", "disconnect", "1.2.3.4 -a"}));
+  EXPECT_EQ(AdbArguments("adb", {L"-s", L"S", L"shell logcat -s", L"-d"}),  // only "-s" alone takes a value
+            (Argv{"adb", "-s", "S", "shell", "logcat", "-s", "-d"}));
   EXPECT_EQ(AdbArguments("adb", {L"-s", L"a;reboot\nx:5555", L"shell ifconfig"}),
             (Argv{"adb", "-s", "a;reboot\nx:5555", "shell", "ifconfig"}));
   EXPECT_EQ(AdbArguments("adb", {L"push", L"\"/a;b\nc $(reboot)\""}), (Argv{"adb", "push", "/a;b\nc $(reboot)"}));

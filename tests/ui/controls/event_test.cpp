@@ -1,0 +1,289 @@
+// Event dispatch and the built-in handling of buttons and check boxes.
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <vector>
+
+#include "tests/ui/controls/fake_host.h"
+#include "ui/controls/button.h"
+#include "ui/controls/check_box.h"
+#include "ui/controls/option.h"
+#include "ui/controls/vbox.h"
+#include "ui/core/window.h"
+#include "ui/ui_startup.h"
+
+namespace ui {
+namespace {
+
+class EventTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    Shutdown();
+    window_.SetHost(&host_);
+    root_ = new VBox;
+    window_.AttachRoot(root_);
+  }
+  void TearDown() override { Shutdown(); }
+
+  template <typename T>
+  T* AddSized(T* control) {
+    control->SetFixedHeight(40);
+    root_->Add(control);
+    window_.ArrangeRoot({200, 200});
+    return control;
+  }
+
+  // Sends a mouse event as the input routing does: to the control, with a point.
+  void Mouse(Control* c, EventType type, UiPoint p) {
+    EventArgs args;
+    args.type = type;
+    args.sender = c;
+    args.mouse_point = p;
+    c->HandleEvent(args);
+  }
+
+  void Press(Control* c, UiPoint p) {
+    host_.captured = true;
+    Mouse(c, kEventMouseButtonDown, p);
+  }
+
+  testing_support::FakeHost host_;
+  Window window_;
+  VBox* root_ = nullptr;
+};
+
+TEST_F(EventTest, ReleaseInsideClicksOnceAndOutsideNotAtAll) {
+  auto* button = AddSized(new Button);
+  int clicks = 0;
+  button->AttachClick([&](const EventArgs& e) {
+    EXPECT_EQ(e.sender, button);
+    ++clicks;
+    return true;
+  });
+  Press(button, {10, 10});
+  EXPECT_EQ(button->GetState(), ControlState::kPushed);
+  Mouse(button, kEventMouseButtonUp, {10, 100});  // outside: the button is 40 high
+  EXPECT_EQ(clicks, 0);
+  EXPECT_EQ(button->GetState(), ControlState::kNormal);
+  EXPECT_FALSE(host_.captured);
+
+  Press(button, {10, 10});
+  Mouse(button, kEventMouseButtonUp, {10, 20});
+  EXPECT_EQ(clicks, 1);
+  EXPECT_EQ(button->GetState(), ControlState::kHot);
+}
+
+TEST_F(EventTest, ButtonUpHandlerReturningFalseStopsTheClick) {
+  auto* button = AddSized(new Button);
+  int clicks = 0;
+  button->AttachClick([&](const EventArgs&) { return ++clicks, true; });
+  button->AttachEvent(kEventMouseButtonUp, [](const EventArgs&) { return false; });
+  Press(button, {10, 10});
+  Mouse(button, kEventMouseButtonUp, {10, 10});
+  EXPECT_EQ(clicks, 0);
+}
+
+TEST_F(EventTest, HandlersRunOwnThenAllThenMarkupAndFalseStops) {
+  auto* button = AddSized(new Button);
+  std::vector<std::string> order;
+  button->AttachXmlEvent(kEventClick, [&](const EventArgs&) { return order.push_back("xml"), true; });
+  button->AttachEvent(kEventAll, [&](const EventArgs& e) {
+    if (e.type == kEventClick) order.push_back("all");
+    return true;
+  });
+  button->AttachEvent(kEventClick, [&](const EventArgs&) { return order.push_back("own1"), true; });
+  button->AttachEvent(kEventClick, [&](const EventArgs&) { return order.push_back("own2"), true; });
+  root_->AttachBubbledEvent(kEventClick, [&](const EventArgs& e) {
+    EXPECT_EQ(e.sender, button);
+    return order.push_back("bubbled"), true;
+  });
+  button->SendEvent(kEventClick);
+  EXPECT_EQ(order, (std::vector<std::string>{"own1", "own2", "all", "xml", "bubbled"}));
+
+  order.clear();
+  button->AttachEvent(kEventClick, [&](const EventArgs&) { return order.push_back("stop"), false; });
+  button->SendEvent(kEventClick);
+  EXPECT_EQ(order, (std::vector<std::string>{"own1", "own2", "stop"}));
+}
+
+TEST_F(EventTest, KeyboardActivatesButtonsOnlyWhenKeyboardEnabled) {
+  auto* button = AddSized(new Button);
+  int clicks = 0;
+  button->AttachClick([&](const EventArgs&) { return ++clicks, true; });
+  button->SendEvent(kEventKeyDown, 0, 0, kKeySpace);
+  button->SendEvent(kEventKeyDown, 0, 0, kKeyReturn);
+  button->SendEvent(kEventKeyDown, 0, 0, L'a');
+  EXPECT_EQ(clicks, 2);
+  button->SetKeyboardEnabled(false);
+  button->SendEvent(kEventKeyDown, 0, 0, kKeySpace);
+  EXPECT_EQ(clicks, 2);
+}
+
+TEST_F(EventTest, DisabledButtonDoesNotClick) {
+  auto* button = AddSized(new Button);
+  int clicks = 0;
+  button->AttachClick([&](const EventArgs&) { return ++clicks, true; });
+  button->SetEnabled(false);
+  Press(button, {10, 10});
+  Mouse(button, kEventMouseButtonUp, {10, 10});
+  EXPECT_EQ(clicks, 0);
+  EXPECT_EQ(button->GetState(), ControlState::kDisabled);
+}
+
+TEST_F(EventTest, CheckBoxTogglesWithOneEventAndNoClick) {
+  auto* box = AddSized(new CheckBox);
+  int clicks = 0, selects = 0, unselects = 0;
+  box->AttachClick([&](const EventArgs&) { return ++clicks, true; });
+  box->AttachSelect([&](const EventArgs&) { return ++selects, true; });
+  box->AttachUnSelect([&](const EventArgs&) { return ++unselects, true; });
+
+  box->Selected(false, true);  // already clear: nothing
+  EXPECT_EQ(selects + unselects, 0);
+
+  Press(box, {5, 5});
+  Mouse(box, kEventMouseButtonUp, {5, 5});
+  EXPECT_TRUE(box->IsSelected());
+  EXPECT_EQ(selects, 1);
+  Press(box, {5, 5});
+  Mouse(box, kEventMouseButtonUp, {5, 5});
+  EXPECT_FALSE(box->IsSelected());
+  EXPECT_EQ(unselects, 1);
+  EXPECT_EQ(clicks, 0);
+
+  box->Selected(true, false);  // silent
+  EXPECT_EQ(selects, 1);
+  box->SetAttribute(L"switchselect", L"");
+  EXPECT_FALSE(box->IsSelected());
+  EXPECT_EQ(unselects, 1);
+}
+
+TEST_F(EventTest, CheckBoxOutsideAWindowSendsNoEvents) {
+  CheckBox loose;
+  int events = 0;
+  loose.AttachSelect([&](const EventArgs&) { return ++events, true; });
+  loose.Selected(true, true);
+  EXPECT_TRUE(loose.IsSelected());
+  EXPECT_EQ(events, 0);
+}
+
+TEST_F(EventTest, OptionsOfAGroupExcludeEachOther) {
+  auto* a = AddSized(new Option);
+  auto* b = AddSized(new Option);
+  a->SetGroup(L"g");
+  b->SetGroup(L"g");
+  a->Selected(true, true);
+  b->Activate();
+  EXPECT_FALSE(a->IsSelected());
+  EXPECT_TRUE(b->IsSelected());
+  b->Activate();  // stays selected
+  EXPECT_TRUE(b->IsSelected());
+}
+
+TEST_F(EventTest, MouseDisabledControlPassesMouseEventsToItsParent) {
+  auto* row = new ButtonBox;
+  row->SetFixedHeight(50);
+  auto* child = new Control;
+  child->SetMouseEnabled(false);
+  row->Add(child);
+  root_->Add(row);
+  window_.ArrangeRoot({200, 200});
+  int clicks = 0;
+  row->AttachClick([&](const EventArgs&) { return ++clicks, true; });
+  Press(child, {5, 5});
+  EXPECT_EQ(row->GetState(), ControlState::kPushed);
+  Mouse(child, kEventMouseButtonUp, {5, 5});
+  EXPECT_EQ(clicks, 1);
+  // The hit test skips the child and finds the row.
+  EXPECT_EQ(window_.FindControl(UiPoint{5, 5}), row);
+}
+
+TEST_F(EventTest, HotStateFollowsEnterAndLeave) {
+  auto* button = AddSized(new Button);
+  button->SendEvent(kEventMouseEnter);
+  EXPECT_EQ(button->GetState(), ControlState::kHot);
+  button->SendEvent(kEventMouseLeave);
+  EXPECT_EQ(button->GetState(), ControlState::kNormal);
+  button->SetCursorType(CursorType::kHand);
+  button->SendEvent(kEventSetCursor);
+  EXPECT_EQ(host_.cursor, CursorType::kHand);
+}
+
+TEST_F(EventTest, DestroyHandlersRunOnceBeforeTeardown) {
+  auto* button = AddSized(new Button);
+  button->SetText(L"still here");
+  int runs = 0;
+  std::wstring text_seen;
+  button->AttachEvent(kEventDestroy, [&](const EventArgs& e) {
+    ++runs;
+    text_seen = static_cast<Button*>(e.sender)->GetText();
+    return true;
+  });
+  root_->SetDelayedDestroy(false);
+  root_->Remove(button);
+  EXPECT_EQ(runs, 1);
+  EXPECT_EQ(text_seen, L"still here");
+}
+
+TEST_F(EventTest, ContainerDestroysItemsEachRaisingDestroyOnce) {
+  auto* inner = new VBox;
+  int runs = 0;
+  for (int i = 0; i < 3; ++i) {
+    auto* c = new Control;
+    c->AttachEvent(kEventDestroy, [&](const EventArgs&) { return ++runs, true; });
+    inner->Add(c);
+  }
+  root_->Add(inner);
+  root_->SetDelayedDestroy(false);
+  root_->RemoveAll();
+  EXPECT_EQ(runs, 3);
+}
+
+TEST_F(EventTest, HandlerThatDestroysItsControlEndsTheDispatch) {
+  auto* button = AddSized(new Button);
+  root_->SetDelayedDestroy(false);
+  int later = 0, bubbled = 0;
+  root_->AttachBubbledEvent(kEventClick, [&](const EventArgs&) { return ++bubbled, true; });
+  button->AttachClick([&](const EventArgs&) {
+    root_->Remove(button);  // destroys the button at once
+    return true;
+  });
+  button->AttachClick([&](const EventArgs&) { return ++later, true; });
+  Press(button, {5, 5});
+  Mouse(button, kEventMouseButtonUp, {5, 5});
+  EXPECT_EQ(root_->GetCount(), 0u);
+  EXPECT_EQ(later, 0);
+  EXPECT_EQ(bubbled, 0);
+}
+
+TEST_F(EventTest, HandlerMayAttachHandlersWhileRunning) {
+  auto* button = AddSized(new Button);
+  int added_runs = 0;
+  button->AttachClick([&](const EventArgs&) {
+    button->AttachClick([&](const EventArgs&) { return ++added_runs, true; });
+    return true;
+  });
+  button->SendEvent(kEventClick);
+  EXPECT_EQ(added_runs, 0);  // the running list is a copy
+  button->SendEvent(kEventClick);
+  EXPECT_EQ(added_runs, 1);
+}
+
+TEST_F(EventTest, DetachEventRemovesEveryHandlerOfThatType) {
+  auto* button = AddSized(new Button);
+  int runs = 0;
+  button->AttachTextChange([&](const EventArgs&) { return ++runs, true; });
+  button->AttachTextChange([&](const EventArgs&) { return ++runs, true; });
+  button->DetachEvent(kEventTextChange);
+  button->SendEvent(kEventTextChange);
+  EXPECT_EQ(runs, 0);
+}
+
+TEST_F(EventTest, UnknownEventNamesMapToFour) {
+  EXPECT_EQ(EventTypeFromName(L"buttonup"), kEventMouseButtonUp);
+  EXPECT_EQ(EventTypeFromName(L"select"), kEventSelect);
+  EXPECT_EQ(EventTypeFromName(L"click"), 4);
+  EXPECT_EQ(EventTypeFromName(L""), 4);
+}
+
+}  // namespace
+}  // namespace ui

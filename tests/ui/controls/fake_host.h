@@ -1,0 +1,31 @@
+// A WindowHost that records what the window core asks of the native side.
+#pragma once
+
+#include "ui/core/window_host.h"
+
+namespace ui::testing_support {
+
+class FakeHost : public WindowHost {
+ public:
+  void Invalidate(const UiRect& rect) override { invalidated = invalidated.Union(rect); }
+  UiSize GetClientSize() const override { return {400, 300}; }
+  void SetCursor(CursorType c) override { cursor = c; }
+  void SetCapture() override { captured = true; }
+  void ReleaseCapture() override { captured = false; }
+  bool IsCaptured() const override { return captured; }
+  bool HasNativeFocus() const override { return native_focus; }
+  void SetNativeFocus() override { native_focus = true; }
+  void ShowTooltip(const UiRect&, const std::wstring& text) override { tooltip = text; }
+  void HideTooltip() override { tooltip.clear(); }
+  void PostDestroyQueuedControls() override { ++destroy_posts; }
+  uintptr_t GetNativeHandle() const override { return 1; }
+
+  UiRect invalidated;
+  CursorType cursor = CursorType::kArrow;
+  bool captured = false;
+  bool native_focus = false;
+  std::wstring tooltip;
+  int destroy_posts = 0;
+};
+
+}  // namespace ui::testing_support

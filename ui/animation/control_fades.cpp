@@ -1,0 +1,51 @@
+#include "ui/animation/control_fades.h"
+
+#include "ui/animation/fades.h"
+#include "ui/controls/box.h"
+#include "ui/controls/control.h"
+
+namespace ui {
+
+ControlFades::ControlFades(Control& control, TimerManager& timers) : control_(control) {
+  if (control.HasFade(L"fadehot"))
+    hot_ = CreateHotFadePlayer(timers, [this](int alpha) { control_.SetHotAlpha(alpha); });
+  if (control.HasFade(L"fadealpha"))
+    alpha_ = CreateAlphaFadePlayer(timers, [this](int alpha) { control_.SetAlpha(alpha); });
+}
+
+ControlFades::~ControlFades() = default;
+
+bool ControlFades::FadeVisible(bool visible) {
+  if (!alpha_) return false;
+  if (visible) {
+    alpha_->SetCompleteCallback(nullptr);
+    control_.SetVisible(true);
+    alpha_->Continue();
+  } else {
+    if (!control_.IsVisible()) return true;
+    alpha_->SetCompleteCallback([this] { control_.SetVisible(false); });
+    alpha_->Reverse();
+  }
+  return true;
+}
+
+void ControlFades::OnHotChanged(bool hot) {
+  if (!hot_) return;
+  if (hot) hot_->Continue();
+  else if (!hot_->is_first_run()) hot_->Reverse();  // never lit: nothing to fade back
+}
+
+void InstallControlFades(Control& control, TimerManager* timers) {
+  if (!timers || (!control.HasFade(L"fadehot") && !control.HasFade(L"fadealpha"))) return;
+  control.SetAnimations(std::make_unique<ControlFades>(control, *timers));
+}
+
+void InstallControlFadesInTree(Control& root, TimerManager* timers) {
+  InstallControlFades(root, timers);
+  if (auto* box = dynamic_cast<Box*>(&root)) {
+    for (size_t i = 0; i < box->GetCount(); ++i)
+      if (Control* child = box->GetItemAt(i)) InstallControlFadesInTree(*child, timers);
+  }
+}
+
+}  // namespace ui

@@ -32,6 +32,24 @@ ssize_t ReadSome(int fd, char* buffer, std::size_t size) {
   }
 }
 
+bool IsAscii(std::string_view bytes) {
+  unsigned char any_high = 0;
+  for (const char c : bytes) any_high |= static_cast<unsigned char>(c);
+  return any_high < 0x80;
+}
+
+// Appends a read's complete characters. Most output is ASCII, which decodes
+// to itself; widening it in place spares the decoder's temporary string.
+void AppendDecoded(std::wstring& output, std::string_view bytes) {
+  if (IsAscii(bytes)) {
+    const std::size_t start = output.size();
+    output.resize(start + bytes.size());
+    for (std::size_t i = 0; i < bytes.size(); ++i) output[start + i] = static_cast<wchar_t>(bytes[i]);
+  } else {
+    output += Utf8ToUtf16(bytes);
+  }
+}
+
 // Reads until every writer has closed the pipe. The stream is decoded read by
 // read, but the start of a character that the read boundary cut is carried
 // over to the next read, so a boundary never destroys a character; only a
@@ -54,7 +72,7 @@ std::wstring CaptureOutput(Process& process) {
     }
     const std::size_t size = carried + static_cast<std::size_t>(n);
     const std::size_t complete = CompleteUtf8Prefix(std::string_view(buffer, size));
-    output += Utf8ToUtf16(buffer, complete);
+    AppendDecoded(output, std::string_view(buffer, complete));
     carried = size - complete;
     std::memmove(buffer, buffer + complete, carried);
   }

@@ -1,6 +1,7 @@
 #include "engine/command_runner.h"
 
 #include <dirent.h>
+#include <signal.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -113,6 +114,18 @@ TEST_F(RunnerTest, MissingProgramIsAStartFailureNotAHang) {
   EXPECT_EQ(ErrorOf([] { RunCommand(L"/nonexistent/adb devices"); }), "can not create process, error(-5)");
   EXPECT_EQ(ErrorOf([] { RunCommand(L""); }), "can not create process, error(-5)");
   EXPECT_EQ(ErrorOf([] { RunCommand(L"  \"\"  "); }), "can not create process, error(-5)");
+}
+
+TEST_F(RunnerTest, UnreadableExitIsReportedNotInvented) {
+  // With SIGCHLD ignored the kernel reaps children itself: there is no exit
+  // code to read, and the runner must say so rather than return one.
+  struct sigaction ignore {};
+  ignore.sa_handler = SIG_IGN;
+  struct sigaction previous {};
+  sigaction(SIGCHLD, &ignore, &previous);
+  const std::string error = ErrorOf([] { RunCommand(L"/bin/sh -c \"exit 3\""); });
+  sigaction(SIGCHLD, &previous, nullptr);
+  EXPECT_EQ(error, "wait for exit failed, error(-2)");
 }
 
 TEST_F(RunnerTest, RunsArgvWithoutAShell) {

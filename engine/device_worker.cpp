@@ -98,7 +98,6 @@ void DeviceWorker::Upgrade() {
     outcome = RunPass();
   } catch (const std::exception& error) {
     if (running()) {
-      disconnect_before_connect_ = connected();
       SetError(Utf8ToUtf16(error.what()));
     } else {
       outcome = PassOutcome::kStopped;  // a killed or refused command, caused by the stop
@@ -107,6 +106,13 @@ void DeviceWorker::Upgrade() {
     if (running()) SetError(L"unknown error");
     else outcome = PassOutcome::kStopped;
   }
+  // After an error, an upgrade (the panel reboots) or an absence, the adb
+  // server may hold the panel as "offline" and retry only every 10 s; a
+  // disconnect lets the next connect attach it at once.
+  disconnect_before_connect_ = outcome == PassOutcome::kError ||
+                               outcome == PassOutcome::kUpgraded ||
+                               outcome == PassOutcome::kUpgradeFailed ||
+                               outcome == PassOutcome::kUnreachable;
   last_outcome_.store(outcome, std::memory_order_release);
 }
 

@@ -37,10 +37,13 @@
 // LogWatchdog. A panel that stops answering the reachability probe for
 // `log_watchdog_limit` (power cut without closing the connection, which the
 // adb server never notices) has its stream ended, and the pass reports
-// "升级失败". Reconnecting: after a pass that failed in an adb command the next
-// pass runs "adb disconnect" before "adb connect", which clears a transport
-// that a connect never completed left "offline" (every command fails until
-// then); a healthy panel is simply attached again.
+// "升级失败". Reconnecting: after a pass that ended in an error, a finished or
+// failed upgrade (the panel reboots) or an unreachable panel, the next pass
+// that reaches the panel runs "adb disconnect" before "adb connect". The adb
+// server keeps a dropped panel "offline" and retries it only every 10 s (a
+// connect that never completed leaves it offline for good), and every command
+// fails meanwhile; disconnecting first attaches the panel at once. Panels
+// that stay current are not disconnected.
 #pragma once
 
 #include <atomic>

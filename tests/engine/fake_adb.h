@@ -8,7 +8,8 @@
 //                   and exits 1
 //   stream_hangs    "shell logcat" never ends
 // Set up before any thread starts: it changes PATH for the whole process
-// (each test runs in a process of its own under CTest).
+// (each test runs in a process of its own under CTest); bin() is the folder to
+// put first on the PATH of a child process instead.
 #pragma once
 
 #include <stdlib.h>
@@ -31,6 +32,7 @@ class FakeAdb {
     std::ofstream(script) << "#!/bin/sh\n"
                              "d='" << folder_.string() << "'\n"
                              "echo \"$*\" >> \"$d/calls\"\n"
+                             "echo $$ >> \"$d/pids\"\n"
                              "case \"$1\" in\n"
                              "  connect) echo \"connected to $2\"; exit 0;;\n"
                              "  disconnect) echo \"disconnected $2\"; exit 0;;\n"
@@ -86,7 +88,15 @@ class FakeAdb {
     for (const std::string& call : Calls()) text << call << "\n";
     return text.str();
   }
+  // Process ids of every fake adb started so far.
+  std::vector<int> Pids() const {
+    std::vector<int> pids;
+    std::ifstream in(folder_ / "pids");
+    for (int pid; in >> pid;) pids.push_back(pid);
+    return pids;
+  }
   const std::filesystem::path& folder() const { return folder_; }
+  std::filesystem::path bin() const { return folder_ / "bin"; }
 
  private:
   std::filesystem::path folder_;

@@ -1,5 +1,6 @@
 // Test helper: a TCP socket on a loopback port chosen by the kernel, either
-// listening (connects succeed) or only bound (connects are refused).
+// listening (connects succeed) or only bound (connects are refused). Port 0
+// lets the kernel choose.
 #pragma once
 
 #include <arpa/inet.h>
@@ -14,12 +15,13 @@ class LoopbackSocket {
  public:
   enum Mode { kListening, kRefusing };
 
-  explicit LoopbackSocket(Mode mode, const char* address = "127.0.0.1") {
+  explicit LoopbackSocket(Mode mode, const char* address = "127.0.0.1", int port = 0) {
     fd_ = socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
     if (fd_ < 0) throw std::runtime_error("socket");
     sockaddr_in where{};
     where.sin_family = AF_INET;
     inet_pton(AF_INET, address, &where.sin_addr);
+    where.sin_port = htons(static_cast<uint16_t>(port));
     if (bind(fd_, reinterpret_cast<sockaddr*>(&where), sizeof where) != 0) {
       ::close(fd_);
       throw std::runtime_error("bind");

@@ -1,0 +1,266 @@
+// The upgrade pass end to end: the engine's worker, Debian's adb with a
+// server of its own, and simulated panels with scripted faults.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <thread>
+
+#include "engine/device_worker.h"
+#include "tests/support/adb_test_server.h"
+#include "tests/support/simulated_fleet.h"
+
+namespace {
+
+using namespace std::chrono_literals;
+using fleetsync_test::PanelState;
+
+std::wstring Wide(const std::string& text) { return std::wstring(text.begin(), text.end()); }
+
+class UpgradeEndToEnd : public ::testing::Test {
+ protected:
+  UpgradeEndToEnd() {
+    image_ = fleetsync_test::MakeImage(adb_.tmpdir() + "/update.img", "1.1.0", 256 * 1024);
+    logo_ = adb_.tmpdir() + "/logo.jpg";
+    std::ofstream(logo_) << "JPEG";
+    settings_.update_file = Wide(image_);
+    settings_.version = L"1.1.0";
+    settings_.project = L"demo";
+  }
+
+  fleetsync_test::PanelSpec& Panel(const std::string& address) {
+    return fleet_.Add(address).FastTiming();
+  }
+
+  std::unique_ptr<DeviceWorker> Worker(const std::string& address) {
+    WorkerOptions options;
+    options.write_diagnostic_line = false;
+    options.log_watchdog_limit = 2s;
+    options.log_watchdog_interval = 200ms;
+    return std::make_unique<DeviceWorker>(Wide(address), settings_, options);
+  }
+
+  // Runs passes (about 200 ms apart) until one ends with `wanted`; every text
+  // the passes reported is collected in `seen`. False after `limit`.
+  bool PassUntil(DeviceWorker& worker, PassOutcome wanted, std::chrono::seconds limit = 30s) {
+    const auto deadline = std::chrono::steady_clock::now() + limit;
+    while (std::chrono::steady_clock::now() < deadline) {
+      worker.Upgrade();
+      seen_.push_back(worker.stored_state().text);
+      if (worker.last_outcome() == wanted) return true;
+      std::this_thread::sleep_for(200ms);
+    }
+    return false;
+  }
+
+  bool Seen(const std::wstring& text) const {
+    return std::find(seen_.begin(), seen_.end(), text) != seen_.end();
+  }
+
+  static int Pushes(const PanelState& state, const std::string& path) {
+    int count = 0;
+    for (const auto& command : state.commands) count += command == "push " + path;
+    return count;
+  }
+
+  fleetsync_test::AdbTestServer adb_;
+  fleetsync_test::SimulatedFleet fleet_;
+  UpgradeSettings settings_;
+  std::string image_;
+  std::string logo_;
+  std::vector<std::wstring> seen_;
+};
+
+TEST_F(UpgradeEndToEnd, CurrentPanelIsNotTouched) {
+  Panel("127.0.3.2").Version("1.1.0");
+  fleet_.Start();
+  auto worker = Worker("127.0.3.2");
+  worker->Upgrade();
+  EXPECT_EQ(worker->stored_state().text, L"已经是最新版本：1.1.0");
+  const PanelState state = fleet_.State("127.0.3.2");
+  EXPECT_TRUE(state.pushed.empty());
+  EXPECT_TRUE(state.setprops.empty());
+  EXPECT_TRUE(state.hmi_running);
+}
+
+TEST_F(UpgradeEndToEnd, WrongProjectIsNotTouched) {
+  Panel("127.0.3.3").Project("other");
+  fleet_.Start();
+  auto worker = Worker("127.0.3.3");
+  worker->Upgrade();
+  EXPECT_EQ(worker->stored_state().text, L"项目名不匹配：other");
+  EXPECT_TRUE(fleet_.State("127.0.3.3").pushed.empty());
+}
+
+TEST_F(UpgradeEndToEnd, UnreachablePanelIsReportedInRed) {
+  Panel("127.0.3.4").Refuse();
+  fleet_.Start();
+  auto worker = Worker("127.0.3.4");
+  worker->Upgrade();
+  EXPECT_EQ(worker->stored_state().text, L"无法连接127.0.3.4");
+  EXPECT_EQ(worker->stored_state().kind, kStateError);
+  EXPECT_FALSE(worker->connected());
+}
+
+// The whole cycle: staged, followed, rebooted, then seen as current and left
+// alone on every later pass.
+TEST_F(UpgradeEndToEnd, SuccessfulUpgradeIsConfirmedAfterTheReboot) {
+  Panel("127.0.3.5").ShellV2();
+  fleet_.Start();
+  auto worker = Worker("127.0.3.5");
+  worker->Upgrade();
+  EXPECT_EQ(worker->stored_state().text, L"升级结束");
+  ASSERT_TRUE(PassUntil(*worker, PassOutcome::kCurrent)) << fleet_.SimulatorOutput();
+  EXPECT_EQ(worker->stored_state().text, L"已经是最新版本：1.1.0");
+  worker->Upgrade();
+  EXPECT_EQ(worker->last_outcome(), PassOutcome::kCurrent);
+  const PanelState state = fleet_.State("127.0.3.5");
+  EXPECT_EQ(state.version, "1.1.0");
+  EXPECT_EQ(state.upgrades_done, 1);
+  EXPECT_EQ(state.reboot_count, 1);
+}
+
+TEST_F(UpgradeEndToEnd, FailedUpgradeIsReportedAndRetried) {
+  Panel("127.0.3.6").UpgradeFails();
+  fleet_.Start();
+  auto worker = Worker("127.0.3.6");
+  worker->Upgrade();
+  EXPECT_EQ(worker->stored_state().text, L"升级失败");
+  EXPECT_EQ(worker->upgrade_start(), -1);
+  ASSERT_TRUE(PassUntil(*worker, PassOutcome::kUpgradeFailed));  // the retry
+  EXPECT_FALSE(Seen(L"升级结束"));
+  EXPECT_GE(Pushes(fleet_.State("127.0.3.6"), "/tmp/fleet-sync/update.img"), 2);
+}
+
+TEST_F(UpgradeEndToEnd, LogEndingWithoutSuccessIsAFailure) {
+  Panel("127.0.3.7").DropMidLogcat();
+  fleet_.Start();
+  auto worker = Worker("127.0.3.7");
+  worker->Upgrade();
+  EXPECT_EQ(worker->stored_state().text, L"升级失败");
+}
+
+TEST_F(UpgradeEndToEnd, UpgradeUnderwayAtStartIsOnlyFollowed) {
+  Panel("127.0.3.8").UpgradeUnderway(800).UpgradeVersion("1.1.0");
+  fleet_.Start();
+  auto worker = Worker("127.0.3.8");
+  worker->Upgrade();
+  EXPECT_EQ(worker->stored_state().text, L"升级结束");
+  const PanelState state = fleet_.State("127.0.3.8");
+  EXPECT_TRUE(state.pushed.empty());
+  EXPECT_TRUE(state.setprops.empty());
+  ASSERT_TRUE(PassUntil(*worker, PassOutcome::kCurrent));
+}
+
+TEST_F(UpgradeEndToEnd, ConnectionDroppedMidPushIsAnError) {
+  Panel("127.0.3.9").DropPushAfter(64 * 1024);
+  fleet_.Start();
+  auto worker = Worker("127.0.3.9");
+  worker->Upgrade();
+  const StateRecord state = worker->stored_state();
+  EXPECT_EQ(state.kind, kStateError);
+  EXPECT_NE(state.text.find(L"push"), std::wstring::npos) << state.text;
+  EXPECT_EQ(worker->upgrade_start(), -1);
+  for (const auto& [name, value] : fleet_.State("127.0.3.9").setprops) {
+    EXPECT_NE(name, "sys.qnupgrade.flag") << "the upgrade was triggered";
+  }
+}
+
+// A shell_v2 panel reports mkdir's exit code: the staging folder left by the
+// failed pass must not make every later pass fail at mkdir.
+TEST_F(UpgradeEndToEnd, RejectedPushIsAnErrorAndTheRetryGetsPastTheFolder) {
+  Panel("127.0.3.10").ShellV2().PushFail("No space left on device");
+  fleet_.Start();
+  auto worker = Worker("127.0.3.10");
+  for (int pass = 0; pass < 2; ++pass) {
+    worker->Upgrade();
+    const StateRecord state = worker->stored_state();
+    EXPECT_EQ(state.kind, kStateError);
+    EXPECT_NE(state.text.find(L"push"), std::wstring::npos) << state.text;
+  }
+  EXPECT_FALSE(fleet_.State("127.0.3.10").hmi_running);  // stopped for staging, as on a real panel
+}
+
+TEST_F(UpgradeEndToEnd, ForcedUpgradeRunsOncePerMac) {
+  settings_.force_update = true;
+  Panel("127.0.3.11").Version("1.1.0").Project("other").UpgradeVersion("1.1.0");
+  fleet_.Start();
+  auto worker = Worker("127.0.3.11");
+  worker->Upgrade();
+  EXPECT_EQ(worker->stored_state().text, L"升级结束");
+  ASSERT_TRUE(PassUntil(*worker, PassOutcome::kFinishedByForce));
+  EXPECT_EQ(worker->stored_state().text, L"该设备已完成升级，当前版本 1.1.0");
+  EXPECT_EQ(worker->finished_macs().size(), 1u);
+  EXPECT_EQ(fleet_.State("127.0.3.11").upgrades_done, 1);
+}
+
+TEST_F(UpgradeEndToEnd, ImageOnlyLogoOnlyAndBoth) {
+  Panel("127.0.3.12");
+  Panel("127.0.3.13");
+  Panel("127.0.3.14");
+  fleet_.Start();
+  auto image_only = Worker("127.0.3.12");
+  settings_.update_file.clear();
+  settings_.boot_logo = Wide(logo_);
+  auto logo_only = Worker("127.0.3.13");
+  settings_.update_file = Wide(image_);
+  auto both = Worker("127.0.3.14");
+  for (DeviceWorker* worker : {image_only.get(), logo_only.get(), both.get()}) {
+    worker->Upgrade();
+    EXPECT_EQ(worker->stored_state().text, L"升级结束") << worker->address();
+  }
+  const std::string image = "/tmp/fleet-sync/update.img", logo = "/tmp/fleet-sync/boot_logo.JPG";
+  const PanelState a = fleet_.State("127.0.3.12"), b = fleet_.State("127.0.3.13"),
+                   c = fleet_.State("127.0.3.14");
+  EXPECT_EQ(Pushes(a, image), 1);
+  EXPECT_EQ(Pushes(a, logo), 0);
+  EXPECT_EQ(Pushes(b, image), 0);
+  EXPECT_EQ(Pushes(b, logo), 1);
+  EXPECT_EQ(Pushes(c, image), 1);
+  EXPECT_EQ(Pushes(c, logo), 1);
+  for (const PanelState* state : {&a, &b, &c}) {
+    const std::vector<std::pair<std::string, std::string>> expected = {
+        {"ctl.stop", "qnhmi"},
+        {"sys.qnupgrade.dir", "/tmp/fleet-sync"},
+        {"sys.qnupgrade.flag", "255"},
+        {"sys.qnupgrade.force", "1"},
+        {"ctl.restart", "qnhmi"}};
+    EXPECT_EQ(state->setprops, expected) << state->address;
+  }
+}
+
+// Power cut while the log is followed: the connection stays open and adb
+// never notices; the watchdog ends the stream.
+TEST_F(UpgradeEndToEnd, PowerCutDuringUpgradeEndsAsAFailure) {
+  Panel("127.0.3.15").PowerCutDuringUpgrade();
+  fleet_.Start();
+  auto worker = Worker("127.0.3.15");
+  worker->Upgrade();
+  EXPECT_EQ(worker->stored_state().text, L"升级失败");
+  EXPECT_EQ(worker->upgrade_start(), -1);
+  worker->Upgrade();
+  EXPECT_EQ(worker->stored_state().text, L"无法连接127.0.3.15");
+}
+
+// Stop while the worker's thread follows the log of a silent panel: the
+// blocked adb command ends and the worker is joined.
+TEST_F(UpgradeEndToEnd, StopEndsAWorkerBlockedOnASilentPanel) {
+  Panel("127.0.3.16").PowerCutDuringUpgrade();
+  fleet_.Start();
+  WorkerOptions options;
+  options.write_diagnostic_line = false;  // default watchdog: 15 s, longer than this test waits
+  auto worker = std::make_unique<DeviceWorker>(L"127.0.3.16", settings_, options);
+  worker->Start(nullptr);
+  const auto deadline = std::chrono::steady_clock::now() + 20s;
+  while (worker->upgrade_start() < 0) {
+    ASSERT_LT(std::chrono::steady_clock::now(), deadline);
+    std::this_thread::sleep_for(20ms);
+  }
+  ASSERT_TRUE(fleet_.WaitFor("127.0.3.16", [](const PanelState& s) { return !s.powered; }));
+  const auto stop_started = std::chrono::steady_clock::now();
+  worker->Stop();
+  worker.reset();
+  EXPECT_LT(std::chrono::steady_clock::now() - stop_started, 10s);
+}
+
+}  // namespace

@@ -1,0 +1,201 @@
+// fleetsync-cli as a process, against a scripted adb: exit codes of --once
+// and a prompt, clean stop on SIGINT.
+#include <fcntl.h>
+#include <signal.h>
+#include <spawn.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <fstream>
+#include <random>
+#include <sstream>
+#include <thread>
+
+#include "tests/engine/fake_adb.h"
+#include "tests/engine/loopback_socket.h"
+
+extern char** environ;
+
+namespace {
+
+using namespace std::chrono_literals;
+
+// A panel's adb port on a loopback address of its own, away from 127.0.0.x
+// where simulated panels live.
+class PanelPort {
+ public:
+  explicit PanelPort(LoopbackSocket::Mode mode) {
+    std::random_device seed;
+    std::mt19937 random(seed());
+    for (int attempt = 0; attempt < 50 && !socket_; ++attempt) {
+      address_ = "127." + std::to_string(100 + random() % 100) + "." +
+                 std::to_string(random() % 250) + "." + std::to_string(2 + random() % 250);
+      try {
+        socket_ = std::make_unique<LoopbackSocket>(mode, address_.c_str(), 5555);
+      } catch (const std::exception&) {
+      }
+    }
+    if (!socket_) throw std::runtime_error("no free loopback address");
+  }
+  const std::string& address() const { return address_; }
+  void Close() { socket_->Close(); }
+
+ private:
+  std::string address_;
+  std::unique_ptr<LoopbackSocket> socket_;
+};
+
+class CliProcess : public ::testing::Test {
+ protected:
+  CliProcess() {
+    folder_ = adb_.folder();
+    setenv("HOME", folder_.c_str(), 1);
+    setenv("TMPDIR", folder_.c_str(), 1);
+    setenv("ADB_EMU", "0", 1);
+    setenv("ADB_MDNS", "0", 1);
+    setenv("ADB_USB", "0", 1);
+    std::ofstream(folder_ / "update.img") << "image";
+    WriteSettings(false);
+    adb_.Set("version", "1.1.0\n");
+  }
+  ~CliProcess() override {
+    if (pid_ > 0) {
+      kill(pid_, SIGKILL);
+      waitpid(pid_, nullptr, 0);
+    }
+  }
+
+  void WriteSettings(bool force) {
+    std::ofstream(folder_ / "settings.ini")
+        << "[fleet]\nupdate_file=" << (folder_ / "update.img").string()
+        << "\nboot_logo=\nversion=1.1.0\nproject=demo\nforce_update=" << (force ? 1 : 0) << "\n";
+  }
+  void WriteAddresses(const std::vector<std::string>& addresses) {
+    std::ofstream out(folder_ / "ip.txt");
+    for (const auto& address : addresses) out << address << "\n";
+  }
+
+  void Start(std::vector<std::string> extra) {
+    std::vector<std::string> args = {FLEETSYNC_CLI_PATH, "--settings",
+                                     (folder_ / "settings.ini").string(), "--ips",
+                                     (folder_ / "ip.txt").string()};
+    args.insert(args.end(), extra.begin(), extra.end());
+    std::vector<char*> argv;
+    for (auto& arg : args) argv.push_back(arg.data());
+    argv.push_back(nullptr);
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    const std::string output = (folder_ / "output").string();
+    posix_spawn_file_actions_addopen(&actions, 1, output.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+    posix_spawn_file_actions_adddup2(&actions, 1, 2);
+    ASSERT_EQ(posix_spawn(&pid_, argv[0], &actions, nullptr, argv.data(), environ), 0);
+    posix_spawn_file_actions_destroy(&actions);
+  }
+
+  // The exit status, or -1 when the driver did not end within `limit`.
+  int Wait(std::chrono::seconds limit) {
+    const auto deadline = std::chrono::steady_clock::now() + limit;
+    while (std::chrono::steady_clock::now() < deadline) {
+      int status = 0;
+      if (waitpid(pid_, &status, WNOHANG) == pid_) {
+        pid_ = -1;
+        return WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
+      }
+      std::this_thread::sleep_for(20ms);
+    }
+    return -1;
+  }
+
+  std::string Output() const {
+    std::ifstream in(folder_ / "output");
+    std::stringstream text;
+    text << in.rdbuf();
+    return text.str();
+  }
+
+  FakeAdb adb_;
+  std::filesystem::path folder_;
+  pid_t pid_ = -1;
+};
+
+TEST_F(CliProcess, OnceExitsZeroWhenEveryPanelIsCurrent) {
+  PanelPort first(LoopbackSocket::kListening), second(LoopbackSocket::kListening);
+  WriteAddresses({first.address(), second.address()});
+  Start({"--once"});
+  EXPECT_EQ(Wait(60s), 0) << Output();
+  const std::string output = Output();
+  EXPECT_NE(output.find(first.address()), std::string::npos) << output;
+  EXPECT_NE(output.find("已经是最新版本：1.1.0"), std::string::npos) << output;
+  EXPECT_EQ(output.find("正在连接..."), std::string::npos) << output;
+}
+
+TEST_F(CliProcess, OnceExitsOneWhenAnAnsweringPanelIsNotCurrent) {
+  PanelPort panel(LoopbackSocket::kListening);
+  WriteAddresses({panel.address()});
+  adb_.Set("name", "other\n");
+  Start({"--once"});
+  EXPECT_EQ(Wait(60s), 1) << Output();
+  EXPECT_NE(Output().find("项目名不匹配：other"), std::string::npos) << Output();
+}
+
+TEST_F(CliProcess, OnceGivesUpAFailingPanelAfterItsAttempts) {
+  PanelPort panel(LoopbackSocket::kListening);
+  WriteAddresses({panel.address()});
+  adb_.Set("version", "1.0.0\n");
+  adb_.Fail("push");
+  Start({"--once", "--attempts", "2"});
+  EXPECT_EQ(Wait(60s), 1) << Output();
+  const std::string output = Output();
+  EXPECT_EQ(output.find("升级结束"), std::string::npos) << output;
+  EXPECT_NE(output.find("failed"), std::string::npos) << output;
+}
+
+TEST_F(CliProcess, UnreachablePanelsAloneFailTheRun) {
+  PanelPort current(LoopbackSocket::kListening);
+  PanelPort gone(LoopbackSocket::kRefusing);
+  WriteAddresses({gone.address()});
+  Start({"--once", "--timeout", "1"});
+  EXPECT_EQ(Wait(60s), 1) << Output();
+  EXPECT_NE(Output().find("无法连接" + gone.address()), std::string::npos) << Output();
+
+  WriteAddresses({gone.address(), current.address()});
+  Start({"--once", "--timeout", "1"});
+  EXPECT_EQ(Wait(60s), 0) << Output();
+}
+
+TEST_F(CliProcess, UsageErrorsExitTwo) {
+  Start({"--bogus"});
+  EXPECT_EQ(Wait(30s), 2);
+  WriteAddresses({});
+  Start({"--once"});
+  EXPECT_EQ(Wait(30s), 2);
+  EXPECT_NE(Output().find("no panel address"), std::string::npos) << Output();
+}
+
+// Ctrl-C while panels are blocked following their logs: the driver ends
+// promptly and leaves none of its adb children behind.
+TEST_F(CliProcess, InterruptEndsEveryAdbChild) {
+  PanelPort first(LoopbackSocket::kListening), second(LoopbackSocket::kListening);
+  WriteAddresses({first.address(), second.address()});
+  adb_.Set("version", "1.0.0\n");
+  adb_.HangStream();
+  Start({});
+  const auto deadline = std::chrono::steady_clock::now() + 30s;
+  while (Output().find("正在升级") == std::string::npos ||
+         Output().rfind("正在升级") == Output().find("正在升级")) {
+    ASSERT_LT(std::chrono::steady_clock::now(), deadline) << Output() << adb_.CallsText();
+    std::this_thread::sleep_for(20ms);
+  }
+  const auto pids = adb_.Pids();
+  ASSERT_FALSE(pids.empty());
+  kill(pid_, SIGINT);
+  EXPECT_EQ(Wait(10s), 130) << Output();
+  for (int pid : pids) {
+    EXPECT_NE(kill(pid, 0), 0) << "adb child " << pid << " still exists";
+  }
+}
+
+}  // namespace

@@ -2,13 +2,19 @@
 
 #include <gtest/gtest.h>
 
+#include "base/message_loop.h"
+#include "base/message_loop_proxy.h"
+
 #include <functional>
 #include <memory>
 #include <thread>
 
 namespace {
 
-struct Owner : vbase::SupportWeakCallback {};
+struct Owner : vbase::SupportWeakCallback {
+  void Touch() { ++touched; }
+  int touched = 0;
+};
 
 }  // namespace
 
@@ -34,10 +40,14 @@ TEST(WeakCallback, NestedCallbackNeedsBothOwners) {
   auto inner = std::make_unique<Owner>();
   int calls = 0;
   auto cb = outer->ToWeakCallback(inner->ToWeakCallback([&calls] { ++calls; }));
+  auto other_order = inner->ToWeakCallback(outer->ToWeakCallback([&calls] { calls += 10; }));
   cb();
-  inner.reset();
+  other_order();
+  EXPECT_EQ(calls, 11);
+  outer.reset();
   cb();
-  EXPECT_EQ(calls, 1);
+  other_order();
+  EXPECT_EQ(calls, 11);
 }
 
 TEST(WeakCallbackFlag, CancelExpiresOnlyEarlierCallbacks) {
@@ -56,4 +66,20 @@ TEST(WeakCallback, OwnerDestroyedOnAnotherThreadIsSeenAsExpired) {
   std::function<bool()> cb = owner->ToWeakCallback([] { return true; });
   std::thread([&owner] { owner.reset(); }).join();
   EXPECT_FALSE(cb());
+}
+
+TEST(WeakCallback, PostedClosureDoesNothingWhenItsOwnerDiedOnAnotherThread) {
+  vbase::MessageLoop loop;
+  auto proxy = loop.message_loop_proxy();
+  bool posted = false;
+  std::thread worker([&] {
+    auto owner = std::make_unique<Owner>();
+    Owner* raw = owner.get();
+    posted = proxy->PostTask(owner->ToWeakCallback([raw] { raw->Touch(); }));
+    owner.reset();  // freed before the loop runs the closure
+  });
+  worker.join();
+  ASSERT_TRUE(posted);
+  loop.PostTask([&loop] { loop.Quit(); });
+  loop.Run();  // ASan would report the freed owner being touched
 }

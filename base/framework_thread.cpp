@@ -70,6 +70,8 @@ bool FrameworkThread::IsRunning() const {
   return running_;
 }
 
+FrameworkThread* FrameworkThread::current() { return ThreadTlsData::Current().self; }
+
 std::shared_ptr<MessageLoopProxy> FrameworkThread::message_loop_proxy() const {
   std::lock_guard<std::mutex> lock(mutex_);
   return proxy_;

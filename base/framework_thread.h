@@ -48,6 +48,8 @@ class FrameworkThread : public Thread, public virtual SupportWeakCallback {
   void Stop();
 
   bool IsRunning() const;
+  // The FrameworkThread whose run the calling thread is in; null if none.
+  static FrameworkThread* current();
   // The running loop's proxy; empty before the loop exists and after it ended.
   std::shared_ptr<MessageLoopProxy> message_loop_proxy() const;
   const std::wstring& thread_name() const { return name_; }
@@ -57,6 +59,7 @@ class FrameworkThread : public Thread, public virtual SupportWeakCallback {
   virtual void Cleanup() {}
 
  private:
+  using Thread::Create;  // a loop thread is started with Start
   void Run() override;
   static std::unique_ptr<MessageLoop> CreateMessageLoop(MessageLoop::Type type);
 

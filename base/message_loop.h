@@ -12,6 +12,10 @@
 // A non-nestable task posted while a nested run is active waits until the
 // outermost run is idle.
 //
+// Quitting: Quit() lets the run finish what is due now; a run whose queue is
+// never empty (posts arriving faster than they run) does not end. Tasks must
+// not throw.
+//
 // Shutdown: destroying the loop destroys every queued closure without running
 // it, notifies the destruction observers and detaches the proxy.
 //

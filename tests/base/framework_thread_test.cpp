@@ -59,7 +59,11 @@ TEST(FrameworkThread, StartReturnsOnceInitRanAndTheLoopTakesPosts) {
   auto proxy = thread.message_loop_proxy();
   ASSERT_TRUE(proxy);
   EXPECT_FALSE(proxy->BelongsToCurrentThread());
-  EXPECT_TRUE(proxy->PostTask([&thread] { thread.events.push_back("task"); }));
+  EXPECT_TRUE(proxy->PostTask([&thread] {
+    EXPECT_EQ(FrameworkThread::current(), &thread);
+    thread.events.push_back("task");
+  }));
+  EXPECT_EQ(FrameworkThread::current(), nullptr);
   thread.Stop();
   EXPECT_FALSE(thread.IsRunning());
   EXPECT_EQ(thread.events, (std::vector<std::string>{"init", "task", "cleanup"}));

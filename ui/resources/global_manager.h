@@ -10,8 +10,8 @@
 //
 // Paths: resource paths are relative to the current directory and may use "\"
 // or "/"; every path this class returns is normalised with "/" separators.
-// While a resource package is open, resources are read only from it (no disk
-// fall-back); otherwise they are read from the file system.
+// While a resource package is open, relative resources are read only from it
+// (no disk fall-back); otherwise they are read from the file system.
 #pragma once
 
 #include <cstdint>
@@ -52,22 +52,24 @@ class GlobalManager {
   static std::wstring GetResFullPath(const std::wstring& window_res_folder,
                                      const std::wstring& path);
   // Whole content of a resource: from the package while one is open (no disk
-  // fall-back), else from the file system.
+  // fall-back), else from the file system. An absolute path is never a
+  // package entry and is always read from the file system.
   static bool ReadResource(const std::wstring& full_path, std::string& out);
   // Whether a resource exists, by the same rule.
   static bool ResourceExists(const std::wstring& full_path);
 
   // --- fonts ---------------------------------------------------------------
   // Adds a font record. An empty id becomes the decimal count of fonts so far.
-  // "system" is replaced by kSystemFontFace. `size` (pixels at 100 %) is
-  // scaled with ScaleValue. `bold` selects kFontWeightBold; a non-zero
+  // "system" (or no face) is replaced by kSystemFontFace. `size` (pixels at
+  // 100 %) is scaled with ScaleValue. `bold` selects kFontWeightBold; a non-zero
   // `weight` overrides it. The first definition of an id stays (returns
   // false for a later one); `is_default` makes the id the default font.
-  // A size that is not positive or an empty face adds nothing.
+  // A size that is not positive after scaling adds nothing.
   static bool AddFont(const std::wstring& id, const std::wstring& face, int size,
                       bool bold, bool underline, bool strikeout, bool italic,
                       bool is_default, int weight = 0);
-  // Empty id: the default font. Null for an id without a record.
+  // Empty id: the default font. Null for an id without a record (callers
+  // fall back to GetFont(L"")). The record stays valid until Shutdown().
   static const FontInfo* GetFont(const std::wstring& id);
   static const std::wstring& GetDefaultFontId();
 

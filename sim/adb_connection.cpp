@@ -5,16 +5,11 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <vector>
 
 #include "sim/adb_message.h"
 
 namespace sim {
-namespace {
-
-constexpr size_t kReadChunk = 256 * 1024;
-
-}  // namespace
-
 class AdbConnection::Stream : public StreamOutput {
  public:
   Stream(AdbConnection& connection, uint32_t local_id, uint32_t remote_id,
@@ -121,63 +116,79 @@ void AdbConnection::OnEvents(uint32_t events) {
 }
 
 void AdbConnection::ReadAvailable() {
-  const size_t allowed = std::min(kReadChunk, read_limit_.Available(EventLoop::NowMs()));
+  std::vector<char>& scratch = loop_.ReadBuffer();
+  const size_t allowed = std::min(scratch.size(), read_limit_.Available(EventLoop::NowMs()));
   if (allowed == 0) {
     ResumeLater();
     return;
   }
-  const size_t old_size = input_.size();
-  input_.resize(old_size + allowed);
-  const ssize_t got = ::recv(socket_.get(), input_.data() + old_size, allowed, 0);
-  if (got < 0 && (errno == EAGAIN || errno == EINTR)) {
-    input_.resize(old_size);
-    return;
-  }
+  const ssize_t got = ::recv(socket_.get(), scratch.data(), allowed, 0);
+  if (got < 0 && (errno == EAGAIN || errno == EINTR)) return;
   if (got <= 0) {
     Shutdown();
     return;
   }
-  input_.resize(old_size + size_t(got));
   read_limit_.Consume(size_t(got));
-  ParseMessages();
+  if (!host_.AnswersHandshake()) return;  // a hung panel reads and ignores
+  Consume(std::string_view(scratch.data(), size_t(got)));
 }
 
-void AdbConnection::ParseMessages() {
-  while (!closed_ && !frozen_) {
-    const std::string_view pending = std::string_view(input_).substr(input_consumed_);
-    if (pending.size() < kHeaderSize) break;
-    const auto header = DecodeHeader(pending);
+void AdbConnection::Consume(std::string_view data) {
+  while (!data.empty() && !closed_ && !frozen_) {
+    if (payload_remaining_ > 0) {
+      // WRTE payloads reach the service piece by piece, so a connection never
+      // holds a whole payload; the OKAY follows the last piece.
+      const size_t take = std::min<size_t>(payload_remaining_, data.size());
+      auto it = streams_.find(payload_stream_);
+      Stream* stream = it == streams_.end() || it->second->done() ? nullptr : it->second.get();
+      if (stream) stream->service().OnData(data.substr(0, take), *stream);
+      data.remove_prefix(take);
+      payload_remaining_ -= uint32_t(take);
+      continue;
+    }
+    const size_t header_take = std::min(data.size(), kHeaderSize - std::min(kHeaderSize, message_.size()));
+    message_.append(data.substr(0, header_take));
+    data.remove_prefix(header_take);
+    if (message_.size() < kHeaderSize) return;
+    const auto header = DecodeHeader(message_);
     if (!header || !IsKnownCommand(header->command) ||
-        header->data_length > host_.OwnMaxPayload()) {
+        header->data_length > host_.OwnMaxPayload() ||
+        (!connected_ && header->command != kCnxn)) {  // a host speaks CNXN first
       Shutdown();
       return;
     }
-    if (pending.size() < kHeaderSize + header->data_length) break;
-    input_consumed_ += kHeaderSize + header->data_length;
-    HandleMessage(header->command, header->arg0, header->arg1,
-                  pending.substr(kHeaderSize, header->data_length));
-  }
-  if (closed_) return;
-  if (input_consumed_ == input_.size()) {
-    input_.clear();
-    input_consumed_ = 0;
-  } else if (input_consumed_ > input_.size() / 2) {
-    input_.erase(0, input_consumed_);
-    input_consumed_ = 0;
+    if (header->command == kWrte && header->data_length > 0) {
+      message_.clear();
+      payload_remaining_ = header->data_length;
+      payload_stream_ = header->arg1;
+      auto it = streams_.find(payload_stream_);
+      if (it == streams_.end() || it->second->done() || it->second->remote_id() != header->arg0) {
+        payload_stream_ = 0;  // not a live stream of the host's: discard the payload
+        continue;
+      }
+      // Acknowledged at once: the payload is consumed as it arrives (TCP holds
+      // the host back meanwhile), and the host can read its next chunk while
+      // this one is still on the wire.
+      Queue(kOkay, payload_stream_, header->arg0);
+      continue;
+    }
+    const size_t payload_take =
+        std::min(data.size(), kHeaderSize + header->data_length - message_.size());
+    message_.append(data.substr(0, payload_take));
+    data.remove_prefix(payload_take);
+    if (message_.size() < kHeaderSize + header->data_length) return;
+    const std::string payload = message_.substr(kHeaderSize);
+    message_.clear();
+    HandleMessage(header->command, header->arg0, header->arg1, payload);
   }
 }
 
 void AdbConnection::HandleMessage(uint32_t command, uint32_t arg0, uint32_t arg1,
                                   std::string_view payload) {
-  if (!host_.AnswersHandshake()) return;
   if (command == kCnxn) {
     max_payload_ = std::min(host_.OwnMaxPayload(), std::max<uint32_t>(arg1, 4096));
     connected_ = true;
     Queue(kCnxn, kDeviceVersion, max_payload_, host_.Banner());
-    return;
-  }
-  if (!connected_) {  // a host speaks CNXN first; anything else is not adb
-    Shutdown();
     return;
   }
   if (command == kOpen) {
@@ -190,9 +201,8 @@ void AdbConnection::HandleMessage(uint32_t command, uint32_t arg0, uint32_t arg1
   if (stream.remote_id() != arg0 && command != kClse) return;
   if (command == kOkay) {
     stream.OnAcknowledged();
-  } else if (command == kWrte) {
+  } else if (command == kWrte) {  // an empty one; others arrive through Consume
     Queue(kOkay, arg1, arg0);
-    stream.service().OnData(payload, stream);
   } else if (command == kClse) {
     stream.MarkDone();
   }

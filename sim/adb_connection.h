@@ -54,7 +54,7 @@ class AdbConnection {
 
   void OnEvents(uint32_t events);
   void ReadAvailable();
-  void ParseMessages();
+  void Consume(std::string_view data);
   void HandleMessage(uint32_t command, uint32_t arg0, uint32_t arg1, std::string_view payload);
   void HandleOpen(uint32_t remote_id, std::string_view payload);
   void Queue(uint32_t command, uint32_t arg0, uint32_t arg1, std::string_view payload = {});
@@ -71,8 +71,9 @@ class AdbConnection {
   bool frozen_ = false;
   bool connected_ = false;  // CNXN exchanged
   uint32_t max_payload_;
-  std::string input_;
-  size_t input_consumed_ = 0;
+  std::string message_;             // header (and small payload) being assembled
+  uint32_t payload_remaining_ = 0;  // WRTE payload bytes still to pass on
+  uint32_t payload_stream_ = 0;     // ... to this stream (0: discard)
   std::string output_;
   size_t output_sent_ = 0;
   RateLimiter read_limit_;

@@ -12,6 +12,7 @@
 #include <map>
 #include <memory>
 #include <unordered_map>
+#include <vector>
 
 #include "platform/unique_fd.h"
 
@@ -42,6 +43,10 @@ class EventLoop {
 
   static int64_t NowMs();
 
+  // A read buffer every handler of this loop may use during one call (the
+  // loop runs one handler at a time), so connections need none of their own.
+  std::vector<char>& ReadBuffer() { return read_buffer_; }
+
  private:
   struct Watched {
     uint32_t generation;
@@ -56,6 +61,7 @@ class EventLoop {
   std::unordered_map<TimerId, std::function<void()>> timers_;
   TimerId next_timer_ = 1;
   bool quit_ = false;
+  std::vector<char> read_buffer_ = std::vector<char>(256 * 1024);
 };
 
 }  // namespace sim

@@ -43,7 +43,7 @@ struct PanelConfig {
   std::string model = "QN-Panel";
   bool shell_v2 = false;
   bool crlf = true;  // raw shell output ends lines with "\r\n"
-  uint32_t max_payload = 256 * 1024;
+  uint32_t max_payload = 1024 * 1024;
   std::map<std::string, std::string> props;  // further properties
   std::vector<std::string> log;              // messages already in the log at start
   PanelTiming timing;

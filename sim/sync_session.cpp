@@ -5,6 +5,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
 #include <filesystem>
@@ -89,17 +90,27 @@ void SyncSession::AbandonSend() {
 }
 
 SyncSession::Status SyncSession::Feed(std::string_view bytes, std::string& reply) {
-  buffer_.append(bytes);
   Status status = Status::kContinue;
-  while (status == Status::kContinue) {
-    const std::string_view pending = std::string_view(buffer_).substr(consumed_);
-    if (pending.size() < 8) break;
-    const uint32_t id = Le32(pending);
-    const uint32_t length = Le32(pending.substr(4));
+  while (status == Status::kContinue && !bytes.empty()) {
+    if (data_remaining_ > 0) {
+      // DATA bytes go straight to the file, in whatever pieces they come.
+      const size_t take = std::min<size_t>(data_remaining_, bytes.size());
+      status = WriteData(bytes.substr(0, take));
+      bytes.remove_prefix(take);
+      data_remaining_ -= uint32_t(take);
+      continue;
+    }
+    const size_t header_take = std::min(bytes.size(), 8 - std::min<size_t>(8, request_.size()));
+    request_.append(bytes.substr(0, header_take));
+    bytes.remove_prefix(header_take);
+    if (request_.size() < 8) break;
+    const uint32_t id = Le32(request_);
+    const uint32_t length = Le32(std::string_view(request_).substr(4));
     // DONE carries the mtime where other requests carry a length.
     if (id == kDone || id == kQuit) {
-      consumed_ += 8;
-      status = HandleRequest(id, pending.substr(4, 4), reply);
+      const std::string argument = request_.substr(4, 4);
+      request_.clear();
+      status = HandleRequest(id, argument, reply);
       continue;
     }
     const uint32_t limit = id == kData ? kMaxDataChunk : kMaxPathLength;
@@ -109,14 +120,18 @@ SyncSession::Status SyncSession::Feed(std::string_view bytes, std::string& reply
       PutFail(reply, "invalid sync request length");
       return Status::kCloseStream;
     }
-    if (pending.size() < 8 + size_t(length)) break;
-    consumed_ += 8 + size_t(length);
-    status = HandleRequest(id, pending.substr(8, length), reply);
-  }
-  // Keep the buffer small: drop what was consumed once it dominates.
-  if (consumed_ > 0 && consumed_ * 2 >= buffer_.size()) {
-    buffer_.erase(0, consumed_);
-    consumed_ = 0;
+    if (id == kData && !device_path_.empty()) {
+      request_.clear();
+      data_remaining_ = length;
+      continue;
+    }
+    const size_t payload_take = std::min<size_t>(bytes.size(), 8 + length - request_.size());
+    request_.append(bytes.substr(0, payload_take));
+    bytes.remove_prefix(payload_take);
+    if (request_.size() < 8 + size_t(length)) break;
+    const std::string payload = request_.substr(8);
+    request_.clear();
+    status = HandleRequest(id, payload, reply);
   }
   return status;
 }

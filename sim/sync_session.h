@@ -1,7 +1,7 @@
 // The device side of adb's file sync protocol (the "sync:" service) for one
 // stream: STAT, LIST, SEND/DATA/DONE and QUIT. Requests may arrive split or
-// merged in any way; the session buffers at most one request (a DATA chunk
-// is at most 64 KiB) and streams pushed bytes straight to disk.
+// merged in any way; the session buffers at most one small request and
+// writes DATA bytes straight to disk as they arrive.
 //
 // Single-threaded. A session destroyed in the middle of a SEND removes the
 // half-written file, as a device does when the host goes away.
@@ -47,8 +47,8 @@ class SyncSession {
   void AbandonSend();
 
   SyncHost& host_;
-  std::string buffer_;
-  size_t consumed_ = 0;
+  std::string request_;          // the request being assembled (at most 8 + 1024 bytes)
+  uint32_t data_remaining_ = 0;  // bytes of the current DATA chunk still to come
   // The push in progress.
   platform::UniqueFd file_;
   std::string device_path_;

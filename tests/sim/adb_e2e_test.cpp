@@ -45,6 +45,10 @@ std::string Hex(const std::string& address) {
   return text;
 }
 
+// Panels of these tests listen on a port of their own, so they never meet
+// panels that other suites or benchmarks run on :5555 at the same time.
+constexpr uint16_t kPort = 5610;
+
 class AdbE2eTest : public ::testing::Test {
  protected:
   // Two panels: an old one (raw shell, "\r\n") and a recent one (shell_v2).
@@ -52,8 +56,8 @@ class AdbE2eTest : public ::testing::Test {
   void StartFleet(int last_octet) {
     kOld = "127.0.0." + std::to_string(last_octet);
     kNew = "127.0.0." + std::to_string(last_octet + 1);
-    fleet_.Add(kOld).Project("QN-A").Version("1.0.0").FastTiming();
-    fleet_.Add(kNew).Project("QN-B").Version("1.2.0").ShellV2().FastTiming();
+    fleet_.Add(kOld).Port(kPort).Project("QN-A").Version("1.0.0").FastTiming();
+    fleet_.Add(kNew).Port(kPort).Project("QN-B").Version("1.2.0").ShellV2().FastTiming();
     fleet_.Start();
     ASSERT_TRUE(adb_.Connect(Serial(kOld)));
     ASSERT_TRUE(adb_.Connect(Serial(kNew)));
@@ -63,7 +67,7 @@ class AdbE2eTest : public ::testing::Test {
     args.insert(args.end(), words.begin(), words.end());
     return adb_.Adb(args);
   }
-  static std::string Serial(const std::string& a) { return SimulatedFleet::Serial(a); }
+  std::string Serial(const std::string& a) const { return fleet_.SerialFor(a); }
 
   std::string kOld;
   std::string kNew;
@@ -162,12 +166,12 @@ TEST_F(AdbE2eTest, LogcatDumpEnds) {
 TEST(AdbGonePanelTest, ConnectToARefusingPanelFails) {
   AdbTestServer adb;
   SimulatedFleet fleet;
-  fleet.Add("127.0.0.203").Refuse();
+  fleet.Add("127.0.0.203").Port(kPort).Refuse();
   fleet.Start();
-  const ProcessResult result = adb.Adb({"connect", "127.0.0.203:5555"});
-  EXPECT_NE(result.output.find("failed to connect to '127.0.0.203:5555'"), std::string::npos)
+  const ProcessResult result = adb.Adb({"connect", "127.0.0.203:5610"});
+  EXPECT_NE(result.output.find("failed to connect to '127.0.0.203:5610'"), std::string::npos)
       << result.output;
-  const ProcessResult shell = adb.Adb({"-s", "127.0.0.203:5555", "shell", "true"});
+  const ProcessResult shell = adb.Adb({"-s", "127.0.0.203:5610", "shell", "true"});
   EXPECT_NE(shell.exit_code, 0);
 }
 
@@ -177,8 +181,8 @@ TEST(AdbUpgradeTest, ScriptedUpgradeRebootsIntoTheImageVersion) {
   AdbTestServer adb;
   SimulatedFleet fleet;
   const std::string panel = "127.0.0.204";
-  const std::string serial = SimulatedFleet::Serial(panel);
-  fleet.Add(panel).Version("1.0.0").ShellV2().Timing(100, 100, 3, 300);
+  fleet.Add(panel).Port(kPort).Version("1.0.0").ShellV2().Timing(100, 100, 3, 300);
+  const std::string serial = fleet.SerialFor(panel);
   fleet.Start();
   ASSERT_TRUE(adb.Connect(serial));
   const std::string image = MakeImage(adb.tmpdir() + "/update.img", "1.1.0", 200000);

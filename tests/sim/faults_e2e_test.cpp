@@ -17,13 +17,14 @@ class FaultE2eTest : public ::testing::Test {
   // One panel per test, each on its own address (tests run in parallel).
   PanelSpec& Panel(int last_octet) {
     address_ = "127.0.0." + std::to_string(last_octet);
-    return fleet_.Add(address_).ShellV2().Timing(50, 60, 2, 200);
+    // A port of its own keeps it clear of panels other suites run on :5555.
+    return fleet_.Add(address_).Port(5611).ShellV2().Timing(50, 60, 2, 200);
   }
   void StartAndConnect() {
     fleet_.Start();
     ASSERT_TRUE(adb_.Connect(serial()));
   }
-  std::string serial() const { return SimulatedFleet::Serial(address_); }
+  std::string serial() const { return fleet_.SerialFor(address_); }
   ProcessResult Run(std::vector<std::string> words, std::chrono::milliseconds timeout = 60s) {
     std::vector<std::string> args = {"-s", serial()};
     args.insert(args.end(), words.begin(), words.end());

@@ -84,13 +84,27 @@ std::string SimulatedFleet::SimulatorOutput() const {
   return simulator_ ? simulator_->OutputSoFar() : std::string();
 }
 
+std::string SimulatedFleet::PanelFolder(const std::string& address) const {
+  // The simulator names a panel's folder by address, plus the port when not 5555.
+  for (const PanelSpec& spec : panels_)
+    if (spec.config.address == address && spec.config.port != 5555)
+      return state_dir_ + "/" + address + "_" + std::to_string(spec.config.port);
+  return state_dir_ + "/" + address;
+}
+
+std::string SimulatedFleet::SerialFor(const std::string& address) const {
+  for (const PanelSpec& spec : panels_)
+    if (spec.config.address == address) return address + ":" + std::to_string(spec.config.port);
+  return Serial(address);
+}
+
 std::string SimulatedFleet::FilePath(const std::string& address,
                                      const std::string& device_path) const {
-  return state_dir_ + "/" + address + "/files" + device_path;
+  return PanelFolder(address) + "/files" + device_path;
 }
 
 PanelState SimulatedFleet::State(const std::string& address) const {
-  std::ifstream in(state_dir_ + "/" + address + "/state.json", std::ios::binary);
+  std::ifstream in(PanelFolder(address) + "/state.json", std::ios::binary);
   std::stringstream text;
   text << in.rdbuf();
   rapidjson::Document doc;

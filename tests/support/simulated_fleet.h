@@ -122,7 +122,8 @@ class SimulatedFleet {
   SimulatedFleet& operator=(const SimulatedFleet&) = delete;
   ~SimulatedFleet();
 
-  // Adds a panel (before Start); the reference stays valid.
+  // Adds a panel (before Start); the reference stays valid. Addresses name
+  // panels in the calls below, so give each panel its own address.
   PanelSpec& Add(const std::string& address);
   // Writes the scenario, starts the simulator and waits for its "ready";
   // throws std::runtime_error (with the simulator's output) otherwise.
@@ -137,10 +138,15 @@ class SimulatedFleet {
   std::string FilePath(const std::string& address, const std::string& device_path) const;
   const std::string& state_dir() const { return state_dir_; }
   std::string SimulatorOutput() const;
+  pid_t simulator_pid() const { return simulator_ ? simulator_->pid() : -1; }
 
   static std::string Serial(const std::string& address) { return address + ":5555"; }
+  // The serial of an added panel, with its own port.
+  std::string SerialFor(const std::string& address) const;
 
  private:
+  std::string PanelFolder(const std::string& address) const;
+
   std::string root_;
   std::string state_dir_;
   std::deque<PanelSpec> panels_;

@@ -5,7 +5,7 @@
 // comment lengths behind them. Stored (method 0) and deflated (method 8)
 // entries are decoded; a deflated entry must inflate to exactly its declared
 // size, end its stream there and match its CRC. Nothing is read past the block
-// and no allocation is larger than kMaxEntrySize.
+// and, beyond the copy of the block, no allocation exceeds kMaxEntrySize.
 //
 // Threads: an instance is not locked; use it from one thread at a time.
 // Ownership: the reader keeps its own copy of the block.

@@ -157,12 +157,6 @@ TEST_F(GlobalManagerTest, ScaleValueFollowsMulDiv) {
   EXPECT_FALSE(GlobalManager::IsAdapted());
 }
 
-TEST_F(GlobalManagerTest, ClassesAreStoredAsGiven) {
-  GlobalManager::AddClass(L"ui_btn_default", L"textpadding=\"16,8,16,8\" height=\"30\"");
-  EXPECT_EQ(GlobalManager::GetClassAttributes(L"ui_btn_default"), L"textpadding=\"16,8,16,8\" height=\"30\"");
-  EXPECT_EQ(GlobalManager::GetClassAttributes(L"missing"), L"");
-}
-
 TEST_F(GlobalManagerTest, ImagesAreSharedWhileHeldAndDroppedAfterwards) {
   OpenPackage({{"resources/themes/default/public/a.png", MakePng(4, 3)}});
   const std::wstring path = L"resources/themes/default/public/a.png";

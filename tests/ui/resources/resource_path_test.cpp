@@ -38,11 +38,5 @@ TEST(ResourcePathTest, ParentComponentsNeverClimbAboveTheStart) {
   EXPECT_EQ(NormalizeResourcePath(L"/../etc"), L"/etc");
 }
 
-TEST(ResourcePathTest, TrailingSeparatorIsAddedOnce) {
-  EXPECT_EQ(WithTrailingSeparator(L"resources/themes/default"), L"resources/themes/default/");
-  EXPECT_EQ(WithTrailingSeparator(L"resources\\themes\\default\\"), L"resources\\themes\\default\\");
-  EXPECT_EQ(WithTrailingSeparator(L""), L"");
-}
-
 }  // namespace
 }  // namespace ui

@@ -1,6 +1,7 @@
 #include "platform/file_util.h"
 
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include <cstdlib>
 #include <filesystem>
@@ -53,6 +54,10 @@ TEST_F(FileUtilTest, AtomicWriteReplacesWholeAndFailsWithoutTouchingTheTarget) {
   std::string bytes;
   ASSERT_TRUE(platform::ReadFileBytes(path, &bytes));
   EXPECT_EQ(bytes, "second");
+  ASSERT_EQ(::chmod((root_ / "文件 名.txt").c_str(), 0640), 0);
+  ASSERT_TRUE(platform::WriteFileAtomically(path, "third"));
+  EXPECT_EQ(fs::status(root_ / "文件 名.txt").permissions(),
+            fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read);
 
   fs::create_directory(root_ / "a folder");
   EXPECT_FALSE(platform::WriteFileAtomically(PathOf("a folder"), "x"));

@@ -2,12 +2,12 @@
 
 #include <gtest/gtest.h>
 
-#include "base/message_loop.h"
-#include "base/message_loop_proxy.h"
-
 #include <functional>
 #include <memory>
 #include <thread>
+
+#include "base/message_loop.h"
+#include "base/message_loop_proxy.h"
 
 namespace {
 
@@ -82,4 +82,36 @@ TEST(WeakCallback, PostedClosureDoesNothingWhenItsOwnerDiedOnAnotherThread) {
   ASSERT_TRUE(posted);
   loop.PostTask([&loop] { loop.Quit(); });
   loop.Run();  // ASan would report the freed owner being touched
+}
+
+// Tears down a member that fires a callback of its owner on the way out, as a
+// child control notifying its parent does.
+struct Notifier {
+  std::function<void()> on_destroy;
+  ~Notifier() {
+    if (on_destroy) on_destroy();
+  }
+};
+
+struct Form : vbase::SupportWeakCallback {
+  explicit Form(bool cancel_first) : cancel_first(cancel_first) {}
+  ~Form() override {
+    if (cancel_first) CancelWeakCallbacks();
+  }
+  bool cancel_first;
+  Notifier child;  // destroyed after ~Form's body, before the flag's own release
+};
+
+TEST(SupportWeakCallback, CancellingFirstInTheDestructorSilencesCallbacksDuringTeardown) {
+  bool reached = false;
+  {
+    Form form(true);
+    form.child.on_destroy = form.ToWeakCallback([&reached] { reached = true; });
+  }
+  EXPECT_FALSE(reached);
+  {
+    Form form(false);
+    form.child.on_destroy = form.ToWeakCallback([&reached] { reached = true; });
+  }
+  EXPECT_TRUE(reached);  // without the cancel the half-destroyed owner is reached
 }

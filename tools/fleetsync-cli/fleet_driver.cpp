@@ -26,7 +26,8 @@ class StatePrinter {
     std::wstring text = record.text;
     if (worker.upgrade_start() >= 0) text = worker.DisplayRecord().text;
     std::lock_guard<std::mutex> lock(mutex_);
-    if (last_[index] == record) return;
+    // The clock differs on every report, so only kind and text tell a change.
+    if (last_[index].kind == record.kind && last_[index].text == record.text) return;
     last_[index] = record;
     Print(worker.address(), record.time, (record.kind == kStateError ? L"! " : L"") + text);
   }
@@ -45,8 +46,7 @@ class StatePrinter {
 
  private:
   std::mutex mutex_;
-  std::vector<StateRecord> last_;  // compared whole: the clock makes repeats visible only when
-                                   // the text changes, since it is stamped per report
+  std::vector<StateRecord> last_;  // last printed per panel
   std::FILE* out_;
 };
 
@@ -71,19 +71,19 @@ int RunFleet(const UpgradeSettings& settings, const std::vector<std::wstring>& a
   workers.reserve(addresses.size());
   for (std::size_t index = 0; index < addresses.size(); ++index) {
     auto worker = std::make_unique<DeviceWorker>(addresses[index], settings, worker_options);
-    DeviceWorker& self = *worker;
+    const DeviceWorker* self = worker.get();
     worker->SetStateObserver(
-        [&printer, &self, index](const StateRecord& record) { printer.Report(index, self, record); });
+        [&printer, self, index](const StateRecord& record) { printer.Report(index, *self, record); });
     workers.push_back(std::move(worker));
   }
 
   bool interrupted = false;
   try {
     for (std::size_t index = 0; index < workers.size(); ++index) {
-      DeviceWorker& self = *workers[index];
-      self.Start([&, index](PassOutcome outcome) {
+      DeviceWorker* self = workers[index].get();
+      self->Start([&tracker, &timer, &options, self, index](PassOutcome outcome) {
         const PanelVerdict verdict = tracker.Record(index, outcome, FleetTracker::Clock::now());
-        if (!options.once || verdict == PanelVerdict::kPending) timer.Schedule(self, 1s);
+        if (!options.once || verdict == PanelVerdict::kPending) timer.Schedule(*self, 1s);
       });
     }
     for (;;) {

@@ -1,0 +1,153 @@
+// The X11 host under a real UI loop: painting, repainting on invalidation,
+// arranging on resize, closing and delayed control destruction.
+#include <gtest/gtest.h>
+
+#include <X11/Xlib.h>
+#include <X11/Xutil.h>
+
+#include "base/ui_message_loop.h"
+#include "platform/x11/x11_display.h"
+#include "ui/controls/box.h"
+#include "ui/controls/control.h"
+#include "ui/host/x11_window_host.h"
+
+namespace ui {
+namespace {
+
+class X11WindowHostTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    if (!std::getenv("DISPLAY")) GTEST_SKIP() << "DISPLAY is not set";
+    // A server whose last client left may still be resetting.
+    for (int i = 0; i < 100 && !display_; ++i) {
+      display_ = platform::x11::Display::Open();
+      if (!display_) usleep(20000);
+    }
+    ASSERT_NE(display_, nullptr);
+    loop_.SetNativeEventSource(display_.get());
+    window_.AddTextColor(L"test_red", 0xFFFF0000);
+    window_.AddTextColor(L"test_green", 0xFF00FF00);
+    root_ = new Box;
+    root_->SetBkColor(L"test_red");
+    window_.AttachRoot(root_);
+  }
+  void TearDown() override {
+    host_.reset();
+    loop_.SetNativeEventSource(nullptr);
+  }
+
+  void CreateHost(platform::x11::Rect bounds) {
+    platform::x11::WindowOptions options;
+    options.title = "host";
+    options.class_name = "FleetSyncHost";
+    options.bounds = bounds;
+    host_ = X11WindowHost::Create(*display_, window_, options);
+    ASSERT_NE(host_, nullptr);
+    EXPECT_EQ(window_.GetHost(), host_.get());
+  }
+
+  // Runs the loop until `done` holds (checked every 10 ms) or 5 s pass.
+  bool RunUntil(std::function<bool()> done) {
+    bool result = false;
+    int rounds = 0;
+    std::function<void()> check = [&] {
+      if (done()) {
+        result = true;
+        vbase::PostQuitMessage();
+      } else if (++rounds > 500) {
+        vbase::PostQuitMessage();
+      } else {
+        loop_.PostDelayedTask(check, vbase::TimeDelta::FromMilliseconds(10));
+      }
+    };
+    loop_.PostTask(check);
+    loop_.Run();
+    return result;
+  }
+
+  unsigned long ScreenPixel(int x, int y) {
+    XImage* image =
+        XGetImage(display_->xdisplay(), display_->root(), x, y, 1, 1, AllPlanes, ZPixmap);
+    if (!image) return 0xDEADBEEF;
+    const unsigned long pixel = XGetPixel(image, 0, 0) & 0xFFFFFF;
+    XDestroyImage(image);
+    return pixel;
+  }
+
+  vbase::UIMessageLoop loop_;
+  std::unique_ptr<platform::x11::Display> display_;
+  Window window_;
+  Box* root_ = nullptr;
+  std::unique_ptr<X11WindowHost> host_;
+};
+
+TEST_F(X11WindowHostTest, PaintsTheTreeAndRepaintsWhatIsInvalidated) {
+  CreateHost({100, 100, 120, 80});
+  EXPECT_EQ(host_->GetClientSize(), (UiSize{120, 80}));
+  EXPECT_EQ(root_->GetPos(), (UiRect{0, 0, 120, 80}));
+  host_->native_window().Show(true);
+  ASSERT_TRUE(RunUntil([&] { return ScreenPixel(110, 110) == 0xFF0000; }));
+  EXPECT_EQ(ScreenPixel(219, 179), 0xFF0000ul);
+
+  root_->SetBkColor(L"test_green");  // invalidates; one paint follows on the loop
+  EXPECT_TRUE(host_->paint_pending());
+  ASSERT_TRUE(RunUntil([&] { return ScreenPixel(219, 179) == 0x00FF00; }));
+  EXPECT_FALSE(host_->paint_pending());
+}
+
+TEST_F(X11WindowHostTest, TransparentPartsOfAnOpaqueWindowShowItsBackground) {
+  root_->SetBkColor(L"");  // paints nothing
+  CreateHost({300, 100, 50, 50});
+  ASSERT_FALSE(host_->translucent());
+  host_->native_window().Show(true);
+  ASSERT_TRUE(RunUntil([&] { return ScreenPixel(320, 120) == 0xFFFFFF; }));
+}
+
+TEST_F(X11WindowHostTest, ResizingArrangesTheRootToTheNewClientSize) {
+  CreateHost({100, 100, 120, 80});
+  host_->native_window().Show(true);
+  ASSERT_TRUE(RunUntil([&] { return ScreenPixel(110, 110) == 0xFF0000; }));
+  host_->native_window().Resize(200, 150);
+  ASSERT_TRUE(RunUntil([&] { return ScreenPixel(290, 240) == 0xFF0000; }));
+  EXPECT_EQ(root_->GetPos(), (UiRect{0, 0, 200, 150}));
+  EXPECT_EQ(host_->GetClientSize(), (UiSize{200, 150}));
+}
+
+TEST_F(X11WindowHostTest, CloseRequestDestroysTheNativeWindowAndDetachesTheHost) {
+  CreateHost({100, 100, 60, 60});
+  host_->native_window().Show(true);
+  bool destroyed = false;
+  host_->SetDestroyedHandler([&] {
+    destroyed = true;
+    host_.reset();  // the owner may let go of the host here
+  });
+  ASSERT_TRUE(RunUntil([&] { return host_->native_window().mapped(); }));
+
+  ::Display* other = XOpenDisplay(nullptr);
+  ASSERT_NE(other, nullptr);
+  XEvent event{};
+  event.xclient.type = ClientMessage;
+  event.xclient.window = host_->native_window().id();
+  event.xclient.message_type = XInternAtom(other, "WM_PROTOCOLS", False);
+  event.xclient.format = 32;
+  event.xclient.data.l[0] = static_cast<long>(XInternAtom(other, "WM_DELETE_WINDOW", False));
+  XSendEvent(other, event.xclient.window, False, NoEventMask, &event);
+  XSync(other, False);
+  XCloseDisplay(other);
+
+  ASSERT_TRUE(RunUntil([&] { return destroyed; }));
+  EXPECT_EQ(host_, nullptr);
+  EXPECT_EQ(window_.GetHost(), nullptr);
+}
+
+TEST_F(X11WindowHostTest, QueuedControlsAreDestroyedOnALaterLoopTurn) {
+  CreateHost({100, 100, 60, 60});
+  auto* child = new Control;
+  root_->Add(child);
+  root_->Remove(child);  // queued for delayed destruction by its box
+  EXPECT_EQ(window_.GetQueuedControlCount(), 1u);
+  ASSERT_TRUE(RunUntil([&] { return window_.GetQueuedControlCount() == 0; }));
+}
+
+}  // namespace
+}  // namespace ui

@@ -1,0 +1,162 @@
+#include "ui/host/x11_window_host.h"
+
+#include <cairo.h>
+
+#include "base/message_loop.h"
+
+namespace ui {
+namespace {
+
+using NativeEvent = platform::x11::EventType;
+using platform::x11::PointerShape;
+
+PointerShape ToPointerShape(CursorType cursor) {
+  switch (cursor) {
+    case CursorType::kArrow: return PointerShape::kArrow;
+    case CursorType::kHand: return PointerShape::kHand;
+    case CursorType::kIBeam: return PointerShape::kIBeam;
+    case CursorType::kSizeWE: return PointerShape::kSizeWE;
+    case CursorType::kSizeNS: return PointerShape::kSizeNS;
+    case CursorType::kSizeAll: return PointerShape::kSizeAll;
+  }
+  return PointerShape::kArrow;
+}
+
+// Runs `task` on a later turn of the current loop; false without a loop.
+bool PostToCurrentLoop(std::function<void()> task) {
+  vbase::MessageLoop* loop = vbase::MessageLoop::current();
+  if (!loop) return false;
+  loop->PostTask(std::move(task));
+  return true;
+}
+
+}  // namespace
+
+std::unique_ptr<X11WindowHost> X11WindowHost::Create(platform::x11::Display& display,
+                                                     Window& window,
+                                                     platform::x11::WindowOptions options) {
+  const UiSize init = window.GetInitSize();
+  if (init.cx > 0 && init.cy > 0) {
+    options.bounds.width = init.cx;
+    options.bounds.height = init.cy;
+  }
+  std::unique_ptr<X11WindowHost> host(new X11WindowHost(window, options.background));
+  host->native_ = platform::x11::NativeWindow::Create(display, options, host.get());
+  if (!host->native_) return nullptr;
+  window.SetHost(host.get());
+  host->OnResized(host->native_->bounds().width, host->native_->bounds().height);
+  return host;
+}
+
+X11WindowHost::X11WindowHost(Window& window, unsigned long opaque_background)
+    : window_(window), opaque_background_(opaque_background) {}
+
+X11WindowHost::~X11WindowHost() {
+  CancelWeakCallbacks();  // no posted paint reaches a half-destroyed host
+  Detach();
+  native_.reset();
+}
+
+void X11WindowHost::Detach() {
+  if (window_.GetHost() == this) window_.SetHost(nullptr);
+}
+
+void X11WindowHost::OnResized(int width, int height) {
+  if (width == back_buffer_.width() && height == back_buffer_.height()) return;
+  back_buffer_.Resize(width, height);
+  window_.ArrangeRoot(UiSize{width, height});
+  window_.Invalidate(UiRect{0, 0, width, height});
+}
+
+void X11WindowHost::PaintNow() {
+  paint_pending_ = false;
+  if (!native_->alive()) return;
+  window_.ArrangeIfNeeded();
+  const UiRect client{0, 0, back_buffer_.width(), back_buffer_.height()};
+  const UiRect dirty = window_.TakeDirtyRect().Intersect(client);
+  if (dirty.IsEmpty()) return;
+  window_.Paint(back_buffer_, dirty);
+  if (!native_->translucent()) {
+    // Without a compositor alpha is ignored: blend the picture onto the
+    // background here so transparent parts do not show black.
+    cairo_t* cr = back_buffer_.cairo();
+    cairo_save(cr);
+    cairo_set_operator(cr, CAIRO_OPERATOR_DEST_OVER);
+    cairo_set_source_rgb(cr, ((opaque_background_ >> 16) & 0xFF) / 255.0,
+                         ((opaque_background_ >> 8) & 0xFF) / 255.0,
+                         (opaque_background_ & 0xFF) / 255.0);
+    cairo_rectangle(cr, dirty.left, dirty.top, dirty.Width(), dirty.Height());
+    cairo_fill(cr);
+    cairo_restore(cr);
+  }
+  native_->Present(back_buffer_.surface(),
+                   platform::x11::Rect{dirty.left, dirty.top, dirty.Width(), dirty.Height()});
+}
+
+void X11WindowHost::OnWindowEvent(const platform::x11::WindowEvent& event) {
+  switch (event.type) {
+    case NativeEvent::kExpose:
+      window_.Invalidate(UiRect{event.rect.x, event.rect.y, event.rect.x + event.rect.width,
+                                event.rect.y + event.rect.height});
+      break;
+    case NativeEvent::kConfigure:
+      OnResized(event.rect.width, event.rect.height);
+      break;
+    case NativeEvent::kCloseRequest:
+      if (on_close_) on_close_();
+      else native_->Destroy();
+      break;
+    case NativeEvent::kDestroyed:
+      Detach();
+      if (on_destroyed_) on_destroyed_();  // may destroy the host
+      break;
+    default:
+      break;
+  }
+}
+
+void X11WindowHost::Invalidate(const UiRect& rect) {
+  if (rect.IsEmpty() || paint_pending_) return;
+  // The window keeps the dirty rectangle; one paint serves every
+  // invalidation made before it runs.
+  paint_pending_ = PostToCurrentLoop(ToWeakCallback([this] {
+    if (paint_pending_) PaintNow();
+  }));
+}
+
+UiSize X11WindowHost::GetClientSize() const {
+  return UiSize{back_buffer_.width(), back_buffer_.height()};
+}
+
+void X11WindowHost::SetCursor(CursorType cursor) { native_->SetCursor(ToPointerShape(cursor)); }
+
+void X11WindowHost::SetCapture() { native_->GrabPointer(); }
+
+void X11WindowHost::ReleaseCapture() { native_->UngrabPointer(); }
+
+bool X11WindowHost::IsCaptured() const { return native_->pointer_grabbed(); }
+
+bool X11WindowHost::HasNativeFocus() const { return native_->focused(); }
+
+void X11WindowHost::SetNativeFocus() { native_->Focus(); }
+
+void X11WindowHost::ShowTooltip(const UiRect& control_rect, const std::wstring& text) {
+  (void)control_rect;
+  tooltip_text_ = text;
+}
+
+void X11WindowHost::HideTooltip() { tooltip_text_.clear(); }
+
+void X11WindowHost::PostDestroyQueuedControls() {
+  if (destroy_pending_) return;
+  destroy_pending_ = PostToCurrentLoop(ToWeakCallback([this] {
+    destroy_pending_ = false;
+    window_.DestroyQueuedControls();
+  }));
+}
+
+uintptr_t X11WindowHost::GetNativeHandle() const {
+  return native_->alive() ? static_cast<uintptr_t>(native_->id()) : 0;
+}
+
+}  // namespace ui

@@ -1,0 +1,90 @@
+// The X11 host of a ui::Window: binds the headless window core to a native
+// top-level window.
+//
+// What it does: paints the dirty part of the control tree into its back
+// buffer (a RenderContext of the client size) and presents it, on a later
+// turn of the UI loop after an invalidation or an expose (several coalesce
+// into one paint); arranges the root box to the client size on every resize;
+// turns a close request into the close handler (by default it destroys the
+// native window); destroys queued controls on a later loop turn.
+//
+// Contract: UI thread, with the thread's vbase message loop running the
+// Display as its native event source. The host and the ui::Window are owned
+// by the caller; the Window must outlive the host. The host attaches itself
+// with Window::SetHost and detaches when the native window is destroyed or
+// the host goes, whichever comes first. On an opaque window (no compositor)
+// transparent pixels are drawn over the options' background colour.
+// Not yet here: routing of mouse and keyboard input to controls, native
+// tooltips, caption and size-box hit tests (the window base does those).
+#pragma once
+
+#include <functional>
+#include <memory>
+#include <string>
+
+#include "base/weak_callback.h"
+#include "platform/x11/native_window.h"
+#include "ui/core/window.h"
+#include "ui/core/window_host.h"
+#include "ui/render/render_context.h"
+
+namespace ui {
+
+class X11WindowHost final : public WindowHost,
+                            public vbase::SupportWeakCallback,
+                            private platform::x11::WindowListener {
+ public:
+  // Creates the native window (not shown). A window whose layout gives an
+  // initial size uses it instead of the options' size. Null on failure.
+  static std::unique_ptr<X11WindowHost> Create(platform::x11::Display& display, Window& window,
+                                               platform::x11::WindowOptions options);
+  ~X11WindowHost() override;
+
+  platform::x11::NativeWindow& native_window() { return *native_; }
+  // Translucent windows keep per-pixel alpha (the shadow margin can be drawn).
+  bool translucent() const { return native_->translucent(); }
+
+  // Paints and presents the dirty part now.
+  void PaintNow();
+  bool paint_pending() const { return paint_pending_; }
+
+  // Runs instead of destroying the native window when the user asks to close.
+  void SetCloseRequestHandler(std::function<void()> handler) { on_close_ = std::move(handler); }
+  // Runs once the native window is gone (the last call the host makes); the
+  // handler may destroy the host.
+  void SetDestroyedHandler(std::function<void()> handler) { on_destroyed_ = std::move(handler); }
+
+  const std::wstring& tooltip_text() const { return tooltip_text_; }
+
+  // WindowHost.
+  void Invalidate(const UiRect& rect) override;
+  UiSize GetClientSize() const override;
+  void SetCursor(CursorType cursor) override;
+  void SetCapture() override;
+  void ReleaseCapture() override;
+  bool IsCaptured() const override;
+  bool HasNativeFocus() const override;
+  void SetNativeFocus() override;
+  void ShowTooltip(const UiRect& control_rect, const std::wstring& text) override;
+  void HideTooltip() override;
+  void PostDestroyQueuedControls() override;
+  uintptr_t GetNativeHandle() const override;
+
+ private:
+  X11WindowHost(Window& window, unsigned long opaque_background);
+  void OnWindowEvent(const platform::x11::WindowEvent& event) override;
+  void OnResized(int width, int height);
+  void Detach();
+
+  Window& window_;
+  std::unique_ptr<platform::x11::NativeWindow> native_;
+  RenderContext back_buffer_{1, 1};
+  unsigned long opaque_background_;
+  bool paint_pending_ = false;
+  bool destroy_pending_ = false;
+  std::wstring tooltip_text_;
+  std::function<void()> on_close_;
+  std::function<void()> on_destroyed_;
+};
+
+}  // namespace ui

@@ -61,7 +61,7 @@ class EventLoop {
   std::unordered_map<TimerId, std::function<void()>> timers_;
   TimerId next_timer_ = 1;
   bool quit_ = false;
-  std::vector<char> read_buffer_ = std::vector<char>(256 * 1024);
+  std::vector<char> read_buffer_ = std::vector<char>(1024 * 1024);
 };
 
 }  // namespace sim

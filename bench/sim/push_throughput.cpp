@@ -93,7 +93,7 @@ void PushBenchmark(size_t mib) {
   const double megabytes = double(mib) * 1048576 / 1e6;
 
   double best_adb = 1e9, best_tcp = 1e9;
-  for (int round = 0; round < 3; ++round) {
+  for (int round = 0; round < 5; ++round) {
     const auto start = Clock::now();
     const ProcessResult push =
         adb.Adb({"-s", serial, "push", image, "/tmp/fleet-sync/update.img"}, std::chrono::minutes(5));

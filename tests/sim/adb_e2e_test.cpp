@@ -163,6 +163,21 @@ TEST_F(AdbE2eTest, LogcatDumpEnds) {
       << log.output;
 }
 
+// Raw shell: the stream shows lines logged after it started, and ends with
+// exit 0 when the panel reboots.
+TEST_F(AdbE2eTest, StreamingLogcatFollowsLiveUntilReboot) {
+  StartFleet(226);
+  auto logcat = adb_.AdbInBackground({"-s", Serial(kOld), "shell", "logcat"});
+  ASSERT_TRUE(logcat->WaitForOutput("hmi started", 10s));
+  EXPECT_EQ(Shell(kOld, {"setprop", "ctl.stop", "qnhmi"}).exit_code, 0);
+  EXPECT_TRUE(logcat->WaitForOutput("Service 'qnhmi' stopped\r\n", 10s)) << logcat->OutputSoFar();
+  EXPECT_EQ(Shell(kOld, {"reboot"}).exit_code, 0);
+  const ProcessResult ended = logcat->Wait(10s);
+  EXPECT_FALSE(ended.timed_out);
+  EXPECT_EQ(ended.exit_code, 0);
+  EXPECT_TRUE(fleet_.WaitFor(kOld, [](const PanelState& s) { return s.reboot_count == 1; }));
+}
+
 TEST(AdbGonePanelTest, ConnectToARefusingPanelFails) {
   AdbTestServer adb;
   SimulatedFleet fleet;

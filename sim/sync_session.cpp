@@ -172,9 +172,9 @@ SyncSession::Status SyncSession::HandleRequest(uint32_t id, std::string_view pay
   return Status::kCloseStream;
 }
 
-SyncSession::Status SyncSession::BeginSend(std::string_view spec, std::string& reply) {
-  const size_t comma = spec.rfind(',');
-  const std::string path(spec.substr(0, comma));
+SyncSession::Status SyncSession::BeginSend(std::string_view destination, std::string& reply) {
+  const size_t comma = destination.rfind(',');
+  const std::string path(destination.substr(0, comma));
   const auto mapped = MapDevicePath(host_.FilesRoot(), path);
   if (comma == std::string_view::npos || !mapped) {
     PutFail(reply, "invalid push destination: " + path);

@@ -41,7 +41,7 @@ class SyncSession {
 
  private:
   Status HandleRequest(uint32_t id, std::string_view payload, std::string& reply);
-  Status BeginSend(std::string_view spec, std::string& reply);
+  Status BeginSend(std::string_view destination, std::string& reply);
   Status WriteData(std::string_view data);
   Status FinishSend(uint32_t mtime, std::string& reply);
   void AbandonSend();

@@ -224,9 +224,9 @@ TEST_F(ConnectionTest, PushThroughTheStreamLandsOnDisk) {
   ASSERT_TRUE(okay && okay->header.command == kOkay);
   const uint32_t local = okay->header.arg0;
   auto le = [](uint32_t v) { return std::string{char(v), char(v >> 8), char(v >> 16), char(v >> 24)}; };
-  const std::string spec = "/tmp/fleet-sync/logo.JPG,33188";
+  const std::string destination = "/tmp/fleet-sync/logo.JPG,33188";
   // One request split over two WRTEs.
-  const std::string request = "SEND" + le(uint32_t(spec.size())) + spec + "DATA" + le(5) + "hello" + "DONE" + le(0);
+  const std::string request = "SEND" + le(uint32_t(destination.size())) + destination + "DATA" + le(5) + "hello" + "DONE" + le(0);
   client.Send(kWrte, 9, local, request.substr(0, 10));
   client.Send(kWrte, 9, local, request.substr(10));
   std::string replies;

@@ -1,6 +1,8 @@
 // The device side of one adb TCP transport: CNXN handshake (no AUTH), then
 // streams opened by the host (OPEN/OKAY/WRTE/CLSE) with one WRTE in flight
-// per stream. Anything malformed (bad magic, oversized payload, unknown
+// per stream. The host's WRTE payloads are handed to the service piece by
+// piece as they arrive and acknowledged at once, so a connection holds no
+// payload of its own (memory per connection stays small). Anything malformed (bad magic, oversized payload, unknown
 // command, OPEN before CNXN) closes the connection; unknown services are
 // refused with CLSE.
 //

@@ -147,6 +147,19 @@ TEST_F(FaultE2eTest, PowerCutLeavesTheLogStreamHanging) {
   EXPECT_FALSE(fleet_.State(address_).listening);
 }
 
+TEST_F(FaultE2eTest, PowerComesBackAtTheOldVersionWithAFreshLog) {
+  Panel(241).Version("1.0.0").LogLine("before the cut").PowerCutAfter(300, 400);
+  StartAndConnect();
+  ASSERT_TRUE(fleet_.WaitFor(address_, [](const PanelState& s) { return !s.powered; }));
+  ASSERT_TRUE(fleet_.WaitFor(address_, [](const PanelState& s) {
+    return s.powered && s.listening && s.reboot_count == 1;
+  }));
+  adb_.Adb({"disconnect", serial()});
+  ASSERT_TRUE(adb_.Connect(serial()));
+  EXPECT_EQ(Run({"shell", "getprop", "ro.app.version"}).output, "1.0.0\n");
+  EXPECT_EQ(Run({"logcat", "-d"}).output.find("before the cut"), std::string::npos);
+}
+
 TEST_F(FaultE2eTest, NonUtf8BytesReachTheClientUnchanged) {
   Panel(238).Project("QN").NonUtf8Prop("ro.app.name").NonUtf8Log();
   StartAndConnect();

@@ -148,6 +148,14 @@ void Box::ReleaseItem(Control* control) {
   }
 }
 
+void Box::ForgetItem(Control* control) {
+  auto it = std::find(items_.begin(), items_.end(), control);
+  if (it == items_.end()) return;
+  items_.erase(it);
+  OnItemsChanged();
+  Arrange();
+}
+
 Control* Box::GetItemAt(size_t index) const {
   return index < items_.size() ? items_[index] : nullptr;
 }

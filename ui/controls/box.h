@@ -50,6 +50,10 @@ class Box : public Control {
   void SetMouseChildEnabled(bool on) { mouse_child_enabled_ = on; }
   bool IsMouseChildEnabled() const { return mouse_child_enabled_; }
 
+  // Drops `control` from the items without destroying it (a control that
+  // is being destroyed while still listed).
+  void ForgetItem(Control* control);
+
   // First descendant with this name (depth first, in item order).
   Control* FindSubControl(const std::wstring& name);
 

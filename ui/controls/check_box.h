@@ -23,6 +23,7 @@ class ISelectable {
 template <typename T>
 class CheckBoxTemplate : public ButtonTemplate<T>, public ISelectable {
  public:
+  ~CheckBoxTemplate() override { this->BeginDestroy(); }
   std::wstring GetType() const override { return L"CheckBox"; }
   bool SetAttribute(const std::wstring& name, const std::wstring& value) override;
 

@@ -45,6 +45,7 @@ Control::Control() {
 Control::~Control() {
   if (!destroy_raised_) BeginDestroy();
   animations_.reset();
+  if (parent_) parent_->ForgetItem(this);
   if (window_) window_->OnControlDetached(this);
 }
 

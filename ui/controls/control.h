@@ -5,7 +5,11 @@
 // Ownership: a control belongs to its container (the root to its window).
 // Destroying a control raises its destroy event (57) once, while the whole
 // object is still intact, then expires its weak callbacks; containers destroy
-// their items through Control::Destroy. UI thread only.
+// their items through Control::Destroy. A class that adds members a destroy
+// handler may read calls BeginDestroy() first in its destructor, so that a
+// plain delete raises the event before those members go. A control destroyed
+// while still listed by its container leaves the container's list.
+// UI thread only.
 #pragma once
 
 #include <map>

@@ -23,6 +23,7 @@ template <typename T>
 class LabelTemplate : public T {
  public:
   LabelTemplate() = default;
+  ~LabelTemplate() override { this->BeginDestroy(); }
 
   std::wstring GetType() const override { return L"Label"; }
   bool SetAttribute(const std::wstring& name, const std::wstring& value) override;

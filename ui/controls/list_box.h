@@ -13,6 +13,7 @@ namespace ui {
 class ListBox : public ScrollableBox, public IListOwner {
  public:
   explicit ListBox(Layout* layout = nullptr);
+  ~ListBox() override { BeginDestroy(); }
   std::wstring GetType() const override { return L"ListBox"; }
   bool SetAttribute(const std::wstring& name, const std::wstring& value) override;
 

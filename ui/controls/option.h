@@ -13,6 +13,7 @@ namespace ui {
 template <typename T>
 class OptionTemplate : public CheckBoxTemplate<T> {
  public:
+  ~OptionTemplate() override { this->BeginDestroy(); }
   std::wstring GetType() const override { return L"Option"; }
   bool SetAttribute(const std::wstring& name, const std::wstring& value) override {
     if (name == L"group") {

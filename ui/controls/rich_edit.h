@@ -35,6 +35,7 @@ enum EditKey : wchar_t {
 class RichEdit : public ScrollableBox {
  public:
   RichEdit();
+  ~RichEdit() override { BeginDestroy(); }
   std::wstring GetType() const override { return L"RichEdit"; }
   bool SetAttribute(const std::wstring& name, const std::wstring& value) override;
 

@@ -11,6 +11,7 @@ namespace ui {
 class ScrollableBox : public Box {
  public:
   explicit ScrollableBox(Layout* layout = nullptr);
+  ~ScrollableBox() override { BeginDestroy(); }
   std::wstring GetType() const override { return L"ScrollableBox"; }
   bool SetAttribute(const std::wstring& name, const std::wstring& value) override;
   void SetPos(const UiRect& rect) override;

@@ -9,6 +9,7 @@ namespace ui {
 class TabBox : public Box {
  public:
   TabBox();
+  ~TabBox() override { BeginDestroy(); }
   std::wstring GetType() const override { return L"TabBox"; }
   bool SetAttribute(const std::wstring& name, const std::wstring& value) override;
 

@@ -7,6 +7,7 @@
 #include "tests/ui/controls/fake_host.h"
 #include "ui/controls/button.h"
 #include "ui/controls/check_box.h"
+#include "ui/controls/label.h"
 #include "ui/controls/option.h"
 #include "ui/controls/vbox.h"
 #include "ui/core/window.h"
@@ -222,6 +223,26 @@ TEST_F(EventTest, DestroyHandlersRunOnceBeforeTeardown) {
   root_->Remove(button);
   EXPECT_EQ(runs, 1);
   EXPECT_EQ(text_seen, L"still here");
+}
+
+TEST_F(EventTest, PlainDeleteRaisesDestroyWhileTheLabelIsIntact) {
+  auto* label = new Label;
+  label->SetText(L"行");
+  std::wstring seen;
+  label->AttachEvent(kEventDestroy, [&](const EventArgs& e) {
+    seen = static_cast<Label*>(e.sender)->GetText();
+    return true;
+  });
+  delete label;
+  EXPECT_EQ(seen, L"行");
+}
+
+TEST_F(EventTest, DestroyingAListedControlTakesItOutOfItsContainer) {
+  auto* a = AddSized(new Control);
+  auto* b = AddSized(new Control);
+  Control::Destroy(a);
+  ASSERT_EQ(root_->GetCount(), 1u);
+  EXPECT_EQ(root_->GetItemAt(0), b);
 }
 
 TEST_F(EventTest, ContainerDestroysItemsEachRaisingDestroyOnce) {

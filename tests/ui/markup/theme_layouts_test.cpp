@@ -96,5 +96,26 @@ TEST_F(ThemeLayoutsTest, SettingsAndToastLayouts) {
   ASSERT_NE(window_->FindControl(L"content"), nullptr);
 }
 
+TEST(ThemeStartupTest, ScaleFollowsTheScreenDpiWithinTheLimit) {
+  Shutdown();
+  ASSERT_TRUE(ResourcePackage::Open(ThemeArchiveData(), ThemeArchiveSize()));
+  StartupOptions options;
+  options.system_dpi = 144;
+  ASSERT_TRUE(Startup(L"resources/", {}, L"themes/default", L"lang/zh_CN", options));
+  EXPECT_TRUE(GlobalManager::IsAdapted());
+  EXPECT_EQ(GlobalManager::GetScale(), 150);
+  {
+    Window window;
+    Control::Destroy(LayoutBuilder::Create(L"fleet_sync/main.xml", {}, &window));
+    EXPECT_EQ(window.GetInitSize(), (UiSize{750, 900}));
+  }
+  Shutdown();
+  options.scale_limit = 125;
+  ASSERT_TRUE(Startup(L"resources/", {}, L"themes/default", L"lang/zh_CN", options));
+  EXPECT_EQ(GlobalManager::GetScale(), 125);
+  Shutdown();
+  ResourcePackage::Close();
+}
+
 }  // namespace
 }  // namespace ui

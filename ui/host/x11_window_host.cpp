@@ -71,6 +71,13 @@ void X11WindowHost::OnResized(int width, int height) {
 void X11WindowHost::PaintNow() {
   paint_pending_ = false;
   if (!native_->alive()) return;
+  // A root that sizes itself to its content decides the window's size.
+  const UiSize current = GetClientSize();
+  const UiSize wanted = window_.EstimateRootSize(current);
+  if (wanted != current && wanted.cx > 0 && wanted.cy > 0 && wanted != requested_size_) {
+    requested_size_ = wanted;  // asked once; the configure notice repaints
+    native_->Resize(wanted.cx, wanted.cy);
+  }
   window_.ArrangeIfNeeded();
   const UiRect client{0, 0, back_buffer_.width(), back_buffer_.height()};
   const UiRect dirty = window_.TakeDirtyRect().Intersect(client);

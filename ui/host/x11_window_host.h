@@ -5,7 +5,8 @@
 // buffer (a RenderContext of the client size) and presents it, on a later
 // turn of the UI loop after an invalidation or an expose (several coalesce
 // into one paint); arranges the root box to the client size on every resize;
-// turns a close request into the close handler (by default it destroys the
+// resizes the native window to the root's estimate when the root sizes
+// itself to its content (clamped to the layout's min/max info); turns a close request into the close handler (by default it destroys the
 // native window); destroys queued controls on a later loop turn.
 //
 // Contract: UI thread, with the thread's vbase message loop running the
@@ -82,6 +83,7 @@ class X11WindowHost final : public WindowHost,
   unsigned long opaque_background_;
   bool paint_pending_ = false;
   bool destroy_pending_ = false;
+  UiSize requested_size_;
   std::wstring tooltip_text_;
   std::function<void()> on_close_;
   std::function<void()> on_destroyed_;

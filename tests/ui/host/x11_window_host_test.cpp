@@ -10,6 +10,7 @@
 #include "ui/controls/box.h"
 #include "ui/controls/control.h"
 #include "ui/host/x11_window_host.h"
+#include "ui/markup/value_parser.h"
 
 namespace ui {
 namespace {
@@ -111,6 +112,19 @@ TEST_F(X11WindowHostTest, ResizingArrangesTheRootToTheNewClientSize) {
   ASSERT_TRUE(RunUntil([&] { return ScreenPixel(290, 240) == 0xFF0000; }));
   EXPECT_EQ(root_->GetPos(), (UiRect{0, 0, 200, 150}));
   EXPECT_EQ(host_->GetClientSize(), (UiSize{200, 150}));
+}
+
+TEST_F(X11WindowHostTest, RootSizedToItsContentResizesTheWindow) {
+  root_->SetFixedWidth(kSizeAuto);
+  root_->SetFixedHeight(kSizeAuto);
+  auto* child = new Control;
+  child->SetFixedWidth(70);
+  child->SetFixedHeight(40);
+  root_->Add(child);
+  CreateHost({100, 100, 120, 80});
+  host_->native_window().Show(true);
+  ASSERT_TRUE(RunUntil([&] { return host_->GetClientSize() == UiSize{70, 40}; }));
+  EXPECT_TRUE(RunUntil([&] { return ScreenPixel(169, 139) == 0xFF0000; }));
 }
 
 TEST_F(X11WindowHostTest, CloseRequestDestroysTheNativeWindowAndDetachesTheHost) {

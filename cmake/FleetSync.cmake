@@ -2,6 +2,11 @@
 
 include(GoogleTest)
 
+# Aggregates for the sanitizer runs: build only the test executables that
+# carry the label the run selects.
+add_custom_target(unit_tests)
+add_custom_target(threaded_tests)
+
 # fleetsync_test(NAME name SOURCES ... [LIBS ...] [LABELS ...] [TIMEOUT s])
 # One GoogleTest executable whose cases are registered with CTest one by one.
 # Labels: "unit" (no processes, no network), "threaded" (worth a ThreadSanitizer run),
@@ -18,6 +23,12 @@ function(fleetsync_test)
   if(TARGET fleetsync-sim)
     target_compile_definitions(${T_NAME} PRIVATE FLEETSYNC_SIM_PATH="$<TARGET_FILE:fleetsync-sim>")
     add_dependencies(${T_NAME} fleetsync-sim)
+  endif()
+  if("unit" IN_LIST T_LABELS)
+    add_dependencies(unit_tests ${T_NAME})
+  endif()
+  if("threaded" IN_LIST T_LABELS)
+    add_dependencies(threaded_tests ${T_NAME})
   endif()
   # Discovered tests take one label: the list joined with commas, which
   # `ctest -L <regex>` still selects by any of its parts.

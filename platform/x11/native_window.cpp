@@ -281,6 +281,10 @@ void NativeWindow::Hide() {
   XWithdrawWindow(display_.xdisplay(), window_, display_.screen());
 }
 
+void NativeWindow::Iconify() {
+  if (alive_) XIconifyWindow(display_.xdisplay(), window_, display_.screen());
+}
+
 void NativeWindow::Raise() {
   if (alive_) XRaiseWindow(display_.xdisplay(), window_);
 }

@@ -80,6 +80,9 @@ class NativeWindow {
 
   void Show(bool take_focus);
   void Hide();
+  // Asks the window manager to minimise the window (XIconifyWindow); without
+  // one the window stays as it is.
+  void Iconify();
   void Raise();
   void Focus();
   void Move(int x, int y);

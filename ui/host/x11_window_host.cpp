@@ -115,9 +115,14 @@ void X11WindowHost::OnWindowEvent(const platform::x11::WindowEvent& event) {
       break;
     case NativeEvent::kDestroyed:
       Detach();
-      if (on_destroyed_) on_destroyed_();  // may destroy the host
+      if (on_destroyed_) {
+        // A copy: the handler may destroy the host and with it on_destroyed_.
+        std::function<void()> handler = on_destroyed_;
+        handler();
+      }
       break;
     default:
+      if (on_input_) on_input_(event);
       break;
   }
 }

@@ -15,8 +15,8 @@
 // with Window::SetHost and detaches when the native window is destroyed or
 // the host goes, whichever comes first. On an opaque window (no compositor)
 // transparent pixels are drawn over the options' background colour.
-// Not yet here: routing of mouse and keyboard input to controls, native
-// tooltips, caption and size-box hit tests (the window base does those).
+// Pointer, key and focus events go to the input handler (the window base
+// routes them to controls and does the caption and size-box hit tests).
 #pragma once
 
 #include <functional>
@@ -55,6 +55,11 @@ class X11WindowHost final : public WindowHost,
   // handler may destroy the host.
   void SetDestroyedHandler(std::function<void()> handler) { on_destroyed_ = std::move(handler); }
 
+  // Receives pointer, key, focus, enter/leave and map events.
+  void SetInputHandler(std::function<void(const platform::x11::WindowEvent&)> handler) {
+    on_input_ = std::move(handler);
+  }
+
   const std::wstring& tooltip_text() const { return tooltip_text_; }
 
   // WindowHost.
@@ -87,6 +92,7 @@ class X11WindowHost final : public WindowHost,
   std::wstring tooltip_text_;
   std::function<void()> on_close_;
   std::function<void()> on_destroyed_;
+  std::function<void(const platform::x11::WindowEvent&)> on_input_;
 };
 
 }  // namespace ui

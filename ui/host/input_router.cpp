@@ -1,0 +1,345 @@
+#include "ui/host/input_router.h"
+
+#include <X11/keysym.h>
+
+#include <algorithm>
+#include <climits>
+#include <memory>
+
+#include "base/text.h"
+#include "ui/controls/box.h"
+#include "ui/controls/button.h"
+#include "ui/controls/rich_edit.h"
+#include "ui/core/window.h"
+
+namespace ui {
+namespace {
+
+using NativeEvent = platform::x11::EventType;
+using platform::x11::MouseButton;
+using platform::x11::WindowEvent;
+
+// A point no control contains: a release there cannot activate anything.
+constexpr UiPoint kOutsideEverything{INT_MIN / 2, INT_MIN / 2};
+
+constexpr wchar_t kKeyEscape = 27;
+
+bool IsControlChar(wchar_t c) { return c < 32 || c == 127; }
+
+bool TakesKeyboard(Control* control) {
+  if (!control->IsKeyboardEnabled() || !control->IsTabStop() || control->IsNoFocus()) return false;
+  return dynamic_cast<Button*>(control) || dynamic_cast<ButtonBox*>(control) ||
+         dynamic_cast<RichEdit*>(control);
+}
+
+UiPoint PointOf(const WindowEvent& event) { return UiPoint{event.x, event.y}; }
+
+}  // namespace
+
+wchar_t KeysymToKeyCode(uint32_t keysym) {
+  if (keysym >= 'a' && keysym <= 'z') return static_cast<wchar_t>(keysym - 'a' + 'A');
+  if ((keysym >= 'A' && keysym <= 'Z') || (keysym >= '0' && keysym <= '9') || keysym == ' ') {
+    return static_cast<wchar_t>(keysym);
+  }
+  if (keysym >= XK_F1 && keysym <= XK_F12) return static_cast<wchar_t>(112 + keysym - XK_F1);
+  switch (keysym) {
+    case XK_BackSpace: return kKeyBack;
+    case XK_Tab:
+    case XK_ISO_Left_Tab: return kKeyTab;  // Shift+Tab arrives as ISO_Left_Tab
+    case XK_Return:
+    case XK_KP_Enter: return kKeyEnter;
+    case XK_Escape: return kKeyEscape;
+    case XK_Prior: return 33;
+    case XK_Next: return 34;
+    case XK_End: return kKeyEnd;
+    case XK_Home: return kKeyHome;
+    case XK_Left: return kKeyLeft;
+    case XK_Up: return kKeyUp;
+    case XK_Right: return kKeyRight;
+    case XK_Down: return kKeyDown;
+    case XK_Insert: return 45;
+    case XK_Delete: return kKeyDelete;
+    case XK_Shift_L:
+    case XK_Shift_R: return 16;
+    case XK_Control_L:
+    case XK_Control_R: return 17;
+    case XK_Alt_L:
+    case XK_Alt_R: return 18;
+    default: return 0;
+  }
+}
+
+InputRouter::InputRouter(Window& window, InputRouterDelegate& delegate)
+    : window_(window), delegate_(delegate) {}
+
+void InputRouter::Route(const WindowEvent& event) {
+  switch (event.type) {
+    case NativeEvent::kEnter:
+    case NativeEvent::kMotion: OnMouseMove(PointOf(event)); break;
+    case NativeEvent::kLeave: OnPointerLeft(); break;
+    case NativeEvent::kButtonPress: OnButtonPress(event); break;
+    case NativeEvent::kButtonRelease: OnButtonRelease(event); break;
+    case NativeEvent::kWheel: OnWheel(event); break;
+    case NativeEvent::kKeyPress: OnKeyPress(event); break;
+    case NativeEvent::kKeyRelease: OnKeyRelease(event); break;
+    case NativeEvent::kFocusOut:
+      // A press that loses the focus is cancelled, never completed.
+      if (window_.GetPressedControl()) CancelPressed();
+      break;
+    default: break;
+  }
+}
+
+// --- Mouse ------------------------------------------------------------------
+
+void InputRouter::OnMouseMove(UiPoint point) {
+  window_.SetLastMousePoint(point);
+  delegate_.StartHoverTimer();
+  if (!button_down_) {
+    UpdateHover(point);
+    // The control under the pointer chooses the cursor.
+    if (Control* under = window_.FindControl(point)) {
+      under->SendEvent(kEventSetCursor, 0, 0, 0, point);
+    } else {
+      window_.SetCursor(CursorType::kArrow);
+    }
+  }
+  if (Control* pressed = window_.GetPressedControl()) {
+    pressed->SendEvent(kEventMouseMove, 0, 0, 0, point);
+  } else if (Control* hover = window_.GetHoverControl()) {
+    hover->SendEvent(kEventMouseMove, 0, 0, 0, point);
+  }
+}
+
+void InputRouter::UpdateHover(UiPoint point) {
+  Control* now = window_.FindControl(point);
+  Control* old = window_.GetHoverControl();
+  if (now == old) return;
+  if (old) {
+    window_.SetHoverControl(nullptr);
+    if (WindowHost* host = window_.GetHost()) host->HideTooltip();
+    old->SendEvent(kEventMouseLeave, 0, 0, 0, point);
+  }
+  // The leave handler may have changed the tree: look again.
+  now = window_.FindControl(point);
+  if (now && now != window_.GetHoverControl()) {
+    window_.SetHoverControl(now);
+    now->SendEvent(kEventMouseEnter, 0, 0, 0, point);
+  }
+}
+
+void InputRouter::OnPointerLeft() {
+  if (button_down_) return;  // the pressed control keeps the pointer
+  delegate_.StopHoverTimer();
+  if (WindowHost* host = window_.GetHost()) host->HideTooltip();
+  if (Control* hover = window_.GetHoverControl()) {
+    window_.SetHoverControl(nullptr);
+    hover->SendEvent(kEventMouseLeave, 0, 0, 0, kOutsideEverything);
+  }
+}
+
+void InputRouter::OnButtonPress(const WindowEvent& event) {
+  if (event.button != MouseButton::kLeft && event.button != MouseButton::kRight) return;
+  const UiPoint point = PointOf(event);
+  window_.SetLastMousePoint(point);
+  WindowHost* host = window_.GetHost();
+  if (host && !host->HasNativeFocus()) host->SetNativeFocus();
+  Control* control = window_.FindControl(point);
+  if (!control) return;
+  window_.SetPressedControl(control);
+  std::weak_ptr<vbase::WeakFlag> alive = control->GetWeakFlag();
+  if (event.button == MouseButton::kLeft && !event.double_click) control->SetFocus();
+  if (alive.expired()) return;
+  window_.SetCapture();
+  button_down_ = true;
+  if (event.button == MouseButton::kRight) {
+    control->SendEvent(kEventMouseRightButtonDown, 0, 0, 0, point);
+  } else if (event.double_click) {
+    control->SendEvent(kEventInternalDoubleClick, 0, 0, 0, point);
+    if (!alive.expired()) control->SendEvent(kEventMouseDoubleClick, 0, 0, 0, point);
+  } else {
+    control->SendEvent(kEventMouseButtonDown, 0, 0, 0, point);
+  }
+}
+
+void InputRouter::OnButtonRelease(const WindowEvent& event) {
+  if (event.button != MouseButton::kLeft && event.button != MouseButton::kRight) return;
+  const UiPoint point = PointOf(event);
+  window_.SetLastMousePoint(point);
+  window_.ReleaseCapture();
+  button_down_ = false;
+  Control* pressed = window_.GetPressedControl();
+  if (!pressed) return;
+  // Cleared before dispatch: the release (a click) may destroy the control.
+  window_.SetPressedControl(nullptr);
+  if (event.button == MouseButton::kRight) {
+    std::weak_ptr<vbase::WeakFlag> alive = pressed->GetWeakFlag();
+    pressed->SendEvent(kEventMouseRightButtonUp, 0, 0, 0, point);
+    if (!alive.expired()) pressed->SendEvent(kEventInternalMenu, 0, 0, 0, point);
+  } else {
+    pressed->SendEvent(kEventMouseButtonUp, 0, 0, 0, point);
+  }
+  // The hover control may have changed while the button was held.
+  UpdateHover(point);
+}
+
+void InputRouter::OnWheel(const WindowEvent& event) {
+  const UiPoint point = PointOf(event);
+  window_.SetLastMousePoint(point);
+  if (Control* control = window_.FindControl(point)) {
+    control->SendEvent(kEventMouseScrollWheel, static_cast<uintptr_t>(event.wheel_delta), 0, 0,
+                       point);
+  }
+}
+
+void InputRouter::OnHoverTime() {
+  const UiPoint point = window_.GetLastMousePoint();
+  if (!window_.FindControl(point)) return;
+  if (Control* hover = window_.GetHoverControl()) hover->SendEvent(kEventMouseHover, 0, 0, 0, point);
+  // The hover handler may have changed the tree.
+  Control* control = window_.FindControl(point);
+  if (!control) return;
+  const std::wstring text = control->GetToolTipText();
+  if (text.empty()) return;
+  if (WindowHost* host = window_.GetHost()) host->ShowTooltip(control->GetPos(), text);
+}
+
+void InputRouter::CancelPressed() {
+  Control* pressed = window_.GetPressedControl();
+  window_.SetPressedControl(nullptr);
+  button_down_ = false;
+  window_.ReleaseCapture();
+  if (!pressed) return;
+  EventArgs cancel;
+  cancel.type = kEventMouseButtonUp;
+  cancel.sender = pressed;
+  cancel.timestamp = GetTickCountMs();
+  cancel.mouse_point = kOutsideEverything;
+  pressed->HandleEvent(cancel);
+}
+
+void InputRouter::OnWindowClosing() {
+  delegate_.StopHoverTimer();
+  if (WindowHost* host = window_.GetHost()) host->HideTooltip();
+  if (Control* hover = window_.GetHoverControl()) {
+    window_.SetHoverControl(nullptr);
+    hover->SendEvent(kEventMouseLeave, 0, 0, 0, kOutsideEverything);
+  }
+  CancelPressed();
+  window_.KillFocus();
+}
+
+// --- Keyboard -----------------------------------------------------------------
+
+void InputRouter::OnKeyPress(const WindowEvent& event) {
+  Control* focus = window_.GetFocus();
+  if (!focus) return;
+  const wchar_t key = KeysymToKeyCode(event.keysym);
+  const bool shift = (event.modifiers & platform::x11::kModifierShift) != 0;
+  if (key == kKeyTab) {
+    auto* edit = dynamic_cast<RichEdit*>(focus);
+    if (edit && edit->IsVisible() && edit->IsEnabled() && edit->WantsTab()) {
+      edit->SendEvent(kEventChar, 0, 0, L'\t');
+    } else {
+      SetNextTabControl(!shift);
+    }
+    return;
+  }
+  if (HandleEditKey(event, key)) return;
+  if (key) {
+    window_.SetKeyDownControl(focus);
+    focus->SendEvent(kEventKeyDown, key, 0, key);
+  }
+  const uint32_t command_keys = platform::x11::kModifierControl | platform::x11::kModifierAlt;
+  if (!(event.modifiers & command_keys) && !event.text.empty()) InsertTypedText(event.text);
+}
+
+void InputRouter::OnKeyRelease(const WindowEvent& event) {
+  Control* control = window_.GetKeyDownControl();
+  if (!control) return;
+  window_.SetKeyDownControl(nullptr);
+  const wchar_t key = KeysymToKeyCode(event.keysym);
+  control->SendEvent(kEventKeyUp, key, 0, key);
+}
+
+bool InputRouter::HandleEditKey(const WindowEvent& event, wchar_t key) {
+  auto* edit = dynamic_cast<RichEdit*>(window_.GetFocus());
+  if (!edit) return false;
+  if (event.modifiers & platform::x11::kModifierControl) {
+    switch (key) {
+      case L'A': edit->SelectAll(); return true;
+      case L'C':
+      case L'X': {
+        const std::wstring selected = edit->GetSelectedText();
+        if (selected.empty() || edit->IsPassword()) return true;
+        delegate_.SetClipboardText(Utf16ToUtf8(selected));
+        if (key == L'X') edit->InsertText(L"");
+        return true;
+      }
+      case L'V': {
+        std::weak_ptr<vbase::WeakFlag> alive = edit->GetWeakFlag();
+        delegate_.RequestClipboardText([alive, edit](std::optional<std::string> text) {
+          if (text && !alive.expired()) edit->InsertText(Utf8ToUtf16(*text));
+        });
+        return true;
+      }
+      default: return false;
+    }
+  }
+  if (!(event.modifiers & platform::x11::kModifierShift)) return false;
+  const size_t caret = edit->GetCaret();
+  switch (key) {
+    case kKeyLeft: edit->MoveCaret(caret > 0 ? caret - 1 : 0, true); return true;
+    case kKeyRight: edit->MoveCaret(caret + 1, true); return true;
+    case kKeyHome: edit->MoveCaret(0, true); return true;
+    case kKeyEnd: edit->MoveCaret(edit->GetText().size(), true); return true;
+    default: return false;
+  }
+}
+
+void InputRouter::InsertTypedText(const std::string& utf8) {
+  std::wstring text = Utf8ToUtf16(utf8);
+  std::erase_if(text, IsControlChar);
+  if (text.empty()) return;
+  Control* focus = window_.GetFocus();
+  if (!focus) return;
+  if (auto* edit = dynamic_cast<RichEdit*>(focus)) {
+    edit->InsertText(text);
+    return;
+  }
+  std::weak_ptr<vbase::WeakFlag> alive = focus->GetWeakFlag();
+  for (wchar_t c : text) {
+    if (alive.expired()) return;
+    focus->SendEvent(kEventChar, static_cast<uintptr_t>(c), 0, c);
+  }
+}
+
+// --- Focus ------------------------------------------------------------------
+
+std::vector<Control*> InputRouter::GetTabOrder() const {
+  std::vector<Control*> order;
+  Box* root = window_.GetRoot();
+  if (!root) return order;
+  root->FindControl(
+      [&order](Control* c) {
+        if (TakesKeyboard(c)) order.push_back(c);
+        return false;
+      },
+      kFindVisible | kFindEnabled | kFindMeFirst, UiPoint{});
+  return order;
+}
+
+void InputRouter::SetNextTabControl(bool forward) {
+  const std::vector<Control*> order = GetTabOrder();
+  if (order.empty()) return;
+  const auto n = static_cast<std::ptrdiff_t>(order.size());
+  std::ptrdiff_t index = std::find(order.begin(), order.end(), window_.GetFocus()) - order.begin();
+  if (index == n) {
+    index = forward ? 0 : n - 1;
+  } else {
+    index = forward ? (index + 1) % n : (index + n - 1) % n;
+  }
+  window_.SetFocus(order[static_cast<size_t>(index)]);
+}
+
+}  // namespace ui

@@ -1,0 +1,95 @@
+// Routes the native window's pointer, keyboard and focus events to the
+// controls of a ui::Window.
+//
+// Mouse: the control under the pointer is the hover control (the old one gets
+// "mouseleave" before the new one gets "mouseenter"); a button press makes the
+// control under it the pressed control, which takes the keyboard focus
+// (unless nofocus), captures the pointer and receives every move and the
+// release; a double click sends the internal double-click event and then
+// "doubleclick"; the wheel goes to the control under the pointer; the hover
+// time without a move sends "mousehover" and shows the tooltip text.
+// Keyboard: key presses go to the focus control as "keydown" with Windows
+// key codes (Tab moves the focus unless a rich edit wants it), the release to
+// the control that got the press; typed text goes into a focused rich edit;
+// Ctrl+A/C/X/V and Shift with the caret keys edit and select in it.
+// Cancelling (focus loss while pressed, window closing) clears the pressed
+// control before it is told, with a point outside every control, so a cancel
+// can never click.
+//
+// Contract: UI thread only. The router and the delegate are owned by the
+// window base; the Window must outlive the router. Control references are
+// the Window's routing references, cleared by the Window when a control goes.
+#pragma once
+
+#include <functional>
+#include <optional>
+#include <string>
+
+#include "platform/x11/window_event.h"
+#include "ui/core/geometry.h"
+
+namespace ui {
+
+class Control;
+class Window;
+
+// What the router needs from outside the control tree.
+class InputRouterDelegate {
+ public:
+  virtual void SetClipboardText(const std::string& utf8) = 0;
+  // `done` runs later (or at once) with the text, or nullopt when none.
+  virtual void RequestClipboardText(std::function<void(std::optional<std::string>)> done) = 0;
+  // (Re)starts the hover timer; the owner calls InputRouter::OnHoverTime
+  // when it expires.
+  virtual void StartHoverTimer() = 0;
+  virtual void StopHoverTimer() = 0;
+
+ protected:
+  ~InputRouterDelegate() = default;
+};
+
+// Windows virtual-key codes of an X keysym (letters as upper case), 0 when
+// the key has none.
+wchar_t KeysymToKeyCode(uint32_t keysym);
+
+class InputRouter {
+ public:
+  static constexpr int kHoverTimeMs = 400;
+
+  InputRouter(Window& window, InputRouterDelegate& delegate);
+  InputRouter(const InputRouter&) = delete;
+  InputRouter& operator=(const InputRouter&) = delete;
+
+  // Pointer, key and focus events; other types are ignored.
+  void Route(const platform::x11::WindowEvent& event);
+  void OnHoverTime();
+  // Before the window goes: "mouseleave" to the hover control, a cancel to
+  // the pressed control, the focus cleared.
+  void OnWindowClosing();
+
+  // Moves the focus to the next (or previous) control that takes the
+  // keyboard, wrapping around.
+  void SetNextTabControl(bool forward);
+  // Visible, enabled controls that take the keyboard, in tree order.
+  std::vector<Control*> GetTabOrder() const;
+
+ private:
+  void OnMouseMove(UiPoint point);
+  void UpdateHover(UiPoint point);
+  void OnButtonPress(const platform::x11::WindowEvent& event);
+  void OnButtonRelease(const platform::x11::WindowEvent& event);
+  void OnWheel(const platform::x11::WindowEvent& event);
+  void OnPointerLeft();
+  void OnKeyPress(const platform::x11::WindowEvent& event);
+  void OnKeyRelease(const platform::x11::WindowEvent& event);
+  bool HandleEditKey(const platform::x11::WindowEvent& event, wchar_t key_code);
+  void InsertTypedText(const std::string& utf8);
+  void CancelPressed();
+
+  Window& window_;
+  InputRouterDelegate& delegate_;
+  bool button_down_ = false;
+  Control* tooltip_control_ = nullptr;  // compared only, never dereferenced
+};
+
+}  // namespace ui

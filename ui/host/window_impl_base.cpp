@@ -1,0 +1,342 @@
+#include "ui/host/window_impl_base.h"
+
+#include <algorithm>
+
+#include "base/message_loop.h"
+#include "base/text.h"
+#include "ui/animation/control_fades.h"
+#include "ui/animation/ui_timers.h"
+#include "ui/controls/box.h"
+#include "ui/controls/button.h"
+#include "ui/markup/layout_builder.h"
+
+namespace ui {
+namespace {
+
+namespace x11 = platform::x11;
+
+constexpr wchar_t kKeyEscapeCode = 27;
+
+std::optional<x11::ResizeEdge> EdgeOf(HitArea area) {
+  switch (area) {
+    case HitArea::kTopLeft: return x11::ResizeEdge::kTopLeft;
+    case HitArea::kTop: return x11::ResizeEdge::kTop;
+    case HitArea::kTopRight: return x11::ResizeEdge::kTopRight;
+    case HitArea::kRight: return x11::ResizeEdge::kRight;
+    case HitArea::kBottomRight: return x11::ResizeEdge::kBottomRight;
+    case HitArea::kBottom: return x11::ResizeEdge::kBottom;
+    case HitArea::kBottomLeft: return x11::ResizeEdge::kBottomLeft;
+    case HitArea::kLeft: return x11::ResizeEdge::kLeft;
+    default: return std::nullopt;
+  }
+}
+
+x11::PointerShape ResizeShape(HitArea area) {
+  switch (area) {
+    case HitArea::kTopLeft:
+    case HitArea::kBottomRight: return x11::PointerShape::kSizeNWSE;
+    case HitArea::kTopRight:
+    case HitArea::kBottomLeft: return x11::PointerShape::kSizeNESW;
+    case HitArea::kTop:
+    case HitArea::kBottom: return x11::PointerShape::kSizeNS;
+    default: return x11::PointerShape::kSizeWE;
+  }
+}
+
+}  // namespace
+
+WindowImplBase::WindowImplBase() : router_(*this, *this) {}
+
+WindowImplBase::~WindowImplBase() {
+  close_flag_.Cancel();
+  hover_flag_.Cancel();
+  CancelWeakCallbacks();
+  host_.reset();
+}
+
+Control* WindowImplBase::CreateControl(const std::wstring& element) {
+  (void)element;
+  return nullptr;
+}
+
+bool WindowImplBase::Create(x11::Display& display, WindowImplBase* owner, const std::wstring& title,
+                            const UiRect& bounds, bool translucent) {
+  if (host_) return false;
+  display_ = &display;
+  std::wstring folder = GetSkinFolder();
+  if (!folder.empty() && folder.back() != L'/') folder += L'/';
+  SetResourcePath(folder);
+  if (!GetRoot()) {
+    const std::wstring file = GetSkinFile();
+    const bool inline_markup = !file.empty() && file.front() == L'<';
+    Control* built = LayoutBuilder::Create(
+        inline_markup ? file : folder + file, [this](const std::wstring& element) { return CreateControl(element); },
+        this);
+    auto* root = dynamic_cast<Box*>(built);
+    if (!root) {
+      delete built;
+      return false;
+    }
+    AttachRoot(root);
+  }
+  InstallControlFadesInTree(*GetRoot(), UiTimerScope::current());
+
+  x11::WindowOptions options;
+  options.title = Utf16ToUtf8(title);
+  options.class_name = Utf16ToUtf8(GetWindowClassName());
+  options.translucent = translucent;
+  if (!bounds.IsEmpty()) {
+    options.bounds = x11::Rect{bounds.left, bounds.top, bounds.Width(), bounds.Height()};
+  }
+  options.min_size = x11::Size{GetMinInfo().cx, GetMinInfo().cy};
+  options.max_size = x11::Size{GetMaxInfo().cx, GetMaxInfo().cy};
+  if (owner && owner->native_window()) {
+    owner_ = owner;
+    owner_alive_ = owner->GetWeakFlag();
+    options.transient_for = owner->native_window()->id();
+  }
+  host_ = X11WindowHost::Create(display, *this, options);
+  if (!host_) return false;
+  host_->SetCloseRequestHandler(ToWeakCallback([this] { Close(0); }));
+  host_->SetDestroyedHandler(ToWeakCallback([this] { OnNativeDestroyed(); }));
+  host_->SetInputHandler(
+      ToWeakCallback([this](const x11::WindowEvent& event) { OnNativeInput(event); }));
+  BindSystemButtons();
+  InitWindow();
+  return true;
+}
+
+void WindowImplBase::BindSystemButtons() {
+  for (const wchar_t* name : {L"closebtn", L"minbtn", L"maxbtn", L"restorebtn"}) {
+    Control* control = FindControl(name);
+    if (!dynamic_cast<Button*>(control) && !dynamic_cast<ButtonBox*>(control)) continue;
+    control->AttachClick(
+        ToWeakCallback([this](const EventArgs& args) { return !OnSysButtonClick(args); }));
+  }
+}
+
+bool WindowImplBase::OnSysButtonClick(const EventArgs& args) {
+  if (!args.sender) return false;
+  const std::wstring& name = args.sender->GetName();
+  if (name == L"closebtn") Close(1);
+  else if (name == L"minbtn") Minimize();
+  else if (name == L"maxbtn") Maximize();
+  else if (name == L"restorebtn") Restore();
+  else return false;
+  return true;
+}
+
+x11::NativeWindow* WindowImplBase::native_window() const {
+  return host_ ? &host_->native_window() : nullptr;
+}
+
+WindowImplBase* WindowImplBase::owner() const { return owner_alive_.expired() ? nullptr : owner_; }
+
+void WindowImplBase::ShowWindow(bool show, bool take_focus) {
+  x11::NativeWindow* native = native_window();
+  if (!native) return;
+  if (show) native->Show(take_focus);
+  else native->Hide();
+}
+
+// --- Closing --------------------------------------------------------------------
+
+void WindowImplBase::Close(int code) {
+  if (closing_) return;
+  if (fake_modal_) {
+    fake_modal_ = false;
+    if (WindowImplBase* o = owner(); o && o->native_window()) {
+      o->native_window()->SetEnabled(true);
+      o->native_window()->Focus();
+    }
+  }
+  x11::NativeWindow* native = native_window();
+  if (!native || !native->alive()) return;
+  closing_ = true;
+  close_code_ = code;
+  TimerManager* timers = UiTimerScope::current();
+  if (timers && timers->AddTimer(close_flag_, [this] { FinishClose(); }, kCloseDelayMs)) {
+    FadeOutRoot(*timers);
+    return;
+  }
+  FinishClose();
+}
+
+void WindowImplBase::FadeOutRoot(TimerManager& timers) {
+  Box* root = GetRoot();
+  if (!root) return;
+  const auto start = timers.Now();
+  const int steps = kCloseDelayMs / 16;
+  timers.AddTimer(
+      close_flag_,
+      [this, &timers, start] {
+        Box* root = GetRoot();
+        if (!root) return;
+        const double elapsed_ms = static_cast<double>((timers.Now() - start).count()) / 1000.0;
+        const double left = std::clamp(1.0 - elapsed_ms / kCloseDelayMs, 0.0, 1.0);
+        root->SetAlpha(static_cast<int>(255 * left));
+      },
+      16, steps);
+}
+
+void WindowImplBase::FinishClose() {
+  router_.OnWindowClosing();
+  OnClose();
+  if (WindowImplBase* o = owner(); o && o->native_window() && o->native_window()->enabled()) {
+    o->native_window()->Focus();
+  }
+  if (x11::NativeWindow* native = native_window()) native->Destroy();
+}
+
+void WindowImplBase::OnNativeDestroyed() {
+  close_flag_.Cancel();
+  hover_flag_.Cancel();
+  OnFinalMessage();  // may delete this
+}
+
+void WindowImplBase::OnFinalMessage() { delete this; }
+
+// --- Placement ------------------------------------------------------------------
+
+void WindowImplBase::CenterWindow() {
+  x11::NativeWindow* native = native_window();
+  if (!native || !display_) return;
+  const x11::Rect self = native->bounds();
+  const x11::Rect work = display_->GetWorkArea();
+  x11::Rect target = work;
+  if (WindowImplBase* o = owner(); o && o->native_window() && o->native_window()->mapped()) {
+    target = o->native_window()->bounds();
+  }
+  int x = target.x + (target.width - self.width) / 2;
+  int y = target.y + (target.height - self.height) / 2;
+  // Inside the work area; the left and top edges win when it is too small.
+  x = std::max(work.x, std::min(x, work.x + work.width - self.width));
+  y = std::max(work.y, std::min(y, work.y + work.height - self.height));
+  native->Move(x, y);
+}
+
+void WindowImplBase::ShowModalFake(WindowImplBase* owner) {
+  x11::NativeWindow* native = native_window();
+  if (!native || !owner || !owner->native_window()) return;
+  owner_ = owner;
+  owner_alive_ = owner->GetWeakFlag();
+  native->SetTransientFor(owner->native_window()->id(), true);
+  CenterWindow();
+  ShowWindow(true, true);
+  owner->native_window()->SetEnabled(false);
+  fake_modal_ = true;
+}
+
+void WindowImplBase::Minimize() {
+  if (x11::NativeWindow* native = native_window()) native->Iconify();
+}
+
+void WindowImplBase::Maximize() {
+  x11::NativeWindow* native = native_window();
+  if (!native || !display_ || maximized_) return;
+  restore_bounds_ = native->bounds();
+  maximized_ = true;
+  SwapMaxRestoreButtons(true);
+  native->SetBounds(display_->GetWorkArea());
+}
+
+void WindowImplBase::Restore() {
+  x11::NativeWindow* native = native_window();
+  if (!native || !maximized_) return;
+  maximized_ = false;
+  SwapMaxRestoreButtons(false);
+  native->SetBounds(restore_bounds_);
+}
+
+void WindowImplBase::SwapMaxRestoreButtons(bool maximized) {
+  Control* max_button = FindControl(L"maxbtn");
+  Control* restore_button = FindControl(L"restorebtn");
+  if (!max_button || !restore_button) return;
+  max_button->SetFadeVisible(!maximized);
+  restore_button->SetFadeVisible(maximized);
+}
+
+// --- Input ------------------------------------------------------------------------
+
+HitArea WindowImplBase::HitTest(UiPoint point) const {
+  HitTestFrame frame;
+  if (host_) frame.client = host_->GetClientSize();
+  frame.maximized = maximized_;
+  return HitTestWindow(*this, point, frame);
+}
+
+void WindowImplBase::OnNativeInput(const x11::WindowEvent& event) {
+  switch (event.type) {
+    case x11::EventType::kButtonPress:
+      if (StartFrameDrag(event)) return;
+      break;
+    case x11::EventType::kKeyPress:
+      if (OnKeyDown(KeysymToKeyCode(event.keysym), event.modifiers)) return;
+      break;
+    default: break;
+  }
+  std::weak_ptr<vbase::WeakFlag> alive = GetWeakFlag();
+  router_.Route(event);  // a handler may close and even delete the window
+  if (alive.expired()) return;
+  if (event.type == x11::EventType::kMotion && !GetPressedControl()) {
+    UpdateFrameCursor(UiPoint{event.x, event.y});
+  }
+}
+
+bool WindowImplBase::StartFrameDrag(const x11::WindowEvent& event) {
+  if (event.button != x11::MouseButton::kLeft || event.double_click) return false;
+  x11::NativeWindow* native = native_window();
+  if (!native) return false;
+  const HitArea area = HitTest(UiPoint{event.x, event.y});
+  if (area == HitArea::kCaption) {
+    native->BeginMoveDrag(event.root_x, event.root_y, x11::MouseButton::kLeft);
+    return true;
+  }
+  if (std::optional<x11::ResizeEdge> edge = EdgeOf(area)) {
+    native->BeginResizeDrag(*edge, event.root_x, event.root_y, x11::MouseButton::kLeft);
+    return true;
+  }
+  return false;
+}
+
+void WindowImplBase::UpdateFrameCursor(UiPoint point) {
+  x11::NativeWindow* native = native_window();
+  if (!native) return;
+  const HitArea area = HitTest(point);
+  if (IsSizeArea(area)) {
+    native->SetCursor(ResizeShape(area));
+    frame_cursor_ = true;
+  } else if (frame_cursor_) {
+    frame_cursor_ = false;
+    if (!FindControl(point)) native->SetCursor(x11::PointerShape::kArrow);
+  }
+}
+
+bool WindowImplBase::OnKeyDown(wchar_t key_code, uint32_t modifiers) {
+  (void)key_code;
+  (void)modifiers;
+  return false;
+}
+
+void WindowImplBase::SetClipboardText(const std::string& utf8) {
+  if (display_) display_->clipboard().SetText(utf8);
+}
+
+void WindowImplBase::RequestClipboardText(std::function<void(std::optional<std::string>)> done) {
+  if (!display_) {
+    done(std::nullopt);
+    return;
+  }
+  display_->clipboard().RequestText(ToWeakCallback(std::move(done)));
+}
+
+void WindowImplBase::StartHoverTimer() {
+  hover_flag_.Cancel();
+  if (TimerManager* timers = UiTimerScope::current()) {
+    timers->AddTimer(hover_flag_, [this] { router_.OnHoverTime(); }, InputRouter::kHoverTimeMs);
+  }
+}
+
+void WindowImplBase::StopHoverTimer() { hover_flag_.Cancel(); }
+
+}  // namespace ui

@@ -1,0 +1,132 @@
+// ui::WindowImplBase: the standard skinned application window. It IS the
+// ui::Window (the control tree and routing references) and owns its X11 host
+// and input router.
+//
+// Create builds the layout GetSkinFolder()/GetSkinFile() into the window,
+// binds "closebtn", "minbtn", "maxbtn" and "restorebtn", creates the native
+// window (WM_CLASS = GetWindowClassName(), size limits from mininfo/maxinfo,
+// transient for the owner) and calls InitWindow. The caption rectangle drags
+// the window and the size box resizes it (not while maximised); everything
+// else is routed to the controls.
+//
+// Closing: Close(code) re-enables and focuses a fake-modal owner at once,
+// fades the root out and closes 300 ms later (a second Close while closing
+// does nothing). The close cancels pointer state, clears the focus, calls
+// OnClose and destroys the native window; once it is gone OnFinalMessage runs,
+// which by default deletes the object (windows are created with new).
+//
+// Threads: UI thread only, with the thread's message loop running the
+// Display and (for fades and timed work) a ui::UiTimerScope alive. The
+// Display must outlive the window. An owner may go first: the window then
+// forgets it.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <string>
+
+#include "base/weak_callback.h"
+#include "platform/x11/x11_display.h"
+#include "ui/core/window.h"
+#include "ui/host/hit_test.h"
+#include "ui/host/input_router.h"
+#include "ui/host/x11_window_host.h"
+
+namespace ui {
+
+class Control;
+class TimerManager;
+
+class WindowImplBase : public Window, private InputRouterDelegate {
+ public:
+  static constexpr int kCloseDelayMs = 300;
+
+  WindowImplBase();
+  ~WindowImplBase() override;
+
+  // Builds the layout and creates the native window, not yet shown. An empty
+  // `bounds` takes the layout's size at the origin. False when the layout or
+  // the native window cannot be made.
+  bool Create(platform::x11::Display& display, WindowImplBase* owner, const std::wstring& title,
+              const UiRect& bounds = {}, bool translucent = true);
+
+  void ShowWindow(bool show = true, bool take_focus = true);
+  // Closes after the root's fade; `code` is kept as close_code().
+  void Close(int code = 0);
+  // Centres over the owner (when it is shown), else over the work area,
+  // and keeps the window inside the work area.
+  void CenterWindow();
+  // Shows the window modal to `owner`: the owner is disabled until this
+  // window closes.
+  void ShowModalFake(WindowImplBase* owner);
+
+  void Minimize();
+  void Maximize();  // to the work area
+  void Restore();
+  bool IsMaximized() const { return maximized_; }
+  bool IsFakeModal() const { return fake_modal_; }
+  bool IsClosing() const { return closing_; }
+  int close_code() const { return close_code_; }
+
+  // Null before Create and after the native window is gone.
+  X11WindowHost* host() const { return host_.get(); }
+  platform::x11::NativeWindow* native_window() const;
+  platform::x11::Display* display() const { return display_; }
+  WindowImplBase* owner() const;
+  InputRouter& input_router() { return router_; }
+  // Where the point (client coordinates) falls: caption, size box or client.
+  HitArea HitTest(UiPoint point) const;
+
+ protected:
+  // WM_CLASS of the native window; tests and the desktop find windows by it.
+  virtual std::wstring GetWindowClassName() const = 0;
+  // Folder under the theme ("fleet_sync") and layout file ("main.xml"); a
+  // skin file that starts with "<" is the layout's markup itself.
+  virtual std::wstring GetSkinFolder() = 0;
+  virtual std::wstring GetSkinFile() = 0;
+  // Controls of elements the built-in table does not know; null for none.
+  virtual Control* CreateControl(const std::wstring& element);
+  // The layout is attached and the native window exists.
+  virtual void InitWindow() {}
+  // The window is closing for good (after the fade, before destruction).
+  virtual void OnClose() {}
+  // A key press before it is routed to the focus control (Windows key code,
+  // platform modifiers); true consumes it. Escape handling goes here.
+  virtual bool OnKeyDown(wchar_t key_code, uint32_t modifiers);
+  // The native window is gone: the last call. Deletes the object.
+  virtual void OnFinalMessage();
+  // Click handler of the system buttons; true when handled.
+  virtual bool OnSysButtonClick(const EventArgs& args);
+
+ private:
+  void BindSystemButtons();
+  void OnNativeInput(const platform::x11::WindowEvent& event);
+  bool StartFrameDrag(const platform::x11::WindowEvent& event);
+  void UpdateFrameCursor(UiPoint point);
+  void FadeOutRoot(TimerManager& timers);
+  void FinishClose();
+  void OnNativeDestroyed();
+  void SwapMaxRestoreButtons(bool maximized);
+
+  // InputRouterDelegate.
+  void SetClipboardText(const std::string& utf8) override;
+  void RequestClipboardText(std::function<void(std::optional<std::string>)> done) override;
+  void StartHoverTimer() override;
+  void StopHoverTimer() override;
+
+  platform::x11::Display* display_ = nullptr;
+  std::unique_ptr<X11WindowHost> host_;
+  InputRouter router_;
+  WindowImplBase* owner_ = nullptr;
+  std::weak_ptr<vbase::WeakFlag> owner_alive_;
+  bool fake_modal_ = false;
+  bool closing_ = false;
+  bool maximized_ = false;
+  bool frame_cursor_ = false;  // a resize cursor is showing
+  int close_code_ = 0;
+  platform::x11::Rect restore_bounds_;
+  vbase::WeakCallbackFlag close_flag_;
+  vbase::WeakCallbackFlag hover_flag_;
+};
+
+}  // namespace ui

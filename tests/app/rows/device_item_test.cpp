@@ -1,0 +1,137 @@
+// Device rows: pacing of the passes through the UI loop, the wake of a
+// deleted row, stopping, and what a row shows.
+#include <signal.h>
+
+#include <algorithm>
+
+#include "tests/app/rows/rows_fixture.h"
+#include "tests/engine/fake_adb.h"
+#include "tests/engine/loopback_socket.h"
+#include "tests/support/adb_test_server.h"
+#include "ui/resources/global_manager.h"
+
+namespace {
+
+using namespace std::chrono_literals;
+
+int ConnectCalls(const FakeAdb& adb) {
+  const auto calls = adb.Calls();
+  return static_cast<int>(std::count_if(calls.begin(), calls.end(), [](const std::string& call) {
+    return call.rfind("connect ", 0) == 0;
+  }));
+}
+
+// Rows whose panel answers the probe on a loopback listener and whose adb is
+// the fake one: a pass reads the project name and ends ("项目名不匹配：demo"),
+// so every pass is one "connect" call.
+class ReachableRowTest : public RowsUiTest {
+ protected:
+  void SetUp() override {
+    RowsUiTest::SetUp();
+    settings_.project = L"other";
+    options_.probe_port = panel_.port();
+  }
+
+  fleetsync_test::AdbTestServer server_;
+  FakeAdb adb_;
+  LoopbackSocket panel_{LoopbackSocket::kListening, "127.0.5.2"};
+};
+
+TEST_F(ReachableRowTest, FirstPassRunsAtOnceAndTheNextWaitsForTheUiLoop) {
+  DeviceItem* row = AddRow(L"127.0.5.2");
+  ASSERT_TRUE(WaitWithoutLoop([&] { return ShownState(row) == L"项目名不匹配：demo"; }));
+  std::this_thread::sleep_for(1500ms);  // the wake is posted, but the loop does not run
+  EXPECT_EQ(ConnectCalls(adb_), 1) << adb_.CallsText();
+  EXPECT_TRUE(RunUntil([&] { return ConnectCalls(adb_) >= 2; }, 5s));
+}
+
+TEST_F(ReachableRowTest, StopWhileWaitingEndsWithoutAnotherPass) {
+  DeviceItem* row = AddRow(L"127.0.5.2");
+  ASSERT_TRUE(WaitWithoutLoop([&] { return ShownState(row) == L"项目名不匹配：demo"; }));
+  row->Stop();
+  RunFor(1500ms);  // the pending wake arrives at a stopped row
+  EXPECT_EQ(ConnectCalls(adb_), 1) << adb_.CallsText();
+  EXPECT_FALSE(row->running());
+  const std::wstring shown = row->state_label()->GetText();
+  row->Refresh();  // a stopped row keeps what it showed
+  EXPECT_EQ(row->state_label()->GetText(), shown);
+}
+
+TEST_F(ReachableRowTest, DeleteRemovesTheRowAfterTheClickAndItsPendingWakeDoesNothing) {
+  DeviceItem* row = AddRow(L"127.0.5.2");
+  ASSERT_TRUE(WaitWithoutLoop([&] { return ShownState(row) == L"项目名不匹配：demo"; }));
+  std::this_thread::sleep_for(100ms);  // the pass has posted its wake
+  ASSERT_NE(row->delete_button(), nullptr);
+  EXPECT_FALSE(row->delete_button()->IsVisible());
+  row->delete_button()->SendEvent(ui::kEventClick);
+  EXPECT_EQ(list_->GetCount(), 1u);  // never destroyed inside its own click
+  EXPECT_FALSE(row->running());
+  ASSERT_TRUE(RunUntil([&] { return list_->GetCount() == 0; }, 2s));
+  window_->DestroyQueuedControls();
+  RunFor(1500ms);  // the deleted row's wake comes due
+  EXPECT_EQ(ConnectCalls(adb_), 1) << adb_.CallsText();
+}
+
+TEST_F(ReachableRowTest, NormalStateIsBlackAndTheTitleShowsTheAddress) {
+  DeviceItem* row = AddRow(L"127.0.5.2");
+  EXPECT_EQ(row->title_label()->GetText(), L"127.0.5.2 ");
+  ASSERT_TRUE(WaitWithoutLoop([&] { return ShownState(row) == L"项目名不匹配：demo"; }));
+  EXPECT_TRUE(row->title_label()->IsEnabled());
+  EXPECT_EQ(row->state_label()->GetStateTextColor(ui::ControlState::kNormal), L"black");
+  EXPECT_EQ(ui::GlobalManager::GetTextColor(L"black"), 0xff000000u);
+  EXPECT_EQ(row->time_label()->GetText().size(), 8u);  // "hh:mm:ss"
+}
+
+// Rows whose panels refuse the probe: no adb runs at all.
+class UnreachableRowTest : public RowsUiTest {
+ protected:
+  void SetUp() override {
+    RowsUiTest::SetUp();
+    options_.probe_port = refusing_.port();
+  }
+
+  LoopbackSocket refusing_{LoopbackSocket::kRefusing, "127.0.5.3"};
+};
+
+TEST_F(UnreachableRowTest, RedPassStillSchedulesTheNextOne) {
+  DeviceItem* row = AddRow(L"127.0.5.3");
+  ASSERT_TRUE(WaitWithoutLoop([&] { return ShownState(row) == L"无法连接127.0.5.3"; }));
+  EXPECT_EQ(row->state_label()->GetStateTextColor(ui::ControlState::kNormal), L"red");
+  EXPECT_EQ(ui::GlobalManager::GetTextColor(L"red"), 0xffC63535u);
+  // Passes are at least a second apart, so the next one is stamped later.
+  const std::wstring first_time = row->time_label()->GetText();
+  EXPECT_TRUE(RunUntil([&] {
+    row->Refresh();
+    return row->time_label()->GetText() != first_time;
+  }, 5s));
+}
+
+TEST_F(UnreachableRowTest, TitleIsGrayWhileUnreachableAndNormalAfterASuccessfulProbe) {
+  fleetsync_test::AdbTestServer server;
+  FakeAdb adb;
+  settings_.project = L"other";
+  DeviceItem* row = AddRow(L"127.0.5.3");
+  ASSERT_TRUE(WaitWithoutLoop([&] { return ShownState(row) == L"无法连接127.0.5.3"; }));
+  EXPECT_FALSE(row->title_label()->IsEnabled());
+  EXPECT_EQ(row->title_label()->GetStateTextColor(ui::ControlState::kDisabled), L"gray");
+  EXPECT_EQ(ui::GlobalManager::GetTextColor(L"gray"), 0xff8e99a6u);
+
+  const int port = refusing_.port();
+  refusing_.Close();
+  LoopbackSocket panel(LoopbackSocket::kListening, "127.0.5.3", port);
+  EXPECT_TRUE(RunUntil([&] { return ShownState(row) == L"项目名不匹配：demo"; }, 5s));
+  EXPECT_TRUE(row->title_label()->IsEnabled());
+  EXPECT_EQ(row->state_label()->GetStateTextColor(ui::ControlState::kNormal), L"black");
+}
+
+TEST_F(UnreachableRowTest, RowWithoutLayoutRunsButShowsNothing) {
+  auto* row = new DeviceItem;
+  ASSERT_TRUE(row->Init(L"127.0.5.3", settings_, options_));
+  list_->Add(row);
+  EXPECT_TRUE(row->running());
+  row->Refresh();  // no labels: nothing to do, nothing touched
+  row->ApplyState({kStateError, L"x", L"00:00:00"});
+  EXPECT_EQ(row->address(), L"127.0.5.3");
+}
+
+}  // namespace

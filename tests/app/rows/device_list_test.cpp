@@ -1,0 +1,234 @@
+// The main window's list logic: sort order, ticks, status line counts, the
+// rebuild's checks and stopping rows that are blocked in adb.
+#include <errno.h>
+#include <signal.h>
+
+#include <filesystem>
+#include <fstream>
+#include <vector>
+
+#include "app/config_store.h"
+#include "app/device_list.h"
+#include "tests/app/rows/rows_fixture.h"
+#include "tests/app/temp_data_home.h"
+#include "tests/engine/fake_adb.h"
+#include "tests/engine/loopback_socket.h"
+#include "tests/support/adb_test_server.h"
+
+namespace {
+
+using namespace std::chrono_literals;
+
+std::vector<std::wstring> ListedAddresses(ui::ListBox* list) {
+  std::vector<std::wstring> addresses;
+  for (size_t i = 0; i < list->GetCount(); ++i) {
+    addresses.push_back(dynamic_cast<DeviceItem*>(list->GetItemAt(i))->address());
+  }
+  return addresses;
+}
+
+bool ProcessGone(int pid) { return kill(pid, 0) != 0 && errno == ESRCH; }
+
+// Rows of panels that refuse the probe: their workers never run adb.
+class DeviceOrderTest : public RowsUiTest {
+ protected:
+  void SetUp() override {
+    RowsUiTest::SetUp();
+    options_.probe_port = refusing_.port();
+  }
+  LoopbackSocket refusing_{LoopbackSocket::kRefusing, "127.0.6.1"};
+};
+
+TEST_F(DeviceOrderTest, ConnectedFirstThenNumericOctetsThenFieldCount) {
+  DeviceItem* ten = AddRow(L"127.0.6.10");
+  DeviceItem* two = AddRow(L"127.0.6.2");
+  DeviceItem* nine = AddRow(L"127.0.6.9");
+  DeviceItem* short_one = AddRow(L"127.0.6");
+  EXPECT_LT(CompareDeviceRows(two, ten, 0), 0);  // not the textual order
+  EXPECT_GT(CompareDeviceRows(ten, nine, 0), 0);
+  EXPECT_EQ(CompareDeviceRows(two, two, 0), 0);
+  EXPECT_LT(CompareDeviceRows(short_one, two, 0), 0);  // 3 fields before 4
+  EXPECT_GT(CompareDeviceRows(two, short_one, 0), 0);
+
+  ten->set_sort_connected(true);
+  EXPECT_LT(CompareDeviceRows(ten, two, 0), 0);
+  EXPECT_GT(CompareDeviceRows(short_one, ten, 0), 0);
+  list_->SortItems(CompareDeviceRows, 0);
+  EXPECT_EQ(ListedAddresses(list_),
+            (std::vector<std::wstring>{L"127.0.6.10", L"127.0.6", L"127.0.6.2", L"127.0.6.9"}));
+}
+
+TEST_F(DeviceOrderTest, OctetsAreComparedInOrderAndAsNumbers) {
+  DeviceItem* a = AddRow(L"127.1.0.200");
+  DeviceItem* b = AddRow(L"127.0.255.255");
+  DeviceItem* c = AddRow(L"127.0.255.1000000000000000000000");  // clamped, not overflowed
+  EXPECT_GT(CompareDeviceRows(a, b, 0), 0);
+  EXPECT_GT(CompareDeviceRows(c, b, 0), 0);
+  EXPECT_LT(CompareDeviceRows(b, c, 0), 0);
+}
+
+// Rows whose panel answers: one reachable panel and one that refuses, with
+// the fake adb following the log of the reachable one for ever.
+class DeviceListTest : public RowsUiTest {
+ protected:
+  void SetUp() override {
+    RowsUiTest::SetUp();
+    controller_ = std::make_unique<DeviceListController>(
+        window_.get(), [this](const std::wstring& text) { toasts_.push_back(text); }, options_);
+  }
+  void TearDown() override {
+    controller_.reset();
+    RowsUiTest::TearDown();
+  }
+
+  void WriteSettings(const UpgradeSettings& settings) {
+    ASSERT_TRUE(SaveUpgradeSettings(settings));
+  }
+  void WriteAddressList(const std::string& text) {
+    std::ofstream(home_.data_folder() / "ip.txt") << text;
+  }
+  std::wstring StatusText() {
+    return dynamic_cast<ui::Label*>(window_->FindControl(L"status_label"))->GetText();
+  }
+  void Rebuild() {
+    toasts_.clear();
+    controller_->StopAllDevices();
+    controller_->RebuildDeviceList();
+  }
+
+  TempDataHome home_;
+  std::unique_ptr<DeviceListController> controller_;
+  std::vector<std::wstring> toasts_;
+};
+
+TEST_F(DeviceListTest, StatusLineStartsAtZeroAndNothingRunsBeforeTheFirstRebuild) {
+  EXPECT_EQ(StatusText(), L"已连接数量：0    正在升级数量：0    无法连接数量：0 ");
+  controller_->RefreshRows();
+  controller_->RefreshStatusLine();
+  controller_->StopAllDevices();
+  EXPECT_EQ(controller_->forms_list(), nullptr);
+  EXPECT_EQ(StatusText(), L"已连接数量：0    正在升级数量：0    无法连接数量：0 ");
+}
+
+TEST_F(DeviceListTest, RebuildChecksInOrderAndLeavesTheListEmptyOnFailure) {
+  fleetsync_test::AdbTestServer server;
+  const std::filesystem::path image = home_.root() / "update.img";
+  std::ofstream(image) << "image";
+  WriteAddressList("127.0.5.20\n");
+
+  Rebuild();  // nothing saved at all
+  EXPECT_EQ(toasts_, (std::vector<std::wstring>{L"未找到升级文件"}));
+
+  UpgradeSettings settings;
+  settings.update_file = TempDataHome::Wide(home_.root());  // a folder is no update file
+  WriteSettings(settings);
+  Rebuild();
+  EXPECT_EQ(toasts_, (std::vector<std::wstring>{L"未找到升级文件"}));
+
+  settings.update_file = TempDataHome::Wide(image);
+  WriteSettings(settings);
+  Rebuild();
+  EXPECT_EQ(toasts_, (std::vector<std::wstring>{L"未设置目标版本"}));
+
+  settings.version = L"1.1.0";
+  WriteSettings(settings);
+  WriteAddressList("not-an-address\n");
+  Rebuild();
+  EXPECT_EQ(toasts_, (std::vector<std::wstring>{L"IP配置为空"}));
+  ASSERT_NE(controller_->forms_list(), nullptr);
+  EXPECT_EQ(controller_->forms_list()->GetCount(), 0u);
+
+  WriteAddressList("127.0.5.21 127.0.5.20\n127.0.5.22\n");
+  Rebuild();
+  EXPECT_TRUE(toasts_.empty());
+  EXPECT_EQ(ListedAddresses(list_),
+            (std::vector<std::wstring>{L"127.0.5.20", L"127.0.5.21", L"127.0.5.22"}));
+  controller_->RefreshStatusLine();
+  EXPECT_EQ(StatusText(), L"已连接数量：0    正在升级数量：0    无法连接数量：3 ");
+
+  // A failed check after a run: the stop emptied the list and it stays so.
+  std::filesystem::remove(image);
+  Rebuild();
+  EXPECT_EQ(toasts_, (std::vector<std::wstring>{L"未找到升级文件"}));
+  EXPECT_EQ(list_->GetCount(), 0u);
+  EXPECT_TRUE(controller_->connected_by_address().empty());
+}
+
+// A panel that answers the probe and whose log never ends, beside one that
+// refuses it.
+class BlockedRowsTest : public DeviceListTest {
+ protected:
+  void SetUp() override {
+    adb_.HangStream();
+    DeviceListTest::SetUp();
+  }
+  void StartRows() {
+    const std::filesystem::path image = home_.root() / "update.img";
+    std::ofstream(image) << "image";
+    UpgradeSettings settings;
+    settings.update_file = TempDataHome::Wide(image);
+    settings.version = L"1.1.0";
+    settings.project = L"demo";
+    WriteSettings(settings);
+    WriteAddressList("127.0.5.31\n127.0.5.30\n");
+    Rebuild();
+    ASSERT_TRUE(toasts_.empty());
+    ASSERT_EQ(list_->GetCount(), 2u);
+  }
+  DeviceItem* Row(const std::wstring& address) {
+    for (size_t i = 0; i < list_->GetCount(); ++i) {
+      auto* row = dynamic_cast<DeviceItem*>(list_->GetItemAt(i));
+      if (row->address() == address) return row;
+    }
+    return nullptr;
+  }
+
+  fleetsync_test::AdbTestServer server_;
+  FakeAdb adb_;
+  // Both rows probe this port: 127.0.5.31 listens, 127.0.5.30 does not.
+  LoopbackSocket panel_{LoopbackSocket::kListening, "127.0.5.31"};
+  bool port_set_ = [this] {
+    options_.probe_port = panel_.port();
+    return true;
+  }();
+};
+
+TEST_F(BlockedRowsTest, TicksSortConnectedFirstAndCountEachStateIndependently) {
+  StartRows();
+  EXPECT_EQ(ListedAddresses(list_), (std::vector<std::wstring>{L"127.0.5.30", L"127.0.5.31"}));
+  DeviceItem* blocked = Row(L"127.0.5.31");
+  ASSERT_TRUE(RunUntil([&] { return blocked->upgrade_start() > 0; }));
+  controller_->RefreshRows();
+  EXPECT_EQ(ListedAddresses(list_), (std::vector<std::wstring>{L"127.0.5.31", L"127.0.5.30"}));
+  EXPECT_EQ(controller_->connected_by_address().at(L"127.0.5.31"), true);
+  EXPECT_EQ(blocked->state_label()->GetText().rfind(L"正在升级  1.0.0 => 1.1.0  ", 0), 0u)
+      << blocked->state_label()->GetText();
+
+  const std::uint64_t tick = blocked->connect_tick();
+  ASSERT_GT(tick, 0u);
+  DeviceCounts counts = controller_->CountDevices(tick + 2999);
+  EXPECT_EQ(counts.connected, 1);
+  EXPECT_EQ(counts.upgrading, 1);
+  EXPECT_EQ(counts.unreachable, 1);
+  counts = controller_->CountDevices(tick + 3000);
+  EXPECT_EQ(counts.connected, 0);
+  EXPECT_EQ(counts.upgrading, 1);
+  EXPECT_EQ(StatusLineText(counts), L"已连接数量：0    正在升级数量：1    无法连接数量：1 ");
+}
+
+TEST_F(BlockedRowsTest, StopEndsRowsBlockedInAdbPromptlyAndLeavesNoAdbChild) {
+  StartRows();
+  ASSERT_TRUE(RunUntil([&] { return Row(L"127.0.5.31")->upgrade_start() > 0; }));
+  ASSERT_FALSE(adb_.Pids().empty());
+
+  const auto start = std::chrono::steady_clock::now();
+  controller_->StopAllDevices();
+  const auto took = std::chrono::steady_clock::now() - start;
+  EXPECT_LT(took, 3s);
+  EXPECT_EQ(list_->GetCount(), 0u);
+  EXPECT_TRUE(controller_->connected_by_address().empty());
+  for (int pid : adb_.Pids()) EXPECT_TRUE(ProcessGone(pid)) << "adb " << pid << " still runs";
+  EXPECT_NE(adb_.CallsText().find("kill-server"), std::string::npos);
+}
+
+}  // namespace

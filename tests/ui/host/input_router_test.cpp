@@ -1,0 +1,393 @@
+// Routing of pointer, keyboard and focus events to the controls of a window,
+// driven with synthetic native events (no X server).
+#include <gtest/gtest.h>
+
+#include <X11/keysym.h>
+
+#include <string>
+#include <vector>
+
+#include "tests/ui/controls/fake_host.h"
+#include "ui/controls/box.h"
+#include "ui/controls/button.h"
+#include "ui/controls/rich_edit.h"
+#include "ui/core/window.h"
+#include "ui/host/input_router.h"
+#include "ui/markup/layout_builder.h"
+
+namespace ui {
+namespace {
+
+using NativeEvent = platform::x11::EventType;
+using platform::x11::MouseButton;
+using platform::x11::WindowEvent;
+
+constexpr wchar_t kMarkup[] = LR"(<Window><VBox>
+  <Button name="a" height="30" tooltiptext="first"/>
+  <Button name="b" height="30"/>
+  <Button name="quiet" height="30" nofocus="true"/>
+  <RichEdit name="edit" height="30" multiline="false"/>
+  <RichEdit name="tabby" height="30" multiline="false" wanttab="true"/>
+  <Control name="space" height="30"/>
+</VBox></Window>)";
+
+// Row centres of the layout above (each row is 30 pixels high).
+constexpr int kRowA = 15, kRowB = 45, kRowQuiet = 75, kRowEdit = 105;
+
+class FakeDelegate : public InputRouterDelegate {
+ public:
+  void SetClipboardText(const std::string& utf8) override { clipboard = utf8; }
+  void RequestClipboardText(std::function<void(std::optional<std::string>)> done) override {
+    done(clipboard.empty() ? std::nullopt : std::optional<std::string>(clipboard));
+  }
+  void StartHoverTimer() override { ++hover_starts; }
+  void StopHoverTimer() override { ++hover_stops; }
+
+  std::string clipboard;
+  int hover_starts = 0;
+  int hover_stops = 0;
+};
+
+class InputRouterTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    window_.SetHost(&host_);
+    root_ = dynamic_cast<Box*>(LayoutBuilder::Create(kMarkup, {}, &window_));
+    ASSERT_NE(root_, nullptr);
+    window_.AttachRoot(root_);
+    window_.ArrangeRoot({400, 300});
+    for (const wchar_t* name : {L"a", L"b", L"quiet", L"edit", L"tabby", L"space"}) {
+      Control* c = window_.FindControl(name);
+      ASSERT_NE(c, nullptr) << Utf(name);
+      Record(c);
+    }
+  }
+  void TearDown() override { window_.SetHost(nullptr); }
+
+  static std::string Utf(const std::wstring& w) { return std::string(w.begin(), w.end()); }
+
+  void Record(Control* c) {
+    const std::pair<EventType, const char*> names[] = {
+        {kEventMouseEnter, "enter"},   {kEventMouseLeave, "leave"},
+        {kEventMouseButtonDown, "down"}, {kEventMouseButtonUp, "up"},
+        {kEventClick, "click"},        {kEventMouseDoubleClick, "dblclick"},
+        {kEventMouseRightButtonDown, "rdown"}, {kEventMouseRightButtonUp, "rup"},
+        {kEventMouseScrollWheel, "wheel"}, {kEventMouseHover, "hover"},
+        {kEventKeyDown, "keydown"},    {kEventKeyUp, "keyup"},
+        {kEventSetFocus, "setfocus"},  {kEventKillFocus, "killfocus"},
+        {kEventTextChange, "change"},
+    };
+    for (const auto& [type, label] : names) {
+      const std::string entry = Utf(c->GetName()) + ":" + label;
+      c->AttachEvent(type, [this, entry](const EventArgs&) {
+        log_.push_back(entry);
+        return true;
+      });
+    }
+    c->AttachEvent(kEventMouseMove, [this, c](const EventArgs&) {
+      moves_.push_back(Utf(c->GetName()));
+      return true;
+    });
+  }
+
+  Control* Named(const wchar_t* name) { return window_.FindControl(name); }
+  RichEdit* Edit(const wchar_t* name = L"edit") { return dynamic_cast<RichEdit*>(Named(name)); }
+
+  void Move(int y, int x = 50) {
+    WindowEvent e;
+    e.type = NativeEvent::kMotion;
+    e.x = x;
+    e.y = y;
+    router_.Route(e);
+  }
+  void Button(NativeEvent type, int y, MouseButton button = MouseButton::kLeft, bool dbl = false) {
+    WindowEvent e;
+    e.type = type;
+    e.x = 50;
+    e.y = y;
+    e.button = button;
+    e.double_click = dbl;
+    router_.Route(e);
+  }
+  void Click(int y) {
+    Button(NativeEvent::kButtonPress, y);
+    Button(NativeEvent::kButtonRelease, y);
+  }
+  void Key(uint32_t keysym, uint32_t modifiers = 0, std::string text = {}) {
+    WindowEvent e;
+    e.type = NativeEvent::kKeyPress;
+    e.keysym = keysym;
+    e.modifiers = modifiers;
+    e.text = std::move(text);
+    router_.Route(e);
+    e.type = NativeEvent::kKeyRelease;
+    e.text.clear();
+    router_.Route(e);
+  }
+  void Simple(NativeEvent type) {
+    WindowEvent e;
+    e.type = type;
+    router_.Route(e);
+  }
+  bool Logged(const std::string& entry) const {
+    return std::find(log_.begin(), log_.end(), entry) != log_.end();
+  }
+  // Position of `entry` in the log, or -1.
+  int IndexOf(const std::string& entry) const {
+    auto it = std::find(log_.begin(), log_.end(), entry);
+    return it == log_.end() ? -1 : static_cast<int>(it - log_.begin());
+  }
+
+  testing_support::FakeHost host_;
+  FakeDelegate delegate_;
+  Window window_;
+  InputRouter router_{window_, delegate_};
+  Box* root_ = nullptr;
+  std::vector<std::string> log_;
+  std::vector<std::string> moves_;
+};
+
+TEST_F(InputRouterTest, HoverMovesLeaveTheOldControlBeforeEnteringTheNew) {
+  Move(kRowA);
+  Move(kRowA + 1);
+  Move(kRowB);
+  EXPECT_EQ(log_, (std::vector<std::string>{"a:enter", "a:leave", "b:enter"}));
+  EXPECT_EQ(window_.GetHoverControl(), Named(L"b"));
+  EXPECT_EQ(moves_, (std::vector<std::string>{"a", "a", "b"}));
+  EXPECT_GE(delegate_.hover_starts, 3);  // every move restarts the hover time
+
+  // Leaving the window: the hover control hears of it, nothing is hovered.
+  Simple(NativeEvent::kLeave);
+  EXPECT_EQ(log_.back(), "b:leave");
+  EXPECT_EQ(window_.GetHoverControl(), nullptr);
+}
+
+TEST_F(InputRouterTest, PressMoveOffAndReleaseGivesNoClick) {
+  Move(kRowA);
+  Button(NativeEvent::kButtonPress, kRowA);
+  EXPECT_TRUE(host_.captured);
+  EXPECT_EQ(window_.GetPressedControl(), Named(L"a"));
+  EXPECT_EQ(window_.GetFocus(), Named(L"a"));
+  Move(kRowB);  // the pressed control keeps the pointer
+  Button(NativeEvent::kButtonRelease, kRowB);
+  EXPECT_FALSE(Logged("a:click"));
+  EXPECT_FALSE(Logged("b:click"));
+  EXPECT_TRUE(Logged("a:up"));
+  EXPECT_EQ(moves_, (std::vector<std::string>{"a", "a"}));
+  EXPECT_FALSE(host_.captured);
+  EXPECT_EQ(window_.GetPressedControl(), nullptr);
+  // After the release the control under the pointer is hovered, after the
+  // old one left.
+  EXPECT_LT(IndexOf("a:leave"), IndexOf("b:enter"));
+  EXPECT_EQ(window_.GetHoverControl(), Named(L"b"));
+
+  log_.clear();
+  Click(kRowB);
+  EXPECT_EQ(log_, (std::vector<std::string>{"a:killfocus", "b:setfocus", "b:down", "b:up",
+                                            "b:click"}));
+}
+
+TEST_F(InputRouterTest, NoFocusControlsClickWithoutTakingTheFocus) {
+  Click(kRowA);
+  Click(kRowQuiet);
+  EXPECT_TRUE(Logged("quiet:click"));
+  EXPECT_EQ(window_.GetFocus(), Named(L"a"));
+}
+
+TEST_F(InputRouterTest, DoubleRightAndWheelEvents) {
+  Button(NativeEvent::kButtonPress, kRowA, MouseButton::kLeft, true);
+  Button(NativeEvent::kButtonRelease, kRowA);
+  EXPECT_TRUE(Logged("a:dblclick"));
+  EXPECT_FALSE(Logged("a:down"));
+  EXPECT_FALSE(Logged("a:setfocus"));  // a double click does not move the focus
+
+  log_.clear();
+  Button(NativeEvent::kButtonPress, kRowB, MouseButton::kRight);
+  Button(NativeEvent::kButtonRelease, kRowB, MouseButton::kRight);
+  ASSERT_GE(log_.size(), 2u);
+  EXPECT_EQ(log_[0], "b:rdown");
+  EXPECT_EQ(log_[1], "b:rup");
+  EXPECT_FALSE(Logged("b:click"));
+  EXPECT_EQ(window_.GetPressedControl(), nullptr);
+
+  log_.clear();
+  int delta = 0;
+  Named(L"b")->AttachEvent(kEventMouseScrollWheel, [&](const EventArgs& args) {
+    delta = static_cast<int>(args.w_param);
+    return true;
+  });
+  WindowEvent wheel;
+  wheel.type = NativeEvent::kWheel;
+  wheel.x = 50;
+  wheel.y = kRowB;
+  wheel.wheel_delta = -120;
+  router_.Route(wheel);
+  EXPECT_EQ(log_, (std::vector<std::string>{"b:wheel"}));
+  EXPECT_EQ(delta, -120);
+}
+
+TEST_F(InputRouterTest, HoverTimeSendsHoverAndShowsOnlyRealTooltips) {
+  Move(kRowA);
+  router_.OnHoverTime();
+  EXPECT_TRUE(Logged("a:hover"));
+  EXPECT_EQ(host_.tooltip, L"first");
+  Move(kRowB);
+  EXPECT_EQ(host_.tooltip, L"");  // hidden when the pointer moves on
+  router_.OnHoverTime();
+  EXPECT_TRUE(Logged("b:hover"));
+  EXPECT_EQ(host_.tooltip, L"");
+}
+
+TEST_F(InputRouterTest, TabCyclesThroughKeyboardControlsBothWays) {
+  Click(kRowA);
+  Key(XK_Tab);
+  EXPECT_EQ(window_.GetFocus(), Named(L"b"));
+  Key(XK_Tab);  // "quiet" is nofocus, "space" is no keyboard control
+  EXPECT_EQ(window_.GetFocus(), Named(L"edit"));
+  Key(XK_ISO_Left_Tab, platform::x11::kModifierShift);
+  EXPECT_EQ(window_.GetFocus(), Named(L"b"));
+  Key(XK_ISO_Left_Tab, platform::x11::kModifierShift);
+  Key(XK_ISO_Left_Tab, platform::x11::kModifierShift);  // wraps to the end
+  EXPECT_EQ(window_.GetFocus(), Named(L"tabby"));
+  // A rich edit that wants tabs keeps the focus and gets the character.
+  Key(XK_Tab, 0, "\t");
+  EXPECT_EQ(window_.GetFocus(), Named(L"tabby"));
+  EXPECT_EQ(Edit(L"tabby")->GetText(), L"\t");
+  Named(L"edit")->SetFocus();
+  Key(XK_Tab, 0, "\t");
+  EXPECT_EQ(window_.GetFocus(), Named(L"tabby"));
+  EXPECT_EQ(Edit()->GetText(), L"");
+}
+
+TEST_F(InputRouterTest, KeyUpGoesToTheControlThatGotTheKeyDown) {
+  Click(kRowA);
+  WindowEvent e;
+  e.type = NativeEvent::kKeyPress;
+  e.keysym = XK_x;
+  router_.Route(e);
+  Named(L"b")->SetFocus();
+  e.type = NativeEvent::kKeyRelease;
+  router_.Route(e);
+  EXPECT_TRUE(Logged("a:keydown"));
+  EXPECT_TRUE(Logged("a:keyup"));
+  EXPECT_FALSE(Logged("b:keyup"));
+  EXPECT_EQ(window_.GetKeyDownControl(), nullptr);
+  // Space on a focused button clicks it.
+  Key(XK_space, 0, " ");
+  EXPECT_TRUE(Logged("b:click"));
+}
+
+TEST_F(InputRouterTest, TypingAndEditingKeysInARichEdit) {
+  Click(kRowEdit);
+  ASSERT_EQ(window_.GetFocus(), Edit());
+  Key(0x1008BBE, 0, "设备");  // what an input method delivers
+  Key(XK_a, 0, "a");
+  Key(XK_Return, 0, "\r");  // control characters never enter the text
+  EXPECT_EQ(Edit()->GetText(), L"设备a");
+  EXPECT_EQ(std::count(log_.begin(), log_.end(), "edit:change"), 2);
+
+  Key(XK_BackSpace, 0, "\b");
+  EXPECT_EQ(Edit()->GetText(), L"设备");
+  Key(XK_Left, platform::x11::kModifierShift);
+  EXPECT_EQ(Edit()->GetSelectedText(), L"备");
+  Key(XK_Home, platform::x11::kModifierShift);
+  EXPECT_EQ(Edit()->GetSelectedText(), L"设备");
+  Key(XK_End);
+  EXPECT_EQ(Edit()->GetSelectedText(), L"");
+
+  Key(XK_a, platform::x11::kModifierControl, "\x01");
+  EXPECT_EQ(Edit()->GetSelectedText(), L"设备");
+  EXPECT_EQ(Edit()->GetText(), L"设备");  // Ctrl+A types nothing
+  Key(XK_c, platform::x11::kModifierControl);
+  EXPECT_EQ(delegate_.clipboard, "设备");
+  Key(XK_x, platform::x11::kModifierControl);
+  EXPECT_EQ(Edit()->GetText(), L"");
+  Key(XK_v, platform::x11::kModifierControl);
+  Key(XK_v, platform::x11::kModifierControl);
+  EXPECT_EQ(Edit()->GetText(), L"设备设备");
+}
+
+TEST_F(InputRouterTest, PasswordInputsAreNotCopied) {
+  Edit()->SetAttribute(L"password", L"true");
+  Edit()->SetText(L"secret");
+  Click(kRowEdit);
+  Key(XK_a, platform::x11::kModifierControl);
+  Key(XK_c, platform::x11::kModifierControl);
+  EXPECT_EQ(delegate_.clipboard, "");
+}
+
+// Losing the focus or closing while a button is held must not click it,
+// even with the pointer still over the button.
+TEST_F(InputRouterTest, CancelsNeverClick) {
+  Move(kRowA);
+  Button(NativeEvent::kButtonPress, kRowA);
+  Simple(NativeEvent::kFocusOut);
+  EXPECT_TRUE(Logged("a:up"));
+  EXPECT_FALSE(Logged("a:click"));
+  EXPECT_EQ(window_.GetPressedControl(), nullptr);
+  EXPECT_FALSE(host_.captured);
+  Button(NativeEvent::kButtonRelease, kRowA);  // the late release does nothing
+  EXPECT_FALSE(Logged("a:click"));
+
+  log_.clear();
+  Button(NativeEvent::kButtonPress, kRowA);
+  router_.OnWindowClosing();
+  EXPECT_EQ(log_, (std::vector<std::string>{"a:down", "a:leave", "a:up", "a:killfocus"}));
+  EXPECT_EQ(window_.GetFocus(), nullptr);
+  EXPECT_EQ(window_.GetHoverControl(), nullptr);
+  EXPECT_EQ(window_.GetPressedControl(), nullptr);
+  EXPECT_GT(delegate_.hover_stops, 0);
+}
+
+// A control destroyed while hovered, pressed, focused and holding a key is
+// never reached again (ASan reports a use after free otherwise).
+TEST_F(InputRouterTest, DestroyedControlsAreNotReferenced) {
+  Move(kRowB);
+  Button(NativeEvent::kButtonPress, kRowB);
+  WindowEvent key;
+  key.type = NativeEvent::kKeyPress;
+  key.keysym = XK_x;
+  router_.Route(key);
+  Control* b = Named(L"b");
+  ASSERT_EQ(window_.GetPressedControl(), b);
+  ASSERT_EQ(window_.GetKeyDownControl(), b);
+  root_->Remove(b);  // destroys it
+  EXPECT_EQ(window_.GetPressedControl(), nullptr);
+  EXPECT_EQ(window_.GetHoverControl(), nullptr);
+  EXPECT_EQ(window_.GetFocus(), nullptr);
+  EXPECT_EQ(window_.GetKeyDownControl(), nullptr);
+  key.type = NativeEvent::kKeyRelease;
+  router_.Route(key);
+  Move(kRowB);
+  Button(NativeEvent::kButtonRelease, kRowB);
+  router_.OnHoverTime();
+  router_.OnWindowClosing();
+}
+
+// A click handler that destroys its own button (the row delete button does).
+TEST_F(InputRouterTest, ClickHandlerMayDestroyItsControl) {
+  Control* a = Named(L"a");
+  a->AttachClick([this, a](const EventArgs&) {
+    root_->Remove(a);
+    return false;
+  });
+  Move(kRowA);
+  Click(kRowA);
+  EXPECT_EQ(Named(L"a"), nullptr);
+  window_.ArrangeIfNeeded();
+  Move(kRowA);  // "b" moved up into the freed row
+  EXPECT_EQ(window_.GetHoverControl(), Named(L"b"));
+}
+
+TEST(KeysymToKeyCodeTest, WindowsKeyCodes) {
+  EXPECT_EQ(KeysymToKeyCode(XK_a), L'A');
+  EXPECT_EQ(KeysymToKeyCode(XK_Z), L'Z');
+  EXPECT_EQ(KeysymToKeyCode(XK_Escape), 27);
+  EXPECT_EQ(KeysymToKeyCode(XK_ISO_Left_Tab), kKeyTab);
+  EXPECT_EQ(KeysymToKeyCode(XK_KP_Enter), kKeyEnter);
+  EXPECT_EQ(KeysymToKeyCode(XK_F5), 116);
+  EXPECT_EQ(KeysymToKeyCode(0x1008BBE), 0);  // a Unicode keysym has no key code
+}
+
+}  // namespace
+}  // namespace ui

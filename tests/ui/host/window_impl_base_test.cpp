@@ -1,0 +1,352 @@
+// The window base under Xvfb, driven like a user would with xdotool: the
+// gallery window is found by its class, renders Chinese text, clicks, types,
+// tabs, fades, drags by its caption, maximises, and closes (Escape, the close
+// button, a fake-modal child giving its owner back).
+#include <gtest/gtest.h>
+
+#include <X11/Xlib.h>
+#include <X11/Xutil.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <cstdio>
+#include <future>
+#include <memory>
+#include <string>
+
+#include "base/ui_message_loop.h"
+#include "platform/x11/x11_display.h"
+#include "tools/gallery/gallery_window.h"
+#include "ui/animation/ui_timers.h"
+#include "ui/controls/rich_edit.h"
+#include "ui/render/render_context.h"
+#include "ui/resources/resource_package.h"
+#include "ui/resources/theme_archive.h"
+#include "ui/ui_startup.h"
+
+namespace ui {
+namespace {
+
+// A gallery that reports its end instead of quitting the loop.
+class TestGallery : public gallery::GalleryWindow {
+ public:
+  explicit TestGallery(bool* gone) : GalleryWindow(false), gone_(gone) {}
+
+ protected:
+  void OnFinalMessage() override {
+    *gone_ = true;
+    GalleryWindow::OnFinalMessage();
+  }
+
+ private:
+  bool* gone_;
+};
+
+class WindowBaseTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    if (!std::getenv("DISPLAY")) GTEST_SKIP() << "DISPLAY is not set";
+    for (int i = 0; i < 100 && !display_; ++i) {
+      display_ = platform::x11::Display::Open();
+      if (!display_) usleep(20000);
+    }
+    ASSERT_NE(display_, nullptr);
+    ASSERT_TRUE(ResourcePackage::Open(ThemeArchiveData(), ThemeArchiveSize()));
+    Startup(L"resources/", {}, L"themes/default", L"lang/zh_CN");
+    loop_.SetNativeEventSource(display_.get());
+    timers_ = std::make_unique<UiTimerScope>();
+  }
+  void TearDown() override {
+    if (!display_) return;
+    if (window_ && !gone_) delete window_;
+    if (child_ && !child_gone_) delete child_;
+    timers_.reset();
+    loop_.SetNativeEventSource(nullptr);
+    Shutdown();
+    ResourcePackage::Close();
+  }
+
+  TestGallery* Open(bool* gone, int x = 100, int y = 60) {
+    auto* window = new TestGallery(gone);
+    if (!window->Create(*display_, nullptr, L"画廊", UiRect{x, y, x + 520, y + 620})) {
+      delete window;
+      return nullptr;
+    }
+    window->ShowWindow(true, true);
+    EXPECT_TRUE(RunUntil([window] { return window->native_window()->mapped(); }));
+    RunFor(100);  // the first paint
+    return window;
+  }
+  void OpenMain() {
+    window_ = Open(&gone_);
+    ASSERT_NE(window_, nullptr);
+  }
+
+  // Runs the loop until `done` holds (checked every 10 ms) or 5 s pass.
+  bool RunUntil(std::function<bool()> done, int limit_ms = 5000) {
+    bool result = false;
+    int rounds = 0;
+    std::function<void()> check = [&] {
+      if (done()) {
+        result = true;
+        vbase::PostQuitMessage();
+      } else if (++rounds * 10 > limit_ms) {
+        vbase::PostQuitMessage();
+      } else {
+        loop_.PostDelayedTask(check, vbase::TimeDelta::FromMilliseconds(10));
+      }
+    };
+    loop_.PostTask(check);
+    loop_.Run();
+    return result;
+  }
+  void RunFor(int ms) {
+    const auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(ms);
+    RunUntil([end] { return std::chrono::steady_clock::now() >= end; }, ms + 1000);
+  }
+
+  // Runs xdotool while the loop keeps handling events; true on exit 0.
+  bool Xdotool(const std::string& args) {
+    const std::string command = "xdotool " + args + " >/dev/null 2>&1";
+    std::future<int> done = std::async(std::launch::async, [command] { return std::system(command.c_str()); });
+    RunUntil([&] { return done.wait_for(std::chrono::seconds(0)) == std::future_status::ready; },
+             10000);
+    const bool ok = done.get() == 0;
+    RunFor(50);  // the events the command caused
+    return ok;
+  }
+
+  // Screen position of a control's centre (plus an offset).
+  std::string ScreenPointOf(WindowImplBase* window, const wchar_t* name, int dx = 0, int dy = 0) {
+    const platform::x11::Rect bounds = window->native_window()->bounds();
+    const UiRect r = window->FindControl(name)->GetPos();
+    return std::to_string(bounds.x + (r.left + r.right) / 2 + dx) + " " +
+           std::to_string(bounds.y + (r.top + r.bottom) / 2 + dy);
+  }
+  bool ClickOn(WindowImplBase* window, const wchar_t* name) {
+    return Xdotool("mousemove " + ScreenPointOf(window, name) + " click 1");
+  }
+
+  vbase::UIMessageLoop loop_;
+  std::unique_ptr<platform::x11::Display> display_;
+  std::unique_ptr<UiTimerScope> timers_;
+  TestGallery* window_ = nullptr;
+  bool gone_ = false;
+  TestGallery* child_ = nullptr;
+  bool child_gone_ = false;
+};
+
+TEST_F(WindowBaseTest, FoundByClassAndShowsChineseText) {
+  OpenMain();
+  // xdotool finds the window by its WM_CLASS.
+  FILE* search = popen("xdotool search --class fleetsync-gallery", "r");
+  ASSERT_NE(search, nullptr);
+  std::string ids;
+  char buffer[256];
+  while (fgets(buffer, sizeof buffer, search)) ids += buffer;
+  pclose(search);
+  EXPECT_NE(ids.find(std::to_string(window_->native_window()->id())), std::string::npos) << ids;
+
+  // The Chinese label as the screen shows it: many ink pixels spread over
+  // the text's width and height, and the same picture the window painted.
+  const UiRect label = window_->FindControl(L"label_chinese")->GetPos();
+  const platform::x11::Rect bounds = window_->native_window()->bounds();
+  XImage* image = XGetImage(display_->xdisplay(), display_->root(), bounds.x + label.left,
+                            bounds.y + label.top, label.Width(), label.Height(), AllPlanes,
+                            ZPixmap);
+  ASSERT_NE(image, nullptr);
+  RenderContext expected(bounds.width, bounds.height);
+  expected.FillRect(UiRect{0, 0, bounds.width, bounds.height}, 0xFFFFFFFF);
+  window_->Paint(expected);
+  const unsigned long background = XGetPixel(image, label.Width() - 1, 0) & 0xFFFFFF;
+  int ink = 0, same = 0, inked_columns = 0;
+  for (int x = 0; x < label.Width(); ++x) {
+    bool column_inked = false;
+    for (int y = 0; y < label.Height(); ++y) {
+      const unsigned long pixel = XGetPixel(image, x, y) & 0xFFFFFF;
+      if (pixel != background) {
+        ++ink;
+        column_inked = true;
+      }
+      if (pixel == (expected.GetPixel(label.left + x, label.top + y) & 0xFFFFFF)) ++same;
+    }
+    inked_columns += column_inked;
+  }
+  XDestroyImage(image);
+  EXPECT_GT(ink, 400);
+  EXPECT_GT(inked_columns, 150);  // about 20 glyphs of 14 pixels
+  EXPECT_GT(same, label.Width() * label.Height() * 95 / 100);
+}
+
+TEST_F(WindowBaseTest, ClickingAButtonFiresItsClickAndHoverFadesItIn) {
+  OpenMain();
+  Control* button = window_->FindControl(L"btn_default");
+  int clicks = 0;
+  button->AttachClick([&](const EventArgs&) {
+    ++clicks;
+    return true;
+  });
+  ASSERT_TRUE(Xdotool("mousemove " + ScreenPointOf(window_, L"btn_default")));
+  EXPECT_EQ(window_->GetHoverControl(), button);
+  EXPECT_LT(button->GetHotAlpha(), 255);  // the hot fade is under way
+  RunFor(350);                           // its time is 250 ms
+  EXPECT_EQ(button->GetHotAlpha(), 255);
+  ASSERT_TRUE(Xdotool("click 1"));
+  EXPECT_EQ(clicks, 1);
+  EXPECT_EQ(window_->GetFocus(), button);
+  // Tab moves the focus on and Shift+Tab back.
+  ASSERT_TRUE(Xdotool("key Tab"));
+  EXPECT_EQ(window_->GetFocus(), window_->FindControl(L"btn_secondary"));
+  ASSERT_TRUE(Xdotool("key shift+Tab"));
+  EXPECT_EQ(window_->GetFocus(), button);
+  ASSERT_TRUE(Xdotool("key space"));
+  EXPECT_EQ(clicks, 2);
+  // Leaving the window: the button is no longer hovered and fades back.
+  ASSERT_TRUE(Xdotool("mousemove 1200 780"));
+  EXPECT_EQ(window_->GetHoverControl(), nullptr);
+  RunFor(350);
+  EXPECT_EQ(button->GetHotAlpha(), 0);
+}
+
+TEST_F(WindowBaseTest, TypingIntoTheRichEditChangesItsText) {
+  OpenMain();
+  auto* edit = dynamic_cast<RichEdit*>(window_->FindControl(L"edit"));
+  ASSERT_NE(edit, nullptr);
+  int changes = 0;
+  edit->AttachTextChange([&](const EventArgs&) {
+    ++changes;
+    return true;
+  });
+  ASSERT_TRUE(ClickOn(window_, L"edit"));
+  ASSERT_EQ(window_->GetFocus(), edit);
+  ASSERT_TRUE(Xdotool("type --delay 30 'ab设备'"));
+  EXPECT_TRUE(RunUntil([&] { return edit->GetText() == L"ab设备"; }, 2000))
+      << edit->GetText().size();
+  EXPECT_GE(changes, 3);
+  ASSERT_TRUE(Xdotool("key BackSpace"));
+  EXPECT_EQ(edit->GetText(), L"ab设");
+  ASSERT_TRUE(Xdotool("key shift+Home"));
+  EXPECT_EQ(edit->GetSelectedText(), L"ab设");
+  ASSERT_TRUE(Xdotool("key ctrl+c Delete"));
+  EXPECT_EQ(edit->GetText(), L"");
+  ASSERT_TRUE(Xdotool("key ctrl+v ctrl+v"));  // this process owns the clipboard
+  EXPECT_EQ(edit->GetText(), L"ab设ab设");
+}
+
+TEST_F(WindowBaseTest, CaptionDragMovesTheWindowButButtonsInItClick) {
+  OpenMain();
+  const platform::x11::Rect before = window_->native_window()->bounds();
+  // On the title label (caption band, not a button).
+  const std::string start = ScreenPointOf(window_, L"title", 40, 0);
+  const int sx = std::stoi(start), sy = std::stoi(start.substr(start.find(' ')));
+  ASSERT_TRUE(Xdotool("mousemove " + start + " mousedown 1 sleep 0.1 mousemove " +
+                      std::to_string(sx + 30) + " " + std::to_string(sy + 20) +
+                      " sleep 0.1 mousemove " + std::to_string(sx + 60) + " " +
+                      std::to_string(sy + 40) + " sleep 0.1 mouseup 1"));
+  EXPECT_TRUE(RunUntil([&] {
+    const platform::x11::Rect now = window_->native_window()->bounds();
+    return now.x == before.x + 60 && now.y == before.y + 40;
+  }, 2000));
+  EXPECT_FALSE(window_->native_window()->dragging());
+
+  // The maximise button in the same band maximises; restore brings it back.
+  ASSERT_TRUE(ClickOn(window_, L"maxbtn"));
+  EXPECT_TRUE(window_->IsMaximized());
+  const platform::x11::Rect work = display_->GetWorkArea();
+  EXPECT_TRUE(RunUntil([&] { return window_->native_window()->bounds() == work; }, 2000));
+  RunFor(350);  // the button swap fades
+  EXPECT_FALSE(window_->FindControl(L"maxbtn")->IsVisible());
+  EXPECT_TRUE(window_->FindControl(L"restorebtn")->IsVisible());
+  // Maximised, the edges do not resize.
+  EXPECT_EQ(window_->HitTest(UiPoint{2, 300}), HitArea::kClient);
+  ASSERT_TRUE(ClickOn(window_, L"restorebtn"));
+  EXPECT_FALSE(window_->IsMaximized());
+  EXPECT_TRUE(RunUntil([&] {
+    const platform::x11::Rect now = window_->native_window()->bounds();
+    return now.width == before.width && now.height == before.height;
+  }, 2000));
+  RunFor(350);
+  EXPECT_TRUE(window_->FindControl(L"maxbtn")->IsVisible());
+  EXPECT_FALSE(window_->FindControl(L"restorebtn")->IsVisible());
+}
+
+TEST_F(WindowBaseTest, EscapeClosesAfterTheFadeAndOnlyOnce) {
+  OpenMain();
+  ASSERT_TRUE(ClickOn(window_, L"label_latin"));
+  ASSERT_TRUE(Xdotool("key Escape"));
+  ASSERT_EQ(window_->escape_count(), 1);
+  EXPECT_TRUE(window_->IsClosing());
+  window_->Close(7);  // ignored while closing
+  EXPECT_FALSE(gone_);
+  EXPECT_LT(window_->GetRoot()->GetAlpha(), 255);  // fading out
+  EXPECT_TRUE(RunUntil([&] { return gone_; }, 3000));
+}
+
+TEST_F(WindowBaseTest, CloseButtonClosesWithCodeOne) {
+  OpenMain();
+  int code = -1;
+  window_->FindControl(L"closebtn")->AttachEvent(kEventDestroy, [&](const EventArgs&) {
+    code = window_->close_code();  // read while the window still exists
+    return true;
+  });
+  ASSERT_TRUE(ClickOn(window_, L"closebtn"));
+  EXPECT_TRUE(RunUntil([&] { return gone_; }, 3000));
+  EXPECT_EQ(code, 1);
+}
+
+TEST_F(WindowBaseTest, FakeModalChildDisablesItsOwnerUntilItCloses) {
+  OpenMain();
+  int owner_clicks = 0;
+  window_->FindControl(L"btn_default")->AttachClick([&](const EventArgs&) {
+    ++owner_clicks;
+    return true;
+  });
+  child_ = new TestGallery(&child_gone_);
+  ASSERT_TRUE(child_->Create(*display_, window_, L"子窗口", UiRect{0, 0, 520, 620}));
+  child_->ShowModalFake(window_);
+  ASSERT_TRUE(RunUntil([&] { return child_->native_window()->mapped(); }));
+  EXPECT_FALSE(window_->native_window()->enabled());
+  EXPECT_TRUE(child_->IsFakeModal());
+  // Centred over the owner.
+  const platform::x11::Rect owner = window_->native_window()->bounds();
+  const platform::x11::Rect child = child_->native_window()->bounds();
+  EXPECT_EQ(child.x, owner.x + (owner.width - child.width) / 2);
+  EXPECT_EQ(child.y, owner.y + (owner.height - child.height) / 2);
+
+  // With the child moved aside, clicks on the owner's button are dropped.
+  child_->native_window()->Move(owner.x + 300, owner.y);
+  ASSERT_TRUE(RunUntil([&] { return child_->native_window()->bounds().x == owner.x + 300; }));
+  const UiRect button = window_->FindControl(L"btn_default")->GetPos();
+  const std::string beside = std::to_string(owner.x + button.left + 8) + " " +
+                             std::to_string(owner.y + (button.top + button.bottom) / 2);
+  ASSERT_TRUE(Xdotool("mousemove " + beside + " click 1"));
+  EXPECT_EQ(owner_clicks, 0);
+
+  child_->Close(0);
+  EXPECT_TRUE(window_->native_window()->enabled());  // at once, before the fade
+  EXPECT_FALSE(child_->IsFakeModal());
+  EXPECT_TRUE(RunUntil([&] { return child_gone_; }, 3000));
+  EXPECT_FALSE(gone_);
+  ASSERT_TRUE(Xdotool("mousemove " + beside + " click 1"));
+  EXPECT_EQ(owner_clicks, 1);
+}
+
+TEST_F(WindowBaseTest, SizeBoxCornerResizesTheWindow) {
+  OpenMain();
+  const platform::x11::Rect before = window_->native_window()->bounds();
+  const int x = before.x + before.width - 2, y = before.y + before.height - 2;
+  ASSERT_EQ(window_->HitTest(UiPoint{before.width - 2, before.height - 2}), HitArea::kBottomRight);
+  ASSERT_TRUE(Xdotool("mousemove " + std::to_string(x) + " " + std::to_string(y) +
+                      " mousedown 1 sleep 0.1 mousemove " + std::to_string(x + 40) + " " +
+                      std::to_string(y + 30) + " sleep 0.1 mouseup 1"));
+  EXPECT_TRUE(RunUntil([&] {
+    const platform::x11::Rect now = window_->native_window()->bounds();
+    return now.width == before.width + 40 && now.height == before.height + 30;
+  }, 2000));
+  EXPECT_EQ(window_->native_window()->bounds().x, before.x);
+  // The tree follows the new size.
+  EXPECT_EQ(window_->GetRoot()->GetPos().right, before.width + 40);
+}
+
+}  // namespace
+}  // namespace ui

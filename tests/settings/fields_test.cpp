@@ -1,0 +1,287 @@
+// The settings rows: their control trees, the value bindings, the picker
+// click rule and what a field's end leaves behind.
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <string>
+
+#include "settings/path_field.h"
+#include "settings/switch_field.h"
+#include "settings/text_field.h"
+#include "settings/var.h"
+#include "tests/settings/stub_dialog.h"
+#include "tests/ui/controls/fake_host.h"
+#include "ui/controls/vbox.h"
+#include "ui/core/window.h"
+#include "ui/layout/vlayout.h"
+#include "ui/resources/resource_package.h"
+#include "ui/resources/theme_archive.h"
+#include "ui/ui_startup.h"
+
+namespace {
+
+class FieldsTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    ui::Shutdown();
+    ASSERT_TRUE(ui::ResourcePackage::Open(ui::ThemeArchiveData(), ui::ThemeArchiveSize()));
+    ASSERT_TRUE(ui::Startup(L"resources/", {}, L"themes/default", L"lang/zh_CN"));
+    window_ = std::make_unique<ui::Window>();
+    window_->SetHost(&host_);
+    root_ = new ui::VBox;
+    root_->SetDelayedDestroy(false);
+    window_->AttachRoot(root_);
+  }
+  void TearDown() override {
+    window_.reset();
+    ui::Shutdown();
+    ui::ResourcePackage::Close();
+  }
+
+  template <typename T>
+  T* AddField() {
+    auto* field = new T;
+    root_->Add(field);
+    return field;
+  }
+
+  static void Mouse(ui::Control* control, ui::EventType type, uint32_t timestamp) {
+    ui::EventArgs args;
+    args.type = type;
+    args.sender = control;
+    args.timestamp = timestamp;
+    control->HandleEvent(args);
+  }
+  static void Click(PathField* field, uint32_t down, uint32_t up) {
+    Mouse(field->input, ui::kEventMouseButtonDown, down);
+    Mouse(field->input, ui::kEventMouseButtonUp, up);
+  }
+  static void Key(ui::Control* control, wchar_t key) {
+    ui::EventArgs args;
+    args.type = ui::kEventKeyDown;
+    args.sender = control;
+    args.key_code = key;
+    control->HandleEvent(args);
+  }
+
+  ui::testing_support::FakeHost host_;
+  std::unique_ptr<ui::Window> window_;
+  ui::VBox* root_ = nullptr;
+};
+
+TEST_F(FieldsTest, RowsAreAutoHighVerticalBoxesOfCaptionAndInput) {
+  auto* path = AddField<PathField>();
+  auto* text = AddField<TextField>();
+  auto* toggle = AddField<SwitchField>();
+  for (IField* field : {static_cast<IField*>(path), static_cast<IField*>(text),
+                        static_cast<IField*>(toggle)}) {
+    EXPECT_EQ(field->GetFixedHeight(), ui::kSizeAuto);
+    EXPECT_NE(dynamic_cast<ui::VLayout*>(field->GetLayout()), nullptr);
+  }
+  ASSERT_EQ(path->GetCount(), 2u);
+  EXPECT_EQ(path->GetItemAt(0), path->label);
+  EXPECT_EQ(path->GetItemAt(1), path->input);
+  EXPECT_EQ(path->label->GetFont(), L"ui_font_label");
+  EXPECT_FALSE(path->label->IsTabStop());
+  EXPECT_EQ(path->label->GetFixedWidth(), ui::kSizeAuto);
+  EXPECT_EQ(path->input->GetFixedHeight(), 25);
+  EXPECT_EQ(path->input->GetPromptText(), L"点击选择文件");
+  EXPECT_FALSE(path->input->IsMultiLine());
+  EXPECT_EQ(path->filter, L"所有文件");
+  EXPECT_FALSE(path->folderMode);
+
+  ASSERT_EQ(text->GetCount(), 2u);
+  EXPECT_TRUE(text->input->WantsReturnMsg());
+  EXPECT_FALSE(text->input->WantsTab());
+
+  ASSERT_EQ(toggle->GetCount(), 1u);
+  EXPECT_EQ(toggle->label, nullptr);
+  EXPECT_EQ(toggle->GetItemAt(0), toggle->checkbox);
+  EXPECT_EQ(toggle->checkbox->GetFixedHeight(), 22);  // from its class
+}
+
+TEST_F(FieldsTest, TextInputsHoldOneLine) {
+  auto* field = AddField<TextField>();
+  Var<std::wstring> project;
+  field->Bind(project);
+  field->input->InsertText(L"qn");
+  Key(field->input, ui::kKeyEnter);
+  field->input->InsertText(L"\r\nhmi\n");
+  EXPECT_EQ(field->input->GetText(), L"qnhmi");
+  EXPECT_EQ(project.value, L"qnhmi");
+
+  // Text set by code is cleaned on its way into the value, and the input
+  // follows the value.
+  field->input->SetText(L"a\r\nb");
+  EXPECT_EQ(project.value, L"ab");
+  EXPECT_EQ(field->input->GetText(), L"ab");
+  EXPECT_EQ(StripLineBreaks(L"\r1\n2\r"), L"12");
+}
+
+TEST_F(FieldsTest, TextBindingShowsStoresAndEndsItsEcho) {
+  Var<std::wstring> version;
+  version.value = L"1.2.0";
+  auto* field = AddField<TextField>();
+  field->Bind(version);
+  EXPECT_EQ(field->input->GetText(), L"1.2.0");
+
+  int changes = 0;
+  field->OnChange([&](TextField& changed) {
+    EXPECT_EQ(&changed, field);
+    ++changes;
+  });
+  field->input->InsertText(L"1");
+  EXPECT_EQ(version.value, L"1.2.01");
+  EXPECT_EQ(changes, 1);  // the listener's write-back raised nothing
+
+  version.value = L"2.0.0";
+  NotifyVar(version);
+  EXPECT_EQ(field->input->GetText(), L"2.0.0");
+  EXPECT_EQ(changes, 2);
+  EXPECT_EQ(version.value, L"2.0.0");
+}
+
+TEST_F(FieldsTest, ReadOnlyTextInputChangesNoValue) {
+  Var<std::wstring> project;
+  project.value = L"p";
+  auto* field = AddField<TextField>();
+  field->Bind(project);
+  int changes = 0;
+  field->OnChange([&](TextField&) { ++changes; });
+  field->input->SetReadOnly(true);
+  field->input->SetText(L"changed by code");
+  EXPECT_EQ(changes, 0);
+  EXPECT_EQ(project.value, L"p");
+}
+
+TEST_F(FieldsTest, SwitchTogglesNotifyOnceAndEqualStatesEndTheExchange) {
+  Var<bool> force;
+  force.value = true;
+  auto* field = AddField<SwitchField>();
+  field->Bind(force);
+  EXPECT_TRUE(field->checkbox->IsSelected());
+
+  int changes = 0;
+  field->OnChange([&](SwitchField&) { ++changes; });
+  field->checkbox->Activate();
+  EXPECT_FALSE(force.value);
+  EXPECT_EQ(changes, 1);
+
+  NotifyVar(force);  // the state it already shows
+  EXPECT_EQ(changes, 1);
+  force.value = true;
+  NotifyVar(force);
+  EXPECT_TRUE(field->checkbox->IsSelected());
+  EXPECT_EQ(changes, 2);
+  EXPECT_TRUE(force.value);
+}
+
+TEST_F(FieldsTest, DestroyedFieldsLeaveTheirVarsUnwatched) {
+  Var<std::wstring> text_value;
+  Var<bool> switch_value;
+  auto* text = AddField<TextField>();
+  auto* toggle = AddField<SwitchField>();
+  text->Bind(text_value);
+  toggle->Bind(switch_value);
+  ASSERT_TRUE(VarRegistry::IsWatched(&text_value));
+  ASSERT_TRUE(VarRegistry::IsWatched(&switch_value));
+
+  root_->Remove(text);
+  delete toggle;  // a plain delete as well as the container's
+  EXPECT_FALSE(VarRegistry::IsWatched(&text_value));
+  EXPECT_FALSE(VarRegistry::IsWatched(&switch_value));
+  text_value.value = L"after";
+  NotifyVar(text_value);  // nothing left to reach
+  switch_value.value = true;
+  NotifyVar(switch_value);
+}
+
+class PathFieldTest : public FieldsTest {
+ protected:
+  void SetUp() override {
+    FieldsTest::SetUp();
+    ASSERT_TRUE(ui_.registered());
+    field_ = AddField<PathField>();
+    field_->filter = L"升级文件 (*.img)|*.img";
+    field_->OnChange([this](PathField&) { ++changes_; });
+  }
+
+  // Waits until the field's picker has answered.
+  void WaitForPicker() { ASSERT_TRUE(ui_.RunUntil([this] { return !field_->IsPicking(); })); }
+
+  StubDialogs stubs_;
+  UiLoop ui_;
+  PathField* field_ = nullptr;
+  int changes_ = 0;
+};
+
+TEST_F(PathFieldTest, OnlyAReleaseWithin200MsOpensThePicker) {
+  stubs_.Install("zenity", "/srv/update.img\n", 0);
+  Click(field_, 1000, 1201);
+  EXPECT_FALSE(field_->IsPicking());
+  ui_.RunFor(20);
+  EXPECT_FALSE(stubs_.Ran());
+
+  Click(field_, 0xFFFFFFF0u, 0xB8u);  // 200 ms across the tick counter's wrap
+  EXPECT_TRUE(field_->IsPicking());
+  WaitForPicker();
+  EXPECT_EQ(stubs_.Arguments(),
+            (std::vector<std::string>{"--file-selection", "--attach=1",
+                                      "--file-filter=升级文件 (*.img) | *.img"}));
+}
+
+TEST_F(PathFieldTest, ChosenPathBecomesTextAndTooltipOnce) {
+  stubs_.Install("zenity", "/srv/升级/update.img\n", 0);
+  Click(field_, 5000, 5200);
+  WaitForPicker();
+  EXPECT_EQ(field_->input->GetText(), L"/srv/升级/update.img");
+  EXPECT_EQ(field_->input->GetToolTipText(), L"/srv/升级/update.img");
+  EXPECT_EQ(changes_, 1);
+}
+
+TEST_F(PathFieldTest, CancelChangesNothing) {
+  field_->input->SetText(L"/old.img");
+  field_->input->SetToolTipText(L"/old.img");
+  changes_ = 0;
+  stubs_.Install("zenity", "", 1);
+  Click(field_, 10, 20);
+  WaitForPicker();
+  EXPECT_EQ(field_->input->GetText(), L"/old.img");
+  EXPECT_EQ(field_->input->GetToolTipText(), L"/old.img");
+  EXPECT_EQ(changes_, 0);
+}
+
+TEST_F(PathFieldTest, FolderModeChoosesAFolder) {
+  stubs_.Install("zenity", "/srv/panels\n", 0);
+  field_->folderMode = true;
+  Click(field_, 10, 20);
+  WaitForPicker();
+  EXPECT_EQ(field_->input->GetText(), L"/srv/panels");
+  EXPECT_EQ(stubs_.Arguments()[1], "--directory");
+}
+
+TEST_F(PathFieldTest, MissingDialogProgramIsReportedToTheOwner) {
+  stubs_.EmptyPath();
+  int unavailable = 0;
+  field_->OnPickerUnavailable([&](PathField& field) {
+    EXPECT_EQ(&field, field_);
+    ++unavailable;
+  });
+  Click(field_, 10, 20);
+  WaitForPicker();
+  EXPECT_EQ(unavailable, 1);
+  EXPECT_EQ(changes_, 0);
+}
+
+TEST_F(PathFieldTest, DestroyingTheFieldClosesItsOpenPicker) {
+  stubs_.Install("zenity", "/late\n", 0, "exec /bin/sleep 60");
+  Click(field_, 10, 20);
+  int pid = 0;
+  ASSERT_TRUE(ui_.RunUntil([&] { return (pid = stubs_.Pid()) > 0; }));
+  root_->Remove(field_);
+  EXPECT_TRUE(ProcessGone(pid));
+  ui_.RunFor(50);
+  EXPECT_EQ(changes_, 0);
+}
+
+}  // namespace

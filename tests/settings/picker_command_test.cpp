@@ -1,0 +1,143 @@
+// Filter conversion, dialog command lines and reading a dialog's answer.
+#include "settings/picker_command.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+namespace {
+
+using Args = std::vector<std::string>;
+
+TEST(ConvertFilterTest, PairsNamesWithPatterns) {
+  auto entries = ConvertFilter(L"升级文件 (*.img)|*.img");
+  ASSERT_EQ(entries.size(), 1u);
+  EXPECT_EQ(entries[0].name, L"升级文件 (*.img)");
+  EXPECT_EQ(entries[0].pattern, L"*.img");
+
+  entries = ConvertFilter(L"图片 (*.jpg)|*.jpg");
+  ASSERT_EQ(entries.size(), 1u);
+  EXPECT_EQ(entries[0].pattern, L"*.jpg");
+
+  entries = ConvertFilter(L"Images|*.jpg;*.png|All|*");
+  ASSERT_EQ(entries.size(), 2u);
+  EXPECT_EQ(entries[1].name, L"All");
+  EXPECT_EQ(entries[1].pattern, L"*");
+}
+
+TEST(ConvertFilterTest, TextWithoutSeparatorOrWithATrailingNameIsDropped) {
+  EXPECT_TRUE(ConvertFilter(L"所有文件").empty());
+  EXPECT_TRUE(ConvertFilter(L"").empty());
+
+  auto three = ConvertFilter(L"A|*.a|B");
+  ASSERT_EQ(three.size(), 1u);
+  EXPECT_EQ(three[0].name, L"A");
+  EXPECT_EQ(three[0].pattern, L"*.a");
+
+  auto four = ConvertFilter(L"A|*.a|B|*.b");
+  ASSERT_EQ(four.size(), 2u);
+  EXPECT_EQ(four[1].pattern, L"*.b");
+
+  EXPECT_EQ(ConvertFilter(L"A|*.a|B|*.b|C").size(), 2u);
+  auto empty_pattern = ConvertFilter(L"A|");
+  ASSERT_EQ(empty_pattern.size(), 1u);
+  EXPECT_EQ(empty_pattern[0].pattern, L"");
+}
+
+TEST(ZenityCommandTest, PlainOpenDialogOfAPathField) {
+  PickerRequest request;
+  request.filter = L"升级文件 (*.img)|*.img";
+  const DialogCommand command = FileDialogCommand("/usr/bin/zenity", kPickerOpen, request);
+  EXPECT_EQ(command.argv,
+            (Args{"/usr/bin/zenity", "--file-selection", "--file-filter=升级文件 (*.img) | *.img"}));
+  EXPECT_FALSE(command.multiple);
+}
+
+TEST(ZenityCommandTest, OptionsOwnerTitleAndStartPath) {
+  PickerRequest request;
+  request.title = L"选择";
+  request.initialDirectory = L"/srv/images";
+  request.initialFile = L"a.img";
+  request.owner = 0x2a00007;
+  request.filter = L"Images|*.jpg;*.png";
+  request.options = kPickerMultiSelect | kPickerOverwritePrompt;
+
+  const DialogCommand open = FileDialogCommand("zenity", kPickerOpenPreview, request);
+  EXPECT_TRUE(open.multiple);
+  EXPECT_EQ(open.argv, (Args{"zenity", "--file-selection", "--multiple", "--separator=\n",
+                             "--title=选择", "--attach=44040199", "--filename=/srv/images/a.img",
+                             "--file-filter=Images | *.jpg *.png"}));
+
+  request.options = kPickerOverwritePrompt;
+  const DialogCommand save = FileDialogCommand("zenity", kPickerSave, request);
+  EXPECT_EQ(Args(save.argv.begin(), save.argv.begin() + 4),
+            (Args{"zenity", "--file-selection", "--save", "--confirm-overwrite"}));
+}
+
+TEST(ZenityCommandTest, LongInitialFileIsPassedWholeUntilTheArgumentLimit) {
+  PickerRequest request;
+  request.initialFile = std::wstring(70000, L'a');
+  Args argv = FileDialogCommand("zenity", kPickerOpen, request).argv;
+  ASSERT_EQ(argv.size(), 3u);
+  EXPECT_EQ(argv[2], "--filename=" + std::string(70000, 'a'));
+
+  // Longer than a child can be given: left out, so the dialog still opens.
+  request.initialFile = std::wstring(kMaxArgumentBytes, L'a');
+  argv = FileDialogCommand("zenity", kPickerOpen, request).argv;
+  EXPECT_EQ(argv, (Args{"zenity", "--file-selection"}));
+}
+
+TEST(KdialogCommandTest, OpenSaveAndFolder) {
+  PickerRequest request;
+  request.filter = L"升级文件 (*.img)|*.img";
+  EXPECT_EQ(FileDialogCommand("/opt/kdialog", kPickerOpen, request).argv,
+            (Args{"/opt/kdialog", "--getopenfilename", ".", "*.img|升级文件 (*.img)"}));
+
+  request.initialDirectory = L"/srv/";
+  request.options = kPickerMultiSelect;
+  const DialogCommand multi = FileDialogCommand("/opt/kdialog", kPickerSave, request);
+  EXPECT_TRUE(multi.multiple);
+  EXPECT_EQ(multi.argv, (Args{"/opt/kdialog", "--multiple", "--separate-output",
+                              "--getsavefilename", "/srv/", "*.img|升级文件 (*.img)"}));
+
+  EXPECT_EQ(FolderDialogCommand("/opt/kdialog", 0).argv,
+            (Args{"/opt/kdialog", "--title", "请选择文件夹", "--getexistingdirectory", "."}));
+}
+
+TEST(FolderCommandTest, ZenityChoosesAnyFolder) {
+  EXPECT_EQ(FolderDialogCommand("zenity", 7).argv,
+            (Args{"zenity", "--file-selection", "--directory", "--title=请选择文件夹", "--attach=7"}));
+  EXPECT_TRUE(FolderDialogCommand("", 7).argv.empty());
+  EXPECT_TRUE(FileDialogCommand("", kPickerOpen, {}).argv.empty());
+}
+
+TEST(DialogAnswerTest, ExitCodeAndOutputDecideTheChoice) {
+  DialogCommand single;
+  PickerResult chosen = ReadDialogAnswer(single, 0, "/srv/升级 files/update.img \n");
+  ASSERT_EQ(chosen.status, PickerStatus::kChosen);
+  EXPECT_EQ(chosen.paths, (std::vector<std::wstring>{L"/srv/升级 files/update.img "}));
+
+  EXPECT_EQ(ReadDialogAnswer(single, 1, "/srv/a\n").status, PickerStatus::kCancelled);
+  EXPECT_EQ(ReadDialogAnswer(single, 5, "").status, PickerStatus::kCancelled);
+  EXPECT_EQ(ReadDialogAnswer(single, 0, "\n").status, PickerStatus::kCancelled);
+  EXPECT_EQ(ReadDialogAnswer(single, 0, "/srv/\xff\xfe\n").status, PickerStatus::kCancelled);
+}
+
+TEST(DialogAnswerTest, MultipleAnswersSplitAtLineFeeds) {
+  DialogCommand multiple;
+  multiple.multiple = true;
+  const PickerResult result = ReadDialogAnswer(multiple, 0, "/a/1.img\n/a/2 b.img\n\n");
+  EXPECT_EQ(result.paths, (std::vector<std::wstring>{L"/a/1.img", L"/a/2 b.img"}));
+}
+
+TEST(DialogAnswerTest, SaveDialogsAddTheDefaultExtensionToABareName) {
+  DialogCommand save;
+  save.default_extension = L"img";
+  EXPECT_EQ(ReadDialogAnswer(save, 0, "/x.d/name\n").paths.front(), L"/x.d/name.img");
+  EXPECT_EQ(ReadDialogAnswer(save, 0, "/x/name.bin\n").paths.front(), L"/x/name.bin");
+  save.default_extension = L".img";
+  EXPECT_EQ(ReadDialogAnswer(save, 0, "/x/name\n").paths.front(), L"/x/name.img");
+}
+
+}  // namespace

@@ -1,0 +1,141 @@
+// The pickers against stand-in dialog programs: what they are given, what
+// comes back, the fallback, no program at all, and the asynchronous form.
+#include "settings/pickers.h"
+
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "tests/settings/stub_dialog.h"
+
+namespace {
+
+using Args = std::vector<std::string>;
+using Paths = std::vector<std::wstring>;
+
+class PickersTest : public ::testing::Test {
+ protected:
+  StubDialogs stubs_;
+};
+
+TEST_F(PickersTest, ChosenFileComesBackWithoutTheDialogsNoise) {
+  stubs_.Install("zenity", "/srv/升级 files/update.img\n", 0);
+  PickerRequest request;
+  request.filter = L"升级文件 (*.img)|*.img";
+  request.owner = 99;
+  EXPECT_EQ(PickFile(request), L"/srv/升级 files/update.img");
+  EXPECT_EQ(stubs_.Arguments(),
+            (Args{"--file-selection", "--attach=99", "--file-filter=升级文件 (*.img) | *.img"}));
+}
+
+TEST_F(PickersTest, CancelLeavesTheResultsAlone) {
+  stubs_.Install("zenity", "", 1);
+  Paths results{L"kept"};
+  EXPECT_FALSE(ShowFileDialog(0, kPickerOpen, {}, results));
+  EXPECT_EQ(results, Paths{L"kept"});
+  EXPECT_EQ(PickFile({}), L"");
+}
+
+TEST_F(PickersTest, KindOutsideTheFourShowsNoDialog) {
+  stubs_.Install("zenity", "/a\n", 0);
+  Paths results;
+  EXPECT_FALSE(ShowFileDialog(0, 4, {}, results));
+  EXPECT_FALSE(ShowFileDialog(0, -1, {}, results));
+  EXPECT_FALSE(stubs_.Ran());
+  EXPECT_TRUE(ShowFileDialog(0, kPickerSavePreview, {}, results));
+  EXPECT_EQ(stubs_.Arguments(), (Args{"--file-selection", "--save"}));
+}
+
+TEST_F(PickersTest, MultipleSelectionListsEveryPath) {
+  stubs_.Install("zenity", "/a/1.img\n/a/2.img\n", 0);
+  PickerRequest request;
+  request.options = kPickerMultiSelect;
+  Paths results;
+  ASSERT_TRUE(ShowFileDialog(0, kPickerOpen, request, results));
+  EXPECT_EQ(results, (Paths{L"/a/1.img", L"/a/2.img"}));
+}
+
+TEST_F(PickersTest, AFolderCanBeChosenAndCancelled) {
+  stubs_.Install("zenity", "/srv/panels\n", 0);
+  EXPECT_EQ(PickFolder(0), L"/srv/panels");
+  EXPECT_EQ(stubs_.Arguments(), (Args{"--file-selection", "--directory", "--title=请选择文件夹"}));
+  stubs_.Install("zenity", "", 1);
+  EXPECT_EQ(PickFolder(0), L"");
+}
+
+TEST_F(PickersTest, KdialogStandsInForAMissingZenity) {
+  stubs_.Install("kdialog", "/home/u/logo.jpg\n", 0);
+  PickerRequest request;
+  request.filter = L"图片 (*.jpg)|*.jpg";
+  EXPECT_EQ(PickFile(request), L"/home/u/logo.jpg");
+  EXPECT_EQ(stubs_.Arguments(), (Args{"--getopenfilename", ".", "*.jpg|图片 (*.jpg)"}));
+}
+
+TEST_F(PickersTest, NoDialogProgramIsReportedAsUnavailable) {
+  stubs_.EmptyPath();
+  EXPECT_EQ(RunFileDialog(0, kPickerOpen, {}).status, PickerStatus::kUnavailable);
+  EXPECT_EQ(RunFolderDialog(0).status, PickerStatus::kUnavailable);
+  Paths results{L"kept"};
+  EXPECT_FALSE(ShowFileDialog(0, kPickerOpen, {}, results));
+  EXPECT_EQ(results, Paths{L"kept"});
+  EXPECT_EQ(PickFolder(0), L"");
+}
+
+class AsyncPickersTest : public PickersTest {
+ protected:
+  void SetUp() override { ASSERT_TRUE(ui_.registered()); }
+  UiLoop ui_;
+};
+
+TEST_F(AsyncPickersTest, ResultArrivesOnTheUiThread) {
+  stubs_.Install("zenity", "/srv/update.img\n", 0);
+  std::optional<PickerResult> result;
+  std::thread::id delivered_on;
+  auto operation = PickFileAsync({}, [&](const PickerResult& r) {
+    result = r;
+    delivered_on = std::this_thread::get_id();
+  });
+  ASSERT_TRUE(ui_.RunUntil([&] { return result.has_value(); }));
+  EXPECT_EQ(delivered_on, std::this_thread::get_id());
+  EXPECT_EQ(result->status, PickerStatus::kChosen);
+  EXPECT_EQ(result->paths, Paths{L"/srv/update.img"});
+}
+
+TEST_F(AsyncPickersTest, UnavailableAndInvalidKindAreAnsweredToo) {
+  stubs_.EmptyPath();
+  std::optional<PickerResult> folder, file;
+  auto folder_pick = PickFolderAsync(0, [&](const PickerResult& r) { folder = r; });
+  auto file_pick = PickFileAsync({}, [&](const PickerResult& r) { file = r; }, 9);
+  ASSERT_TRUE(ui_.RunUntil([&] { return folder && file; }));
+  EXPECT_EQ(folder->status, PickerStatus::kUnavailable);
+  EXPECT_EQ(file->status, PickerStatus::kCancelled);
+}
+
+TEST_F(AsyncPickersTest, CallbackMayDestroyItsOwnOperation) {
+  stubs_.Install("zenity", "/x\n", 0);
+  std::unique_ptr<PickerOperation> operation;
+  bool called = false;
+  operation = PickFileAsync({}, [&](const PickerResult&) {
+    called = true;
+    operation.reset();
+  });
+  ASSERT_TRUE(ui_.RunUntil([&] { return called; }));
+  EXPECT_EQ(operation, nullptr);
+}
+
+TEST_F(AsyncPickersTest, DestroyingTheOperationClosesAnOpenDialogSilently) {
+  stubs_.Install("zenity", "/late\n", 0, "exec /bin/sleep 60");
+  bool called = false;
+  auto operation = PickFileAsync({}, [&](const PickerResult&) { called = true; });
+  int pid = 0;
+  ASSERT_TRUE(ui_.RunUntil([&] { return (pid = stubs_.Pid()) > 0; }));
+  operation.reset();
+  EXPECT_TRUE(ProcessGone(pid));
+  ui_.RunFor(50);
+  EXPECT_FALSE(called);
+}
+
+}  // namespace

@@ -1,0 +1,122 @@
+// Test support: a private folder whose bin/ is the whole PATH, holding
+// stand-ins for the dialog programs, and a UI loop registered as thread 0.
+#pragma once
+
+#include <gtest/gtest.h>
+#include <stdlib.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <filesystem>
+#include <fstream>
+#include <functional>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "base/message_loop.h"
+#include "base/thread_registry.h"
+#include "base/time.h"
+
+class StubDialogs {
+ public:
+  StubDialogs() {
+    std::string pattern = (std::filesystem::temp_directory_path() / "fleetsync_pick_XXXXXX").string();
+    if (::mkdtemp(pattern.data()) == nullptr) std::abort();
+    root_ = pattern;
+    std::filesystem::create_directory(root_ / "bin");
+    if (const char* path = std::getenv("PATH")) old_path_ = path;
+    ::setenv("PATH", (root_ / "bin").c_str(), 1);
+  }
+  ~StubDialogs() {
+    if (old_path_) ::setenv("PATH", old_path_->c_str(), 1);
+    else ::unsetenv("PATH");
+    std::filesystem::remove_all(root_);
+  }
+  StubDialogs(const StubDialogs&) = delete;
+  StubDialogs& operator=(const StubDialogs&) = delete;
+
+  // A stand-in `name` that records its arguments (one a line) and its pid,
+  // prints `reply` on standard output and noise on standard error, and
+  // exits with `exit_code`. Only shell built-ins run, PATH being empty of
+  // anything else; `tail` is extra script text run before exiting.
+  void Install(const std::string& name, const std::string& reply, int exit_code,
+               const std::string& tail = "") {
+    const std::filesystem::path script = root_ / "bin" / name;
+    std::ofstream(script) << "#!/bin/sh\n"
+                             "log=\"${0%/*}/..\"\n"
+                             "for a in \"$@\"; do printf '%s\\n' \"$a\"; done > \"$log/args.tmp\"\n"
+                             "echo $$ > \"$log/pid\"\n"
+                             "printf 'Gtk-WARNING **: no transient parent\\n' >&2\n"
+                             "printf '%s' '" << reply << "'\n"
+                          << tail << "\nexit " << exit_code << "\n";
+    std::filesystem::permissions(script, std::filesystem::perms::owner_all);
+  }
+
+  // The arguments of the last run (without argv[0]); empty when none ran.
+  std::vector<std::string> Arguments() const {
+    std::vector<std::string> lines;
+    std::ifstream in(root_ / "args.tmp");
+    for (std::string line; std::getline(in, line);) lines.push_back(line);
+    return lines;
+  }
+  bool Ran() const { return std::filesystem::exists(root_ / "args.tmp"); }
+  // Pid of the last run, once it has started; 0 before.
+  int Pid() const {
+    int pid = 0;
+    std::ifstream(root_ / "pid") >> pid;
+    return pid;
+  }
+  void EmptyPath() { ::setenv("PATH", "", 1); }
+  const std::filesystem::path& root() const { return root_; }
+
+ private:
+  std::filesystem::path root_;
+  std::optional<std::string> old_path_;
+};
+
+// The test thread as the UI thread: a loop registered under identifier 0.
+class UiLoop {
+ public:
+  UiLoop() { registered_ = vbase::ThreadRegistry::RegisterThread(0); }
+  ~UiLoop() {
+    if (registered_) vbase::ThreadRegistry::UnregisterThread();
+  }
+  UiLoop(const UiLoop&) = delete;
+  UiLoop& operator=(const UiLoop&) = delete;
+
+  bool registered() const { return registered_; }
+
+  // Runs posted tasks until `done` holds (checked every 5 ms) or ten
+  // seconds have passed; returns `done()`.
+  bool RunUntil(const std::function<bool()>& done) {
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+    std::function<void()> check = [&] {
+      if (done() || std::chrono::steady_clock::now() > deadline) {
+        loop_.Quit();
+        return;
+      }
+      loop_.PostDelayedTask(check, vbase::TimeDelta::FromMilliseconds(5));
+    };
+    loop_.PostTask(check);
+    loop_.Run();
+    return done();
+  }
+
+  // Runs what is posted within `ms` milliseconds.
+  void RunFor(int ms) {
+    loop_.PostDelayedTask([this] { loop_.Quit(); }, vbase::TimeDelta::FromMilliseconds(ms));
+    loop_.Run();
+  }
+
+ private:
+  vbase::MessageLoop loop_;
+  bool registered_ = false;
+};
+
+// Waits (up to ten seconds) until process `pid` is gone, zombie included.
+inline bool ProcessGone(int pid) {
+  const std::filesystem::path entry = std::filesystem::path("/proc") / std::to_string(pid);
+  for (int i = 0; i < 2000 && std::filesystem::exists(entry); ++i) ::usleep(5000);
+  return !std::filesystem::exists(entry);
+}

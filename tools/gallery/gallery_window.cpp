@@ -20,7 +20,7 @@ constexpr wchar_t kLayout[] = LR"(<?xml version="1.0" encoding="UTF-8"?>
 <Window size="520,620" mininfo="420,480" caption="0,0,0,35" sizebox="6,6,6,6" shadowattached="false">
   <VBox bkcolor="ui_color_bottom_layer">
     <HBox height="35" bkcolor="bk_wnd_lightcolor">
-      <Label name="title" text="控件一览 · FleetSync" align="vcenter" margin="8,0,0,0"/>
+      <Label name="title" text="控件一览 · FleetSync" width="auto" align="vcenter" margin="8,0,0,0"/>
       <Control/>
       <Button class="btn_wnd_min" name="minbtn"/>
       <Box width="21">

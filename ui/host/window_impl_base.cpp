@@ -284,10 +284,17 @@ void WindowImplBase::OnNativeInput(const x11::WindowEvent& event) {
 }
 
 bool WindowImplBase::StartFrameDrag(const x11::WindowEvent& event) {
-  if (event.button != x11::MouseButton::kLeft || event.double_click) return false;
+  if (event.button != x11::MouseButton::kLeft) return false;
   x11::NativeWindow* native = native_window();
   if (!native) return false;
   const HitArea area = HitTest(UiPoint{event.x, event.y});
+  if (event.double_click) {
+    // A double click on the caption of a window that can maximise toggles it.
+    if (area != HitArea::kCaption || !FindControl(L"maxbtn")) return false;
+    if (maximized_) Restore();
+    else Maximize();
+    return true;
+  }
   if (area == HitArea::kCaption) {
     native->BeginMoveDrag(event.root_x, event.root_y, x11::MouseButton::kLeft);
     return true;

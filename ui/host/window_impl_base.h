@@ -6,7 +6,8 @@
 // binds "closebtn", "minbtn", "maxbtn" and "restorebtn", creates the native
 // window (WM_CLASS = GetWindowClassName(), size limits from mininfo/maxinfo,
 // transient for the owner) and calls InitWindow. The caption rectangle drags
-// the window and the size box resizes it (not while maximised); everything
+// the window (a double click there maximises or restores when the layout has
+// a "maxbtn") and the size box resizes it (not while maximised); everything
 // else is routed to the controls.
 //
 // Closing: Close(code) re-enables and focuses a fake-modal owner at once,

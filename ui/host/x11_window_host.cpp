@@ -3,6 +3,7 @@
 #include <cairo.h>
 
 #include "base/message_loop.h"
+#include "ui/host/tooltip_window.h"
 
 namespace ui {
 namespace {
@@ -40,7 +41,7 @@ std::unique_ptr<X11WindowHost> X11WindowHost::Create(platform::x11::Display& dis
     options.bounds.width = init.cx;
     options.bounds.height = init.cy;
   }
-  std::unique_ptr<X11WindowHost> host(new X11WindowHost(window, options.background));
+  std::unique_ptr<X11WindowHost> host(new X11WindowHost(display, window, options.background));
   host->native_ = platform::x11::NativeWindow::Create(display, options, host.get());
   if (!host->native_) return nullptr;
   window.SetHost(host.get());
@@ -48,12 +49,14 @@ std::unique_ptr<X11WindowHost> X11WindowHost::Create(platform::x11::Display& dis
   return host;
 }
 
-X11WindowHost::X11WindowHost(Window& window, unsigned long opaque_background)
-    : window_(window), opaque_background_(opaque_background) {}
+X11WindowHost::X11WindowHost(platform::x11::Display& display, Window& window,
+                             unsigned long opaque_background)
+    : display_(display), window_(window), opaque_background_(opaque_background) {}
 
 X11WindowHost::~X11WindowHost() {
   CancelWeakCallbacks();  // no posted paint reaches a half-destroyed host
   Detach();
+  tooltip_.reset();
   native_.reset();
 }
 
@@ -153,11 +156,18 @@ bool X11WindowHost::HasNativeFocus() const { return native_->focused(); }
 void X11WindowHost::SetNativeFocus() { native_->Focus(); }
 
 void X11WindowHost::ShowTooltip(const UiRect& control_rect, const std::wstring& text) {
-  (void)control_rect;
   tooltip_text_ = text;
+  if (!native_->alive()) return;
+  if (!tooltip_) tooltip_ = std::make_unique<TooltipWindow>(display_);
+  // Below the control, where the pointer does not cover it.
+  const platform::x11::Rect bounds = native_->bounds();
+  tooltip_->Show(bounds.x + control_rect.left, bounds.y + control_rect.bottom + 4, text);
 }
 
-void X11WindowHost::HideTooltip() { tooltip_text_.clear(); }
+void X11WindowHost::HideTooltip() {
+  tooltip_text_.clear();
+  if (tooltip_) tooltip_->Hide();
+}
 
 void X11WindowHost::PostDestroyQueuedControls() {
   if (destroy_pending_) return;

@@ -15,6 +15,7 @@
 // with Window::SetHost and detaches when the native window is destroyed or
 // the host goes, whichever comes first. On an opaque window (no compositor)
 // transparent pixels are drawn over the options' background colour.
+// Tooltips show in a small window of their own below the control.
 // Pointer, key and focus events go to the input handler (the window base
 // routes them to controls and does the caption and size-box hit tests).
 #pragma once
@@ -30,6 +31,8 @@
 #include "ui/render/render_context.h"
 
 namespace ui {
+
+class TooltipWindow;
 
 class X11WindowHost final : public WindowHost,
                             public vbase::SupportWeakCallback,
@@ -60,6 +63,7 @@ class X11WindowHost final : public WindowHost,
     on_input_ = std::move(handler);
   }
 
+  // The text of the shown tooltip, empty while none is shown.
   const std::wstring& tooltip_text() const { return tooltip_text_; }
 
   // WindowHost.
@@ -77,11 +81,12 @@ class X11WindowHost final : public WindowHost,
   uintptr_t GetNativeHandle() const override;
 
  private:
-  X11WindowHost(Window& window, unsigned long opaque_background);
+  X11WindowHost(platform::x11::Display& display, Window& window, unsigned long opaque_background);
   void OnWindowEvent(const platform::x11::WindowEvent& event) override;
   void OnResized(int width, int height);
   void Detach();
 
+  platform::x11::Display& display_;
   Window& window_;
   std::unique_ptr<platform::x11::NativeWindow> native_;
   RenderContext back_buffer_{1, 1};
@@ -90,6 +95,7 @@ class X11WindowHost final : public WindowHost,
   bool destroy_pending_ = false;
   UiSize requested_size_;
   std::wstring tooltip_text_;
+  std::unique_ptr<TooltipWindow> tooltip_;  // created on first use
   std::function<void()> on_close_;
   std::function<void()> on_destroyed_;
   std::function<void(const platform::x11::WindowEvent&)> on_input_;

@@ -208,6 +208,30 @@ TEST_F(WindowBaseTest, ClickingAButtonFiresItsClickAndHoverFadesItIn) {
   EXPECT_EQ(button->GetHotAlpha(), 0);
 }
 
+TEST_F(WindowBaseTest, HoveringShowsTheTooltipWindowOnlyForControlsWithText) {
+  OpenMain();
+  auto tooltip_windows = [] {
+    FILE* search = popen("xdotool search --onlyvisible --class fleetsync-tooltip", "r");
+    std::string ids;
+    char buffer[256];
+    while (search && fgets(buffer, sizeof buffer, search)) ids += buffer;
+    if (search) pclose(search);
+    return ids;
+  };
+  ASSERT_TRUE(Xdotool("mousemove " + ScreenPointOf(window_, L"btn_secondary")));
+  RunFor(600);
+  EXPECT_EQ(window_->host()->tooltip_text(), L"");
+  ASSERT_TRUE(Xdotool("mousemove " + ScreenPointOf(window_, L"btn_default")));
+  EXPECT_EQ(window_->host()->tooltip_text(), L"");  // not before the hover time
+  EXPECT_TRUE(RunUntil([&] { return window_->host()->tooltip_text() == L"默认按钮"; }, 2000));
+  RunFor(100);
+  EXPECT_NE(tooltip_windows(), "");
+  ASSERT_TRUE(Xdotool("mousemove " + ScreenPointOf(window_, L"label_latin")));
+  EXPECT_EQ(window_->host()->tooltip_text(), L"");
+  RunFor(100);
+  EXPECT_EQ(tooltip_windows(), "");
+}
+
 TEST_F(WindowBaseTest, TypingIntoTheRichEditChangesItsText) {
   OpenMain();
   auto* edit = dynamic_cast<RichEdit*>(window_->FindControl(L"edit"));
@@ -268,6 +292,15 @@ TEST_F(WindowBaseTest, CaptionDragMovesTheWindowButButtonsInItClick) {
   RunFor(350);
   EXPECT_TRUE(window_->FindControl(L"maxbtn")->IsVisible());
   EXPECT_FALSE(window_->FindControl(L"restorebtn")->IsVisible());
+
+  // A double click on the caption maximises, another one restores.
+  const std::string title = ScreenPointOf(window_, L"title", 40, 0);
+  ASSERT_TRUE(Xdotool("mousemove " + title + " click --repeat 2 --delay 80 1"));
+  EXPECT_TRUE(window_->IsMaximized());
+  RunFor(300);
+  ASSERT_TRUE(Xdotool("mousemove " + ScreenPointOf(window_, L"title", 40, 0) +
+                      " click --repeat 2 --delay 80 1"));
+  EXPECT_FALSE(window_->IsMaximized());
 }
 
 TEST_F(WindowBaseTest, EscapeClosesAfterTheFadeAndOnlyOnce) {

@@ -27,12 +27,31 @@
 namespace ui {
 namespace {
 
-// A gallery that reports its end instead of quitting the loop.
+// A gallery that reports its end instead of quitting the loop, and records
+// how it closed.
 class TestGallery : public gallery::GalleryWindow {
  public:
+  using Clock = std::chrono::steady_clock;
   explicit TestGallery(bool* gone) : GalleryWindow(false), gone_(gone) {}
 
+  Clock::time_point escape_at;
+  Clock::time_point closed_at;
+  int root_alpha_at_close = -1;
+  int code_at_close = -1;
+
  protected:
+  bool OnKeyDown(wchar_t key_code, uint32_t modifiers) override {
+    if (key_code == 27) escape_at = Clock::now();
+    const bool handled = GalleryWindow::OnKeyDown(key_code, modifiers);
+    if (handled) Close(7);  // a second close while closing is ignored
+    return handled;
+  }
+  void OnClose() override {
+    closed_at = Clock::now();
+    root_alpha_at_close = GetRoot()->GetAlpha();
+    code_at_close = close_code();
+    GalleryWindow::OnClose();
+  }
   void OnFinalMessage() override {
     *gone_ = true;
     GalleryWindow::OnFinalMessage();
@@ -186,10 +205,18 @@ TEST_F(WindowBaseTest, ClickingAButtonFiresItsClickAndHoverFadesItIn) {
     ++clicks;
     return true;
   });
+  using Clock = std::chrono::steady_clock;
+  Clock::time_point entered;
+  button->AttachEvent(kEventMouseEnter, [&](const EventArgs&) {
+    entered = Clock::now();
+    return true;
+  });
   ASSERT_TRUE(Xdotool("mousemove " + ScreenPointOf(window_, L"btn_default")));
   EXPECT_EQ(window_->GetHoverControl(), button);
-  EXPECT_LT(button->GetHotAlpha(), 255);  // the hot fade is under way
-  RunFor(350);                           // its time is 250 ms
+  // The hot fade takes its time (250 ms) and then stays at its end value.
+  ASSERT_TRUE(RunUntil([&] { return button->GetHotAlpha() == 255; }, 2000));
+  EXPECT_GE(Clock::now() - entered, std::chrono::milliseconds(200));
+  RunFor(100);
   EXPECT_EQ(button->GetHotAlpha(), 255);
   ASSERT_TRUE(Xdotool("click 1"));
   EXPECT_EQ(clicks, 1);
@@ -305,14 +332,24 @@ TEST_F(WindowBaseTest, CaptionDragMovesTheWindowButButtonsInItClick) {
 
 TEST_F(WindowBaseTest, EscapeClosesAfterTheFadeAndOnlyOnce) {
   OpenMain();
+  TestGallery* window = window_;
   ASSERT_TRUE(ClickOn(window_, L"label_latin"));
+  int escapes = 0, alpha = -1, code = -1;
+  TestGallery::Clock::duration close_delay{};
+  // Read while the window still exists (it deletes itself once closed).
+  window->FindControl(L"closebtn")->AttachEvent(kEventDestroy, [&](const EventArgs&) {
+    escapes = window->escape_count();
+    alpha = window->root_alpha_at_close;
+    code = window->code_at_close;
+    close_delay = window->closed_at - window->escape_at;
+    return true;
+  });
   ASSERT_TRUE(Xdotool("key Escape"));
-  ASSERT_EQ(window_->escape_count(), 1);
-  EXPECT_TRUE(window_->IsClosing());
-  window_->Close(7);  // ignored while closing
-  EXPECT_FALSE(gone_);
-  EXPECT_LT(window_->GetRoot()->GetAlpha(), 255);  // fading out
   EXPECT_TRUE(RunUntil([&] { return gone_; }, 3000));
+  EXPECT_EQ(escapes, 1);
+  EXPECT_EQ(code, 0);       // the second Close (code 7) changed nothing
+  EXPECT_LT(alpha, 64);     // the root faded out before the close
+  EXPECT_GE(close_delay, std::chrono::milliseconds(WindowImplBase::kCloseDelayMs - 20));
 }
 
 TEST_F(WindowBaseTest, CloseButtonClosesWithCodeOne) {

@@ -24,6 +24,7 @@
 #include <functional>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "platform/x11/window_event.h"
 #include "ui/core/geometry.h"
@@ -88,8 +89,7 @@ class InputRouter {
 
   Window& window_;
   InputRouterDelegate& delegate_;
-  bool button_down_ = false;
-  Control* tooltip_control_ = nullptr;  // compared only, never dereferenced
+  bool button_down_ = false;  // the pointer is captured for the pressed control
 };
 
 }  // namespace ui

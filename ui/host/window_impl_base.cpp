@@ -15,8 +15,6 @@ namespace {
 
 namespace x11 = platform::x11;
 
-constexpr wchar_t kKeyEscapeCode = 27;
-
 std::optional<x11::ResizeEdge> EdgeOf(HitArea area) {
   switch (area) {
     case HitArea::kTopLeft: return x11::ResizeEdge::kTopLeft;

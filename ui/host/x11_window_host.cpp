@@ -3,6 +3,7 @@
 #include <cairo.h>
 
 #include "base/message_loop.h"
+#include "ui/controls/control.h"
 #include "ui/host/tooltip_window.h"
 
 namespace ui {
@@ -69,6 +70,7 @@ void X11WindowHost::OnResized(int width, int height) {
   back_buffer_.Resize(width, height);
   window_.ArrangeRoot(UiSize{width, height});
   window_.Invalidate(UiRect{0, 0, width, height});
+  if (Control* focus = window_.GetFocus()) focus->SendEvent(kEventWindowSize);
 }
 
 void X11WindowHost::PaintNow() {

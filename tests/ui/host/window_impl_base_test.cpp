@@ -406,6 +406,13 @@ TEST_F(WindowBaseTest, SizeBoxCornerResizesTheWindow) {
   const platform::x11::Rect before = window_->native_window()->bounds();
   const int x = before.x + before.width - 2, y = before.y + before.height - 2;
   ASSERT_EQ(window_->HitTest(UiPoint{before.width - 2, before.height - 2}), HitArea::kBottomRight);
+  Control* edit = window_->FindControl(L"edit");
+  edit->SetFocus();
+  int size_events = 0;
+  edit->AttachEvent(kEventWindowSize, [&](const EventArgs&) {
+    ++size_events;
+    return true;
+  });
   ASSERT_TRUE(Xdotool("mousemove " + std::to_string(x) + " " + std::to_string(y) +
                       " mousedown 1 sleep 0.1 mousemove " + std::to_string(x + 40) + " " +
                       std::to_string(y + 30) + " sleep 0.1 mouseup 1"));
@@ -416,6 +423,7 @@ TEST_F(WindowBaseTest, SizeBoxCornerResizesTheWindow) {
   EXPECT_EQ(window_->native_window()->bounds().x, before.x);
   // The tree follows the new size.
   EXPECT_EQ(window_->GetRoot()->GetPos().right, before.width + 40);
+  EXPECT_GT(size_events, 0);  // the focus control hears of the new size
 }
 
 }  // namespace

@@ -93,6 +93,7 @@ bool WindowImplBase::Create(x11::Display& display, WindowImplBase* owner, const 
     owner_alive_ = owner->GetWeakFlag();
     options.transient_for = owner->native_window()->id();
   }
+  AdjustWindowOptions(options);
   host_ = X11WindowHost::Create(display, *this, options);
   if (!host_) return false;
   host_->SetCloseRequestHandler(ToWeakCallback([this] { Close(0); }));

@@ -87,6 +87,9 @@ class WindowImplBase : public Window, private InputRouterDelegate {
   virtual std::wstring GetSkinFile() = 0;
   // Controls of elements the built-in table does not know; null for none.
   virtual Control* CreateControl(const std::wstring& element);
+  // Last word on the native window's options before it is created (a toast
+  // asks for a notification window here).
+  virtual void AdjustWindowOptions(platform::x11::WindowOptions& options) { (void)options; }
   // The layout is attached and the native window exists.
   virtual void InitWindow() {}
   // The window is closing for good (after the fade, before destruction).

@@ -33,8 +33,6 @@ class DeviceItem : public ui::ListContainerElement {
   DeviceItem() = default;
   ~DeviceItem() override;
 
-  std::wstring GetType() const override { return L"DeviceItem"; }
-
   // Finds the row's controls, shows the address, wires and hides the delete
   // button and starts the worker. Call once, after the layout is built. False
   // when the worker thread cannot be started: the row is then inert and the

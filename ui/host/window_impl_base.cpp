@@ -49,6 +49,10 @@ WindowImplBase::~WindowImplBase() {
   close_flag_.Cancel();
   hover_flag_.Cancel();
   CancelWeakCallbacks();
+  // Deleted without closing: the owner must not stay disabled.
+  if (WindowImplBase* o = owner(); fake_modal_ && o && o->native_window()) {
+    o->native_window()->SetEnabled(true);
+  }
   host_.reset();
 }
 

@@ -401,6 +401,17 @@ TEST_F(WindowBaseTest, FakeModalChildDisablesItsOwnerUntilItCloses) {
   EXPECT_EQ(owner_clicks, 1);
 }
 
+TEST_F(WindowBaseTest, DeletingAFakeModalChildReenablesItsOwner) {
+  OpenMain();
+  child_ = new TestGallery(&child_gone_);
+  ASSERT_TRUE(child_->Create(*display_, window_, L"子窗口"));
+  child_->ShowModalFake(window_);
+  ASSERT_FALSE(window_->native_window()->enabled());
+  delete child_;
+  child_ = nullptr;
+  EXPECT_TRUE(window_->native_window()->enabled());
+}
+
 TEST_F(WindowBaseTest, SizeBoxCornerResizesTheWindow) {
   OpenMain();
   const platform::x11::Rect before = window_->native_window()->bounds();

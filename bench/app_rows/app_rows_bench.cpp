@@ -121,6 +121,29 @@ void BM_TickOf250Rows(benchmark::State& state) {
 }
 BENCHMARK(BM_TickOf250Rows)->Unit(benchmark::kMicrosecond);
 
+// A tick in which every row's texts change, as while all panels upgrade (the
+// progress text and the clock change every second).
+void BM_TickOf250RowsWhoseTextsChange(benchmark::State& state) {
+  Environment environment;
+  MainWindow main;
+  if (!main.Start()) {
+    state.SkipWithError("rows did not start");
+    return;
+  }
+  ui::ListBox* list = main.controller->forms_list();
+  const StateRecord other{kStateNormal, L"正在升级  1.0.0 => 1.1.0  12s  ...", L"00:00:00"};
+  for (auto _ : state) {
+    state.PauseTiming();
+    for (size_t i = 0; i < list->GetCount(); ++i) {
+      dynamic_cast<DeviceItem*>(list->GetItemAt(i))->ApplyState(other);
+    }
+    state.ResumeTiming();
+    main.controller->RefreshRows();
+    main.controller->RefreshStatusLine();
+  }
+}
+BENCHMARK(BM_TickOf250RowsWhoseTextsChange)->Unit(benchmark::kMicrosecond);
+
 // For reference: the re-sort of a tick in which a connected flag changed.
 void BM_SortOf250Rows(benchmark::State& state) {
   Environment environment;

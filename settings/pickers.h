@@ -9,10 +9,10 @@
 // Threads: the synchronous functions block their caller until the dialog
 // closes, so the UI thread uses the asynchronous forms. Those run the dialog
 // on a helper thread and post the result to the UI thread (ThreadRegistry
-// identifier 0), where the callback runs. Ownership and shutdown: the
-// returned PickerOperation owns the dialog; destroying it (UI thread) closes
-// a dialog still open, joins the helper and guarantees that the callback
-// will not run any more.
+// identifier 0), where the callback runs; without a registered UI thread the
+// result is dropped. Ownership and shutdown: the returned PickerOperation
+// owns the dialog; destroying it (UI thread) closes a dialog still open,
+// joins the helper and guarantees that the callback will not run any more.
 #pragma once
 
 #include <cstdint>

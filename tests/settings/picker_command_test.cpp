@@ -105,13 +105,6 @@ TEST(KdialogCommandTest, OpenSaveAndFolder) {
             (Args{"/opt/kdialog", "--title", "请选择文件夹", "--getexistingdirectory", "."}));
 }
 
-TEST(FolderCommandTest, ZenityChoosesAnyFolder) {
-  EXPECT_EQ(FolderDialogCommand("zenity", 7).argv,
-            (Args{"zenity", "--file-selection", "--directory", "--title=请选择文件夹", "--attach=7"}));
-  EXPECT_TRUE(FolderDialogCommand("", 7).argv.empty());
-  EXPECT_TRUE(FileDialogCommand("", kPickerOpen, {}).argv.empty());
-}
-
 TEST(DialogAnswerTest, ExitCodeAndOutputDecideTheChoice) {
   DialogCommand single;
   PickerResult chosen = ReadDialogAnswer(single, 0, "/srv/升级 files/update.img \n");

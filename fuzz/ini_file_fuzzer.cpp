@@ -1,6 +1,7 @@
 // The INI reader and writer on arbitrary files. The input is
 // "<file>\0<section>\0<key>\0<value>": reading any file never throws, and a
-// value the writer stored reads back unchanged (values without CR, LF, NUL).
+// value the writer stored reads back unchanged (values without CR, LF, NUL)
+// while a key it did not name keeps its value.
 #include <unistd.h>
 
 #include <cstddef>
@@ -45,6 +46,11 @@ bool IsPlainName(const std::wstring& name) {
   return true;
 }
 
+std::wstring Lower(std::wstring text) {
+  for (wchar_t& c : text) if (c >= L'A' && c <= L'Z') c = wchar_t(c - L'A' + L'a');
+  return text;
+}
+
 const std::wstring& ScratchFile() {
   static const std::wstring path = [] {
     const char* folder = std::getenv("TMPDIR");
@@ -75,7 +81,16 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const std::wstring tiny = platform::GetPrivateProfileString(section, key, L"", 2, ScratchFile());
     FUZZ_CHECK(tiny.size() <= 1);
 
+    // A key the write does not name keeps its value.
+    const bool same_key = Lower(section) == L"fleet" && Lower(key) == L"version";
+    const std::wstring other_before =
+        platform::GetPrivateProfileString(L"fleet", L"version", L"<missing>", 4096, ScratchFile());
+
     const bool written = platform::WritePrivateProfileString(section, key, value, ScratchFile());
+    if (!same_key) {
+      FUZZ_CHECK(platform::GetPrivateProfileString(L"fleet", L"version", L"<missing>", 4096,
+                                                   ScratchFile()) == other_before);
+    }
     if (IsPlainName(section) && IsPlainName(key)) FUZZ_CHECK(written);
     if (written) {
       const std::wstring after = platform::GetPrivateProfileString(

@@ -1,15 +1,14 @@
-// Items side by side, left to right: the horizontal counterpart of VLayout.
-// Used by HBox.
+// Items side by side, left to right: the horizontal counterpart of VLayout;
+// across the row, items align vertically. Used by HBox.
 #pragma once
 
-#include "ui/layout/layout.h"
+#include "ui/layout/linear_layout.h"
 
 namespace ui {
 
-class HLayout : public Layout {
+class HLayout : public LinearLayout {
  public:
-  UiSize ArrangeChild(const std::vector<Control*>& items, const UiRect& rect) override;
-  UiSize MeasureChildren(const std::vector<Control*>& items, UiSize available) override;
+  HLayout() : LinearLayout(Orientation::kHorizontal) {}
 };
 
 }  // namespace ui

@@ -3,14 +3,13 @@
 // widths stretch or align horizontally. Used by VBox and VListBox.
 #pragma once
 
-#include "ui/layout/layout.h"
+#include "ui/layout/linear_layout.h"
 
 namespace ui {
 
-class VLayout : public Layout {
+class VLayout : public LinearLayout {
  public:
-  UiSize ArrangeChild(const std::vector<Control*>& items, const UiRect& rect) override;
-  UiSize MeasureChildren(const std::vector<Control*>& items, UiSize available) override;
+  VLayout() : LinearLayout(Orientation::kVertical) {}
 };
 
 }  // namespace ui

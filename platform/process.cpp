@@ -43,9 +43,10 @@ class SpawnSetup {
 
   int Prepare(const SpawnRequest& request) {
     if (!actions_ok_ || !attributes_ok_) return ENOMEM;
+    const int error_fd = request.error_fd >= 0 ? request.error_fd : request.output_fd;
     int error = posix_spawn_file_actions_adddup2(&actions_, request.input_fd, STDIN_FILENO);
     if (!error) error = posix_spawn_file_actions_adddup2(&actions_, request.output_fd, STDOUT_FILENO);
-    if (!error) error = posix_spawn_file_actions_adddup2(&actions_, request.output_fd, STDERR_FILENO);
+    if (!error) error = posix_spawn_file_actions_adddup2(&actions_, error_fd, STDERR_FILENO);
     if (!error && !request.working_directory.empty())
       error = posix_spawn_file_actions_addchdir_np(&actions_, request.working_directory.c_str());
     if (error) return error;

@@ -36,9 +36,11 @@ struct SpawnRequest {
   std::vector<std::string> argv;
   // Empty: the child starts in the parent's current directory.
   std::string working_directory;
-  // Become the child's standard input and its standard output + error.
+  // Become the child's standard input, output and error; -1 as `error_fd`
+  // sends its errors to `output_fd` too.
   int input_fd = -1;
   int output_fd = -1;
+  int error_fd = -1;
 };
 
 // Starts the child with the parent's environment, an empty signal mask and a

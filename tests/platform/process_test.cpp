@@ -84,6 +84,30 @@ TEST(SpawnChild, StartsInTheRequestedFolder) {
   EXPECT_EQ(RunToEnd({"/bin/pwd"}, "/").output, "/\n");
 }
 
+TEST(SpawnChild, ErrorsGoWithTheOutputUnlessGivenTheirOwnDescriptor) {
+  EXPECT_EQ(Shell("echo out; echo err >&2").output, "out\nerr\n");
+
+  Pipe input;
+  Pipe output;
+  Pipe errors;
+  ASSERT_EQ(CreatePipe(input), 0);
+  ASSERT_EQ(CreatePipe(output), 0);
+  ASSERT_EQ(CreatePipe(errors), 0);
+  SpawnRequest request{"/bin/sh", {"/bin/sh", "-c", "echo out; echo err >&2"}, {},
+                       input.read_end.get(), output.write_end.get(), errors.write_end.get()};
+  pid_t pid = -1;
+  ASSERT_EQ(SpawnChild(request, pid), 0);
+  output.write_end.Reset();
+  errors.write_end.Reset();
+  // Small enough to sit in the pipe, so reading one after the other cannot block.
+  EXPECT_EQ(ReadToEnd(output.read_end.get()), "out\n");
+  EXPECT_EQ(ReadToEnd(errors.read_end.get()), "err\n");
+  int code = -1;
+  ASSERT_EQ(WaitUntilExited(pid), 0);
+  ASSERT_EQ(ReapChild(pid, code), 0);
+  EXPECT_EQ(code, 0);
+}
+
 TEST(SpawnChild, ChildInheritsNoPipeOfThisProcess) {
   Pipe created;  // e.g. another worker's capture pipe, being set up right now
   ASSERT_EQ(CreatePipe(created), 0);

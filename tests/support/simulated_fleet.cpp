@@ -63,7 +63,7 @@ PanelSpec& SimulatedFleet::Add(const std::string& address) {
 
 void SimulatedFleet::Start(std::chrono::milliseconds timeout) {
   std::vector<sim::PanelConfig> configs;
-  for (const PanelSpec& spec : panels_) configs.push_back(spec.config);
+  for (const PanelSpec& panel : panels_) configs.push_back(panel.config);
   const std::string scenario = root_ + "/scenario.json";
   {
     std::ofstream out(scenario);
@@ -86,15 +86,15 @@ std::string SimulatedFleet::SimulatorOutput() const {
 
 std::string SimulatedFleet::PanelFolder(const std::string& address) const {
   // The simulator names a panel's folder by address, plus the port when not 5555.
-  for (const PanelSpec& spec : panels_)
-    if (spec.config.address == address && spec.config.port != 5555)
-      return state_dir_ + "/" + address + "_" + std::to_string(spec.config.port);
+  for (const PanelSpec& panel : panels_)
+    if (panel.config.address == address && panel.config.port != 5555)
+      return state_dir_ + "/" + address + "_" + std::to_string(panel.config.port);
   return state_dir_ + "/" + address;
 }
 
 std::string SimulatedFleet::SerialFor(const std::string& address) const {
-  for (const PanelSpec& spec : panels_)
-    if (spec.config.address == address) return address + ":" + std::to_string(spec.config.port);
+  for (const PanelSpec& panel : panels_)
+    if (panel.config.address == address) return address + ":" + std::to_string(panel.config.port);
   return Serial(address);
 }
 

@@ -39,17 +39,17 @@ std::unique_ptr<Box> Build(const Case& c) {
   std::unique_ptr<Box> box(c.vertical ? static_cast<Box*>(new VBox) : new HBox);
   box->GetLayout()->SetPadding(c.padding, false);
   box->GetLayout()->SetChildMargin(c.child_margin, false);
-  for (const Child& spec : c.children) {
+  for (const Child& wanted : c.children) {
     auto* child = new Control;
-    child->SetFixedWidth(spec.width);
-    child->SetFixedHeight(spec.height);
-    child->SetMargin(spec.margin);
-    child->SetHorAlign(spec.hor);
-    child->SetVerAlign(spec.ver);
-    child->SetMaxHeight(spec.max_height);
-    child->SetMaxWidth(spec.max_width);
-    child->SetVisible(spec.visible);
-    child->SetFloat(spec.floating);
+    child->SetFixedWidth(wanted.width);
+    child->SetFixedHeight(wanted.height);
+    child->SetMargin(wanted.margin);
+    child->SetHorAlign(wanted.hor);
+    child->SetVerAlign(wanted.ver);
+    child->SetMaxHeight(wanted.max_height);
+    child->SetMaxWidth(wanted.max_width);
+    child->SetVisible(wanted.visible);
+    child->SetFloat(wanted.floating);
     box->Add(child);
   }
   return box;

@@ -53,6 +53,8 @@ class FakeAdb {
                              "exit 0\n";
     std::filesystem::permissions(script, std::filesystem::perms::owner_all);
     const char* path = getenv("PATH");
+    had_path_ = path != nullptr;
+    if (path) saved_path_ = path;
     setenv("PATH", ((folder_ / "bin").string() + ":" + (path ? path : "/usr/bin:/bin")).c_str(), 1);
     Set("name", "demo\n");
     Set("version", "1.0.0\r\n");
@@ -62,6 +64,10 @@ class FakeAdb {
         "          inet addr:10.0.0.5\n");
   }
   ~FakeAdb() {
+    // A test may have narrowed PATH further; later cases in the same process
+    // need the original one (the fake script itself runs cat and sleep).
+    if (had_path_) setenv("PATH", saved_path_.c_str(), 1);
+    else unsetenv("PATH");
     std::error_code ignored;
     std::filesystem::remove_all(folder_, ignored);
   }
@@ -100,4 +106,6 @@ class FakeAdb {
 
  private:
   std::filesystem::path folder_;
+  bool had_path_ = false;
+  std::string saved_path_;
 };

@@ -14,7 +14,6 @@
 #include <filesystem>
 #include <fstream>
 #include <mutex>
-#include <optional>
 #include <stdexcept>
 #include <string>
 #include <thread>
@@ -24,6 +23,7 @@
 
 #include "engine/child_group.h"
 #include "engine/process.h"
+#include "tests/support/scoped_env.h"
 
 namespace {
 
@@ -37,10 +37,8 @@ class RunnerTest : public ::testing::Test {
     char pattern[] = "/tmp/fleetsync-runner-XXXXXX";
     ASSERT_NE(mkdtemp(pattern), nullptr);
     folder_ = pattern;
-    if (const char* path = getenv("PATH")) saved_path_ = path;
   }
   void TearDown() override {
-    if (saved_path_) setenv("PATH", saved_path_->c_str(), 1); else unsetenv("PATH");
     std::filesystem::remove_all(folder_);
   }
 
@@ -64,7 +62,7 @@ class RunnerTest : public ::testing::Test {
   std::wstring WideFolder() const { return std::wstring(folder_.begin(), folder_.end()); }
 
   std::string folder_;
-  std::optional<std::string> saved_path_;
+  fleetsync_test::ScopedEnv path_{"PATH"};
 };
 
 std::string ErrorOf(const std::function<void()>& call) {

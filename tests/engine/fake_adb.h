@@ -21,6 +21,8 @@
 #include <string>
 #include <vector>
 
+#include "tests/support/scoped_env.h"
+
 class FakeAdb {
  public:
   FakeAdb() {
@@ -52,10 +54,8 @@ class FakeAdb {
                              "esac\n"
                              "exit 0\n";
     std::filesystem::permissions(script, std::filesystem::perms::owner_all);
-    const char* path = getenv("PATH");
-    had_path_ = path != nullptr;
-    if (path) saved_path_ = path;
-    setenv("PATH", ((folder_ / "bin").string() + ":" + (path ? path : "/usr/bin:/bin")).c_str(), 1);
+    const auto& path = path_.saved();
+    setenv("PATH", ((folder_ / "bin").string() + ":" + (path ? *path : "/usr/bin:/bin")).c_str(), 1);
     Set("name", "demo\n");
     Set("version", "1.0.0\r\n");
     Set("ifconfig",
@@ -64,10 +64,6 @@ class FakeAdb {
         "          inet addr:10.0.0.5\n");
   }
   ~FakeAdb() {
-    // A test may have narrowed PATH further; later cases in the same process
-    // need the original one (the fake script itself runs cat and sleep).
-    if (had_path_) setenv("PATH", saved_path_.c_str(), 1);
-    else unsetenv("PATH");
     std::error_code ignored;
     std::filesystem::remove_all(folder_, ignored);
   }
@@ -105,7 +101,8 @@ class FakeAdb {
   std::filesystem::path bin() const { return folder_ / "bin"; }
 
  private:
+  // Restores PATH, which a test may also have narrowed, for later cases in
+  // the same process (the fake script itself runs cat and sleep).
+  fleetsync_test::ScopedEnv path_{"PATH"};
   std::filesystem::path folder_;
-  bool had_path_ = false;
-  std::string saved_path_;
 };

@@ -4,13 +4,13 @@
 
 #include <filesystem>
 #include <fstream>
-#include <optional>
 #include <string>
 
 #include <gtest/gtest.h>
 
 #include "platform/executable_path.h"
 #include "platform/file_attributes.h"
+#include "tests/support/scoped_env.h"
 
 namespace platform {
 namespace {
@@ -21,10 +21,8 @@ class PathFolders : public ::testing::Test {
     char pattern[] = "/tmp/fleetsync-paths-XXXXXX";
     ASSERT_NE(mkdtemp(pattern), nullptr);
     folder_ = pattern;
-    if (const char* path = getenv("PATH")) saved_path_ = path;
   }
   void TearDown() override {
-    if (saved_path_) setenv("PATH", saved_path_->c_str(), 1); else unsetenv("PATH");
     std::filesystem::remove_all(folder_);
   }
   std::string Write(const std::string& name, mode_t mode) {
@@ -35,7 +33,7 @@ class PathFolders : public ::testing::Test {
   }
 
   std::string folder_;
-  std::optional<std::string> saved_path_;
+  fleetsync_test::ScopedEnv path_{"PATH"};
 };
 
 TEST(ExecutableDirectory, IsTheFolderOfThisProgram) {

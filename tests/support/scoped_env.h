@@ -1,0 +1,34 @@
+// Test helper: sets (or keeps) an environment variable for the lifetime of the
+// object and puts the old value back afterwards, so cases that change PATH
+// also pass when a whole suite runs in one process. Header only, so suites
+// that do not link test_support can use it.
+#pragma once
+
+#include <stdlib.h>
+
+#include <optional>
+#include <string>
+
+namespace fleetsync_test {
+
+class ScopedEnv {
+ public:
+  explicit ScopedEnv(std::string name) : name_(std::move(name)) {
+    if (const char* value = getenv(name_.c_str())) saved_ = value;
+  }
+  ~ScopedEnv() {
+    if (saved_) setenv(name_.c_str(), saved_->c_str(), 1);
+    else unsetenv(name_.c_str());
+  }
+  ScopedEnv(const ScopedEnv&) = delete;
+  ScopedEnv& operator=(const ScopedEnv&) = delete;
+
+  // The value the variable had when the guard was made.
+  const std::optional<std::string>& saved() const { return saved_; }
+
+ private:
+  std::string name_;
+  std::optional<std::string> saved_;
+};
+
+}  // namespace fleetsync_test

@@ -2,28 +2,24 @@
 
 #include <dirent.h>
 #include <signal.h>
-#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
 #include <atomic>
 #include <cerrno>
-#include <chrono>
 #include <condition_variable>
-#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <mutex>
-#include <stdexcept>
-#include <string>
 #include <thread>
-#include <vector>
 
 #include <gtest/gtest.h>
 
 #include "engine/child_group.h"
 #include "engine/process.h"
 #include "tests/support/scoped_env.h"
+#include "tests/support/temp_folder.h"
+#include "tests/support/wait_until.h"
 
 namespace {
 
@@ -33,21 +29,8 @@ using namespace std::chrono_literals;
 // changed for the test and is restored afterwards.
 class RunnerTest : public ::testing::Test {
  protected:
-  void SetUp() override {
-    char pattern[] = "/tmp/fleetsync-runner-XXXXXX";
-    ASSERT_NE(mkdtemp(pattern), nullptr);
-    folder_ = pattern;
-  }
-  void TearDown() override {
-    std::filesystem::remove_all(folder_);
-  }
-
   std::string WriteFile(const std::string& name, const std::string& bytes, mode_t mode = 0644) {
-    const std::string path = folder_ + "/" + name;
-    std::filesystem::create_directories(std::filesystem::path(path).parent_path());
-    std::ofstream(path, std::ios::binary) << bytes;
-    chmod(path.c_str(), mode);
-    return path;
+    return temp_.Write(name, bytes, mode);
   }
 
   // An adb stand-in first on PATH that prints each argument in brackets.
@@ -61,7 +44,8 @@ class RunnerTest : public ::testing::Test {
 
   std::wstring WideFolder() const { return std::wstring(folder_.begin(), folder_.end()); }
 
-  std::string folder_;
+  fleetsync_test::TempFolder temp_{"fleetsync-runner"};
+  const std::string folder_ = temp_.path();
   fleetsync_test::ScopedEnv path_{"PATH"};
 };
 
@@ -83,8 +67,7 @@ int OpenDescriptorCount() {
 }
 
 void WaitForFile(const std::string& path) {
-  for (int i = 0; i < 3000 && !std::filesystem::exists(path); ++i) std::this_thread::sleep_for(10ms);
-  ASSERT_TRUE(std::filesystem::exists(path)) << path;
+  ASSERT_TRUE(fleetsync_test::WaitUntil([&] { return std::filesystem::exists(path); }, 30s)) << path;
 }
 
 // ---- What a child does, and what RunCommand reports ----
@@ -107,11 +90,9 @@ TEST_F(RunnerTest, ReportsSilentFailingKilledAndStderrOnlyChildrenTruthfully) {
 }
 
 TEST_F(RunnerTest, MissingProgramIsAStartFailureNotAHang) {
-  EXPECT_EQ(ErrorOf([] { RunCommand(L"fleetsync-no-such-program --version"); }),
-            "can not create process, error(-5)");
-  EXPECT_EQ(ErrorOf([] { RunCommand(L"/nonexistent/adb devices"); }), "can not create process, error(-5)");
-  EXPECT_EQ(ErrorOf([] { RunCommand(L""); }), "can not create process, error(-5)");
-  EXPECT_EQ(ErrorOf([] { RunCommand(L"  \"\"  "); }), "can not create process, error(-5)");
+  for (const wchar_t* line : {L"fleetsync-no-such-program --version", L"/nonexistent/adb devices", L"", L"  \"\"  "}) {
+    EXPECT_EQ(ErrorOf([&] { RunCommand(line); }), "can not create process, error(-5)") << line;
+  }
 }
 
 TEST_F(RunnerTest, UnreadableExitIsReportedNotInvented) {
@@ -400,9 +381,7 @@ TEST(ExtractInterfaceMac, TakesTheAddressAfterHWaddrOnTheInterfaceLine) {
   EXPECT_EQ(ExtractInterfaceMac(listing, L"eth1"), L"66:77:88:99:AA:BB");
   EXPECT_EQ(ExtractInterfaceMac(listing, L"ETH0"), L"");
   EXPECT_EQ(ExtractInterfaceMac(L"\n\n\neth0 HWaddr  aa HWaddr bb", L"eth0"), L"aa HWaddr bb");
-}
-
-TEST(ExtractInterfaceMac, IsEmptyWhenNoLineNamesBoth) {
+  // Empty when no line names both.
   EXPECT_EQ(ExtractInterfaceMac(L"eth0 Link encap:Ethernet\n   HWaddr 00:11:22:33:44:55\n", L"eth0"), L"");
   EXPECT_EQ(ExtractInterfaceMac(L"", L"eth0"), L"");
   EXPECT_EQ(ExtractInterfaceMac(L"eth0 HWaddr", L"eth0"), L"");

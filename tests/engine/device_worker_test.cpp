@@ -4,7 +4,6 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <atomic>
 #include <condition_variable>
 #include <mutex>
 #include <thread>
@@ -12,10 +11,12 @@
 
 #include "tests/engine/fake_adb.h"
 #include "tests/engine/loopback_socket.h"
+#include "tests/support/wait_until.h"
 
 namespace {
 
 using namespace std::chrono_literals;
+using fleetsync_test::WaitUntil;
 
 constexpr const char* kSuccessLog =
     "I/upd: startUpgrade\nI/upd: write part: res 0\nI/upd: upgrade success, will reboot system!\n";
@@ -57,54 +58,69 @@ class UpgradePass : public ::testing::Test {
   UpgradeSettings settings_;
 };
 
-TEST_F(UpgradePass, CurrentPanelIsLeftAlone) {
-  adb_.Set("version", "1.1.0\n");
+// Passes that end before anything is staged on the panel.
+struct ShortPass {
+  const char* name;
+  void (*arrange)(FakeAdb&, UpgradeSettings&, LoopbackSocket&);
+  std::wstring text;
+  PassOutcome outcome;  // an error or an unreachable panel is shown in red
+  const char* never_called;  // besides push and setprop, which no short pass runs
+};
+
+const ShortPass kShortPasses[] = {
+    {"Current", [](FakeAdb& a, UpgradeSettings&, LoopbackSocket&) { a.Set("version", "1.1.0\n"); },
+     L"已经是最新版本：1.1.0", PassOutcome::kCurrent, "logcat"},
+    // The build part does not make a panel outdated.
+    {"CurrentWithBuild", [](FakeAdb& a, UpgradeSettings&, LoopbackSocket&) { a.Set("version", "1.1.0+x"); },
+     L"已经是最新版本：1.1.0+x", PassOutcome::kCurrent, "logcat"},
+    {"Newer", [](FakeAdb& a, UpgradeSettings&, LoopbackSocket&) { a.Set("version", "2.0.0"); },
+     L"该设备版本高于升级版本:  2.0.0", PassOutcome::kNewer, "logcat"},
+    // Trimmed, but compared case-sensitively.
+    {"ProjectCase", [](FakeAdb& a, UpgradeSettings&, LoopbackSocket&) { a.Set("name", "Demo\r\n"); },
+     L"项目名不匹配：Demo", PassOutcome::kProjectMismatch, "ro.app.version"},
+    {"ProjectEmpty", [](FakeAdb& a, UpgradeSettings&, LoopbackSocket&) { a.Set("name", ""); },
+     L"项目名不匹配：", PassOutcome::kProjectMismatch, "ro.app.version"},
+    {"NoVersion", [](FakeAdb& a, UpgradeSettings&, LoopbackSocket&) { a.Set("version", " \r\n"); },
+     L"未找到版本号", PassOutcome::kNoVersion, "ifconfig"},
+    {"NothingToSend", [](FakeAdb&, UpgradeSettings& s, LoopbackSocket&) { s.update_file.clear(); },
+     L"必须设置升级文件或者开机LOGO", PassOutcome::kNothingToSend, "logcat"},
+    {"LostWhileIdentifying", [](FakeAdb& a, UpgradeSettings&, LoopbackSocket&) { a.Fail("ro.app.version"); },
+     L"adb -s 127.0.0.1:5555 shell getprop ro.app.version failed, return value 1", PassOutcome::kError, "ifconfig"},
+    // PATH names a folder without adb.
+    {"NoAdb", [](FakeAdb& a, UpgradeSettings&, LoopbackSocket&) { setenv("PATH", a.folder().c_str(), 1); },
+     L"adb not found", PassOutcome::kError, "connect"},
+    // Probed first: adb is not run at all.
+    {"Unreachable", [](FakeAdb&, UpgradeSettings&, LoopbackSocket& p) { p.Close(); },
+     L"无法连接127.0.0.1", PassOutcome::kUnreachable, "connect"},
+};
+
+class ShortPasses : public UpgradePass, public ::testing::WithParamInterface<ShortPass> {};
+
+TEST_P(ShortPasses, EndWithTheirTextAndStageNothing) {
+  GetParam().arrange(adb_, settings_, panel_);
   auto worker = MakeWorker();
-  EXPECT_EQ(Pass(*worker), L"已经是最新版本：1.1.0");
-  EXPECT_EQ(worker->last_outcome(), PassOutcome::kCurrent);
-  EXPECT_EQ(worker->stored_state().kind, kStateNormal);
+  EXPECT_EQ(Pass(*worker), GetParam().text);
+  EXPECT_EQ(worker->last_outcome(), GetParam().outcome);
+  const bool red = GetParam().outcome == PassOutcome::kError || GetParam().outcome == PassOutcome::kUnreachable;
+  EXPECT_EQ(worker->stored_state().kind, red ? kStateError : kStateNormal);
+  for (const char* word : {"push", "setprop", GetParam().never_called}) EXPECT_FALSE(AnyCallContains(word)) << word;
+}
+
+INSTANTIATE_TEST_SUITE_P(UpgradePass, ShortPasses, ::testing::ValuesIn(kShortPasses),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+TEST_F(UpgradePass, ReachedPanelCountsAsConnectedAndAnUnreachableOneDoesNot) {
+  auto worker = MakeWorker();
+  Pass(*worker);
+  EXPECT_EQ(worker->last_outcome(), PassOutcome::kUpgraded);
   EXPECT_TRUE(worker->connected());
   EXPECT_NE(worker->connect_tick(), 0u);
-  EXPECT_FALSE(AnyCallContains("push"));
-  EXPECT_FALSE(AnyCallContains("setprop"));
-}
-
-TEST_F(UpgradePass, BuildPartDoesNotMakeAPanelOutdated) {
-  adb_.Set("version", "1.1.0+other\n");
-  auto worker = MakeWorker();
-  EXPECT_EQ(Pass(*worker), L"已经是最新版本：1.1.0+other");
-}
-
-TEST_F(UpgradePass, NewerPanelIsNotDowngraded) {
-  adb_.Set("version", "2.0.0");
-  auto worker = MakeWorker();
-  EXPECT_EQ(Pass(*worker), L"该设备版本高于升级版本:  2.0.0");
-  EXPECT_FALSE(AnyCallContains("push"));
-}
-
-TEST_F(UpgradePass, ProjectNameIsComparedTrimmedAndCaseSensitive) {
-  adb_.Set("version", "1.1.0");
-  adb_.Set("name", "Demo\r\n");
-  auto worker = MakeWorker();
-  EXPECT_EQ(Pass(*worker), L"项目名不匹配：Demo");
-  EXPECT_EQ(worker->last_outcome(), PassOutcome::kProjectMismatch);
-  adb_.Set("name", "");
-  EXPECT_EQ(Pass(*worker), L"项目名不匹配：");
-}
-
-TEST_F(UpgradePass, MissingVersionEndsThePass) {
-  adb_.Set("version", " \r\n");
-  auto worker = MakeWorker();
-  EXPECT_EQ(Pass(*worker), L"未找到版本号");
-  EXPECT_FALSE(AnyCallContains("ifconfig"));
-}
-
-TEST_F(UpgradePass, NothingToSendEndsBeforeTouchingThePanel) {
-  settings_.update_file.clear();
-  auto worker = MakeWorker();
-  EXPECT_EQ(Pass(*worker), L"必须设置升级文件或者开机LOGO");
-  EXPECT_FALSE(AnyCallContains("logcat"));
-  EXPECT_FALSE(AnyCallContains("setprop"));
+  panel_.Close();
+  auto unreachable = MakeWorker();
+  Pass(*unreachable);
+  EXPECT_EQ(unreachable->last_outcome(), PassOutcome::kUnreachable);
+  EXPECT_FALSE(unreachable->connected());
+  EXPECT_EQ(unreachable->connect_tick(), 0u);
 }
 
 TEST_F(UpgradePass, SuccessfulUpgradeRunsTheCommandsInOrder) {
@@ -143,23 +159,6 @@ TEST_F(UpgradePass, SuccessfulUpgradeRunsTheCommandsInOrder) {
   EXPECT_GE(starts[2], 0);
   EXPECT_EQ(starts[3], -1);
   EXPECT_EQ(worker->upgrade_start(), -1);
-}
-
-TEST_F(UpgradePass, ImageOnlyAndLogoOnlyPushJustTheirFile) {
-  auto image_only = MakeWorker();
-  EXPECT_EQ(Pass(*image_only), L"升级结束");
-  EXPECT_TRUE(AnyCallContains("/tmp/fleet-sync/update.img"));
-  EXPECT_FALSE(AnyCallContains("boot_logo.JPG"));
-
-  adb_.ClearCalls();
-  settings_.update_file.clear();
-  settings_.boot_logo = L"/data/logo.jpg";
-  auto logo_only = MakeWorker();
-  EXPECT_EQ(Pass(*logo_only), L"升级结束");
-  EXPECT_FALSE(AnyCallContains("update.img"));
-  EXPECT_TRUE(Called("-s 127.0.0.1:5555 push /data/logo.jpg /tmp/fleet-sync/boot_logo.JPG"));
-  EXPECT_TRUE(Called("-s 127.0.0.1:5555 shell setprop sys.qnupgrade.flag 255"));
-  EXPECT_TRUE(Called("-s 127.0.0.1:5555 shell setprop sys.qnupgrade.force 1"));
 }
 
 TEST_F(UpgradePass, LogWithoutSuccessMarkerIsAFailure) {
@@ -203,30 +202,6 @@ TEST_F(UpgradePass, FailedCommandEndsThePassInRed) {
   EXPECT_EQ(calls[1], "connect 127.0.0.1:5555");
 }
 
-TEST_F(UpgradePass, LostConnectionWhileIdentifyingIsAnError) {
-  adb_.Fail("getprop ro.app.version");
-  auto worker = MakeWorker();
-  EXPECT_EQ(Pass(*worker), L"adb -s 127.0.0.1:5555 shell getprop ro.app.version failed, return value 1");
-  EXPECT_EQ(worker->stored_state().kind, kStateError);
-}
-
-TEST_F(UpgradePass, MissingAdbIsAnError) {
-  setenv("PATH", adb_.folder().c_str(), 1);  // a folder without adb
-  auto worker = MakeWorker();
-  EXPECT_EQ(Pass(*worker), L"adb not found");
-  EXPECT_EQ(worker->stored_state().kind, kStateError);
-}
-
-TEST_F(UpgradePass, UnreachablePanelIsReportedWithoutRunningAdb) {
-  panel_.Close();
-  auto worker = MakeWorker();
-  EXPECT_EQ(Pass(*worker), L"无法连接127.0.0.1");
-  EXPECT_EQ(worker->stored_state().kind, kStateError);
-  EXPECT_FALSE(worker->connected());
-  EXPECT_EQ(worker->connect_tick(), 0u);
-  EXPECT_TRUE(adb_.Calls().empty());
-}
-
 TEST_F(UpgradePass, ForceUpgradesACurrentPanelOnceByItsMac) {
   settings_.force_update = true;
   adb_.Set("version", "1.1.0");
@@ -264,38 +239,19 @@ TEST_F(UpgradePass, FailedForcedUpgradeIsRetried) {
   EXPECT_TRUE(AnyCallContains("push"));
 }
 
-// Blocks until `predicate` holds or 20 s pass.
-template <typename Predicate>
-bool WaitFor(Predicate predicate) {
-  const auto deadline = std::chrono::steady_clock::now() + 20s;
-  while (!predicate()) {
-    if (std::chrono::steady_clock::now() > deadline) return false;
-    std::this_thread::sleep_for(10ms);
-  }
-  return true;
-}
-
-TEST_F(UpgradePass, ProgressIsShownWhileTheLogIsFollowed) {
-  adb_.HangStream();
-  auto worker = MakeWorker();
-  worker->Start(nullptr);
-  ASSERT_TRUE(WaitFor([&] { return worker->upgrade_start() >= 0; }));
-  const StateRecord shown = worker->DisplayRecord();
-  EXPECT_EQ(shown.text.rfind(L"正在升级  1.0.0 => 1.1.0  ", 0), 0u) << shown.text;
-  EXPECT_EQ(worker->stored_state().text, L"升级中 ...");
-  worker->Stop();
-  worker.reset();  // joins: the hung log command was killed
-}
-
 // A panel that stops answering while its log is followed (power cut, no
-// connection close) does not stay "upgrading" for ever.
+// connection close) does not stay "upgrading" for ever; until then the row
+// shows the progress.
 TEST_F(UpgradePass, WatchdogEndsTheLogOfAPanelThatStopsAnswering) {
   adb_.HangStream();
   auto worker = MakeWorker();
   worker->Start(nullptr);
-  ASSERT_TRUE(WaitFor([&] { return worker->upgrade_start() >= 0; }));
+  ASSERT_TRUE(WaitUntil([&] { return worker->upgrade_start() >= 0; }));
+  const StateRecord shown = worker->DisplayRecord();
+  EXPECT_EQ(shown.text.rfind(L"正在升级  1.0.0 => 1.1.0  ", 0), 0u) << shown.text;
+  EXPECT_EQ(worker->stored_state().text, L"升级中 ...");
   panel_.Close();
-  ASSERT_TRUE(WaitFor([&] { return worker->last_outcome() != PassOutcome::kNone; }));
+  ASSERT_TRUE(WaitUntil([&] { return worker->last_outcome() != PassOutcome::kNone; }));
   EXPECT_EQ(worker->last_outcome(), PassOutcome::kUpgradeFailed);
   EXPECT_EQ(worker->stored_state().text, L"升级失败");
   EXPECT_EQ(worker->upgrade_start(), -1);
@@ -368,9 +324,9 @@ TEST_F(WorkerLoop, StopEndsAPassBlockedInAdb) {
   adb_.HangStream();
   auto worker = MakeWorker();
   worker->Start([this](PassOutcome outcome) { Record(outcome); });
-  ASSERT_TRUE(WaitFor([&] { return worker->upgrade_start() >= 0; }));
+  ASSERT_TRUE(WaitUntil([&] { return worker->upgrade_start() >= 0; }));
   worker->Stop();
-  ASSERT_TRUE(WaitFor([&] { return worker->last_outcome() != PassOutcome::kNone; }));
+  ASSERT_TRUE(WaitUntil([&] { return worker->last_outcome() != PassOutcome::kNone; }));
   EXPECT_EQ(worker->last_outcome(), PassOutcome::kStopped);
   EXPECT_EQ(worker->stored_state().text, L"升级中 ...");
   EXPECT_EQ(worker->upgrade_start(), -1);

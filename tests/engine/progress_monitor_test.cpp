@@ -18,18 +18,15 @@ TEST(LogClassifiers, EachUnderwayMarkerAloneCounts) {
   EXPECT_FALSE(LogShowsUpgradeUnderway(Log(L"upgrade success, will reboot system!")));
 }
 
-TEST(LogClassifiers, EnterUpgradeAloneIsUnderwayButNotSuccess) {
-  const CommandResult log = Log(L"D/hmi: Enter upgrade...\n");
-  EXPECT_TRUE(LogShowsUpgradeUnderway(log));
-  EXPECT_FALSE(LogShowsUpgradeSuccess(log));
-}
-
 TEST(LogClassifiers, SuccessNeedsAllThreeMarkersInAnyOrder) {
   EXPECT_TRUE(LogShowsUpgradeSuccess(
       Log(L"upgrade success, will reboot system!\nwrite part: res 0\nstartUpgrade\n")));
   EXPECT_FALSE(LogShowsUpgradeSuccess(Log(L"startUpgrade\nwrite part: res 0\n")));
   EXPECT_FALSE(LogShowsUpgradeSuccess(Log(L"startUpgrade\nupgrade success, will reboot system!")));
   EXPECT_FALSE(LogShowsUpgradeSuccess(Log(L"write part: res\nupgrade success, will reboot system!")));
+  EXPECT_FALSE(LogShowsUpgradeSuccess(Log(L"D/hmi: Enter upgrade...\n")));  // underway is not success
+  // The exit code of the log command does not count.
+  EXPECT_TRUE(LogShowsUpgradeSuccess({1, L"startUpgrade write part: res upgrade success, will reboot system!"}));
 }
 
 TEST(LogClassifiers, MarkersAreWholeCaseSensitiveSubstrings) {
@@ -42,12 +39,6 @@ TEST(LogClassifiers, MarkersAreWholeCaseSensitiveSubstrings) {
       L"startUpgrade write part: res upgrade success, will reboot\r\nsystem!")));
 }
 
-TEST(LogClassifiers, ExitCodeDoesNotCount) {
-  const CommandResult failed{1, L"startUpgrade write part: res upgrade success, will reboot system!"};
-  EXPECT_TRUE(LogShowsUpgradeSuccess(failed));
-  EXPECT_FALSE(LogShowsUpgradeSuccess(CommandResult{0, L""}));
-}
-
 TEST(ProgressText, MatchesTheRowFormat) {
   Version target;
   ASSERT_TRUE(target.Parse("1.1.0-rc.1+b7"));
@@ -55,25 +46,14 @@ TEST(ProgressText, MatchesTheRowFormat) {
   Version plain;
   plain.Parse("01.2.3");
   EXPECT_EQ(ProgressText(L"", plain, 0), L"正在升级   => 1.2.3  0s  ...");
-}
-
-// Beyond 2038 the seconds must not wrap.
-TEST(ProgressText, ElapsedSecondsAreNotCutTo32Bits) {
-  Version target;
-  target.Parse("2.0.0");
-  EXPECT_EQ(ProgressText(L"1.0.0", target, 5'000'000'000LL),
-            L"正在升级  1.0.0 => 2.0.0  5000000000s  ...");
+  // Beyond 2038 the seconds must not wrap.
+  EXPECT_EQ(ProgressText(L"1.0.0", plain, 5'000'000'000LL), L"正在升级  1.0.0 => 1.2.3  5000000000s  ...");
 }
 
 TEST(ClockText, IsLocalTimeWithTwoDigitFields) {
   std::tm noon{};
-  noon.tm_year = 126;
-  noon.tm_mon = 0;
-  noon.tm_mday = 2;
-  noon.tm_hour = 3;
-  noon.tm_min = 4;
-  noon.tm_sec = 5;
-  noon.tm_isdst = -1;
+  noon.tm_year = 126, noon.tm_mon = 0, noon.tm_mday = 2;
+  noon.tm_hour = 3, noon.tm_min = 4, noon.tm_sec = 5, noon.tm_isdst = -1;
   EXPECT_EQ(ClockText(static_cast<std::int64_t>(std::mktime(&noon))), L"03:04:05");
   const std::wstring now = ClockText();
   ASSERT_EQ(now.size(), 8u) << Utf16ToUtf8(now);

@@ -1,8 +1,8 @@
 #include "app/toast.h"
 
-#include <algorithm>
 #include <functional>
 
+#include "app/window_placement.h"
 #include "base/thread_registry.h"
 #include "base/time.h"
 #include "ui/controls/box.h"
@@ -33,7 +33,7 @@ bool Toast::Open(platform::x11::Display& display, ui::WindowImplBase* owner,
   if (!vbase::ThreadRegistry::PostDelayedTask(0, close, delay)) {
     vbase::ThreadRegistry::PostDelayedTask(close, delay);
   }
-  FitAndCenter();
+  FitAndCenterWindow(*this);
   ShowWindow(true, true);
   return true;
 }
@@ -83,23 +83,6 @@ void Toast::HideCloseButtonIfOutside(ui::UiPoint point) {
   const ui::UiSize client = host()->GetClientSize();
   const ui::UiRect inner{1, 1, client.cx - 1, client.cy - 1};
   if (!inner.Contains(point)) closeButton->SetFadeVisible(false);
-}
-
-void Toast::FitAndCenter() {
-  platform::x11::NativeWindow* native = native_window();
-  if (!native || !display()) return;
-  const platform::x11::Rect now = native->bounds();
-  const ui::UiSize size = EstimateRootSize(ui::UiSize{now.width, now.height});
-  const platform::x11::Rect work = display()->GetWorkArea();
-  platform::x11::Rect target = work;
-  if (ui::WindowImplBase* o = owner(); o && o->native_window() && o->native_window()->mapped()) {
-    target = o->native_window()->bounds();
-  }
-  int x = target.x + (target.width - size.cx) / 2;
-  int y = target.y + (target.height - size.cy) / 2;
-  x = std::max(work.x, std::min(x, work.x + work.width - size.cx));
-  y = std::max(work.y, std::min(y, work.y + work.height - size.cy));
-  native->SetBounds(platform::x11::Rect{x, y, size.cx, size.cy});
 }
 
 void ShowToast(const std::wstring& text, platform::x11::Display& display,

@@ -41,9 +41,6 @@ class Toast : public ui::WindowImplBase {
   bool OnKeyDown(wchar_t key_code, uint32_t modifiers) override;
 
  private:
-  // Sizes the window to its message and centres it (the host would resize
-  // it only at the first paint, after it was placed).
-  void FitAndCenter();
   void HideCloseButtonIfOutside(ui::UiPoint point);
 };
 

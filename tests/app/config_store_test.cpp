@@ -44,12 +44,10 @@ std::string SerializedSettings(const UpgradeSettings& s) {
          Utf16ToUtf8(s.project) + "\nforce_update=" + (s.force_update ? "1" : "0") + "\n";
 }
 
-void ExpectSameSettings(const UpgradeSettings& actual, const UpgradeSettings& expected) {
-  EXPECT_EQ(actual.update_file, expected.update_file);
-  EXPECT_EQ(actual.boot_logo, expected.boot_logo);
-  EXPECT_EQ(actual.version, expected.version);
-  EXPECT_EQ(actual.project, expected.project);
-  EXPECT_EQ(actual.force_update, expected.force_update);
+#define ExpectSameSettings(actual, expected) EXPECT_EQ(Fields(actual), Fields(expected))
+auto Fields(const UpgradeSettings& s) {
+  return std::make_tuple(Utf16ToUtf8(s.update_file), Utf16ToUtf8(s.boot_logo), Utf16ToUtf8(s.version),
+                         Utf16ToUtf8(s.project), s.force_update);
 }
 
 TEST_F(ConfigStoreTest, FirstPathRequestCreatesTheFolderTreeButNoFile) {

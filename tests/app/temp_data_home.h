@@ -4,26 +4,17 @@
 
 #include <cstdlib>
 #include <filesystem>
-#include <optional>
 #include <string>
 
 #include "base/text.h"
+#include "tests/support/scoped_env.h"
+#include "tests/support/temp_folder.h"
 
 class TempDataHome {
  public:
   TempDataHome() {
-    std::string pattern = (std::filesystem::temp_directory_path() / "fleetsync_XXXXXX").string();
-    if (::mkdtemp(pattern.data()) == nullptr) std::abort();
-    root_ = pattern;
-    Save("XDG_DATA_HOME", old_xdg_);
-    Save("HOME", old_home_);
     ::setenv("HOME", (root_ / "home").c_str(), 1);
     SetDataHome(root_ / "xdg data 数据");
-  }
-  ~TempDataHome() {
-    Restore("XDG_DATA_HOME", old_xdg_);
-    Restore("HOME", old_home_);
-    std::filesystem::remove_all(root_);
   }
   TempDataHome(const TempDataHome&) = delete;
   TempDataHome& operator=(const TempDataHome&) = delete;
@@ -46,19 +37,9 @@ class TempDataHome {
   }
 
  private:
-  static void Save(const char* name, std::optional<std::string>& slot) {
-    if (const char* value = std::getenv(name)) slot = value;
-  }
-  static void Restore(const char* name, const std::optional<std::string>& slot) {
-    if (slot) {
-      ::setenv(name, slot->c_str(), 1);
-    } else {
-      ::unsetenv(name);
-    }
-  }
-
-  std::filesystem::path root_;
+  fleetsync_test::TempFolder folder_{"fleetsync"};
+  const std::filesystem::path root_ = folder_.path();
+  fleetsync_test::ScopedEnv xdg_{"XDG_DATA_HOME"};
+  fleetsync_test::ScopedEnv home_{"HOME"};
   std::filesystem::path data_home_;
-  std::optional<std::string> old_xdg_;
-  std::optional<std::string> old_home_;
 };

@@ -7,6 +7,7 @@
 #include <fstream>
 #include <iterator>
 
+#include "tests/support/scoped_env.h"
 #include "tests/ui/resources/test_support.h"
 #include "tests/ui/resources/zip_builder.h"
 #include "ui/resources/resource_package.h"
@@ -213,8 +214,7 @@ TEST_F(GlobalManagerTest, PackageFontFileIsRegisteredFromAPrivateCopy) {
   const std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
 
   test::ScopedTempCwd scratch;
-  const char* previous = std::getenv("TMPDIR");
-  const std::string saved = previous != nullptr ? previous : "";
+  fleetsync_test::ScopedEnv tmpdir("TMPDIR");
   setenv("TMPDIR", scratch.path().c_str(), 1);
   OpenPackage({{"resources/themes/default/font/mono.ttf", bytes}});
   GlobalManager::SetThemePath(L"resources/themes/default");
@@ -230,11 +230,6 @@ TEST_F(GlobalManagerTest, PackageFontFileIsRegisteredFromAPrivateCopy) {
   EXPECT_EQ(copies(), 1);
   GlobalManager::Shutdown();
   EXPECT_EQ(copies(), 0);
-  if (previous != nullptr) {
-    setenv("TMPDIR", saved.c_str(), 1);
-  } else {
-    unsetenv("TMPDIR");
-  }
 }
 
 }  // namespace

@@ -5,6 +5,7 @@
 #include <zlib.h>
 
 #include <cstdint>
+#include <initializer_list>
 #include <optional>
 #include <string>
 #include <utility>
@@ -47,21 +48,17 @@ inline std::string RawDeflate(const std::string& data) {
   return out;
 }
 
-inline void Put16(std::string& out, uint32_t v) {
-  out.push_back(static_cast<char>(v & 0xFF));
-  out.push_back(static_cast<char>((v >> 8) & 0xFF));
+// Little-endian fields of `bytes` bytes each, appended or patched in place.
+inline void Put(std::string& out, int bytes, std::initializer_list<uint32_t> values) {
+  for (uint32_t v : values) {
+    for (int i = 0; i < bytes; ++i) out.push_back(static_cast<char>((v >> (8 * i)) & 0xFF));
+  }
 }
-inline void Put32(std::string& out, uint32_t v) {
-  Put16(out, v & 0xFFFF);
-  Put16(out, v >> 16);
+inline void Patch(std::string& zip, size_t offset, int bytes, uint32_t v) {
+  for (int i = 0; i < bytes; ++i) zip[offset + i] = static_cast<char>((v >> (8 * i)) & 0xFF);
 }
-inline void Patch32(std::string& zip, size_t offset, uint32_t v) {
-  for (int i = 0; i < 4; ++i) zip[offset + i] = static_cast<char>((v >> (8 * i)) & 0xFF);
-}
-inline void Patch16(std::string& zip, size_t offset, uint32_t v) {
-  zip[offset] = static_cast<char>(v & 0xFF);
-  zip[offset + 1] = static_cast<char>((v >> 8) & 0xFF);
-}
+inline void Patch32(std::string& zip, size_t offset, uint32_t v) { Patch(zip, offset, 4, v); }
+inline void Patch16(std::string& zip, size_t offset, uint32_t v) { Patch(zip, offset, 2, v); }
 inline uint32_t Get32(const std::string& zip, size_t offset) {
   uint32_t v = 0;
   for (int i = 3; i >= 0; --i) v = (v << 8) | static_cast<unsigned char>(zip[offset + i]);
@@ -89,53 +86,31 @@ inline std::string BuildZip(const std::vector<ZipTestEntry>& entries, ZipLayout*
     const uint32_t written_size = entry.declared_size.value_or(static_cast<uint32_t>(entry.data.size()));
 
     const size_t local = zip.size();
+    const auto name_size = static_cast<uint32_t>(entry.name.size());
     pieces.local_headers.push_back(local);
-    Put32(zip, 0x04034b50);
-    Put16(zip, 20);
-    Put16(zip, entry.flags);
-    Put16(zip, entry.method);
-    Put16(zip, 0);
-    Put16(zip, 0);
-    Put32(zip, written_crc);
-    Put32(zip, written_compressed);
-    Put32(zip, written_size);
-    Put16(zip, static_cast<uint32_t>(entry.name.size()));
-    Put16(zip, 0);
-    zip += entry.name;
-    zip += payload;
+    Put(zip, 4, {0x04034b50});
+    Put(zip, 2, {20, entry.flags, entry.method, 0, 0});
+    Put(zip, 4, {written_crc, written_compressed, written_size});
+    Put(zip, 2, {name_size, 0});
+    zip += entry.name + payload;
 
     pieces.central_headers.push_back(directory.size());
-    Put32(directory, 0x02014b50);
-    Put16(directory, 20);
-    Put16(directory, 20);
-    Put16(directory, entry.flags);
-    Put16(directory, entry.method);
-    Put16(directory, 0);
-    Put16(directory, 0);
-    Put32(directory, written_crc);
-    Put32(directory, written_compressed);
-    Put32(directory, written_size);
-    Put16(directory, static_cast<uint32_t>(entry.name.size()));
-    Put16(directory, 0);
-    Put16(directory, 0);
-    Put16(directory, 0);
-    Put16(directory, 0);
-    Put32(directory, 0);
-    Put32(directory, static_cast<uint32_t>(local));
+    Put(directory, 4, {0x02014b50});
+    Put(directory, 2, {20, 20, entry.flags, entry.method, 0, 0});
+    Put(directory, 4, {written_crc, written_compressed, written_size});
+    Put(directory, 2, {name_size, 0, 0, 0, 0});
+    Put(directory, 4, {0, static_cast<uint32_t>(local)});
     directory += entry.name;
   }
-  const size_t directory_offset = zip.size();
+  const auto directory_offset = static_cast<uint32_t>(zip.size());
+  const auto count = static_cast<uint32_t>(entries.size());
   for (size_t& offset : pieces.central_headers) offset += directory_offset;
   zip += directory;
   pieces.end_record = zip.size();
-  Put32(zip, 0x06054b50);
-  Put16(zip, 0);
-  Put16(zip, 0);
-  Put16(zip, static_cast<uint32_t>(entries.size()));
-  Put16(zip, static_cast<uint32_t>(entries.size()));
-  Put32(zip, static_cast<uint32_t>(directory.size()));
-  Put32(zip, static_cast<uint32_t>(directory_offset));
-  Put16(zip, static_cast<uint32_t>(comment.size()));
+  Put(zip, 4, {0x06054b50});
+  Put(zip, 2, {0, 0, count, count});
+  Put(zip, 4, {static_cast<uint32_t>(directory.size()), directory_offset});
+  Put(zip, 2, {static_cast<uint32_t>(comment.size())});
   zip += comment;
   if (layout != nullptr) *layout = pieces;
   return zip;

@@ -2,35 +2,11 @@
 
 #include <gtest/gtest.h>
 
-#include <cstdlib>
-#include <optional>
-#include <string>
+#include "tests/support/scoped_env.h"
 
 namespace {
 
-// Sets or unsets an environment variable for the scope of a test.
-class ScopedEnvironment {
- public:
-  ScopedEnvironment(const char* name, const char* value) : name_(name) {
-    if (const char* old = std::getenv(name)) old_ = old;
-    if (value) {
-      ::setenv(name, value, 1);
-    } else {
-      ::unsetenv(name);
-    }
-  }
-  ~ScopedEnvironment() {
-    if (old_) {
-      ::setenv(name_, old_->c_str(), 1);
-    } else {
-      ::unsetenv(name_);
-    }
-  }
-
- private:
-  const char* name_;
-  std::optional<std::string> old_;
-};
+using ScopedEnvironment = fleetsync_test::ScopedEnv;
 
 TEST(DataFolderTest, XdgDataHomeWinsWhenItIsAnAbsolutePath) {
   ScopedEnvironment home("HOME", "/home/tech");

@@ -3,11 +3,11 @@
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 
-#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 
 #include "base/text.h"
+#include "tests/support/temp_folder.h"
 
 namespace fs = std::filesystem;
 
@@ -15,15 +15,10 @@ namespace {
 
 class FileUtilTest : public ::testing::Test {
  protected:
-  void SetUp() override {
-    std::string pattern = (fs::temp_directory_path() / "file_util_test_XXXXXX").string();
-    ASSERT_NE(::mkdtemp(pattern.data()), nullptr);
-    root_ = pattern;
-  }
-  void TearDown() override { fs::remove_all(root_); }
   std::wstring PathOf(const std::string& name) const { return Utf8ToUtf16((root_ / name).string()); }
 
-  fs::path root_;
+  fleetsync_test::TempFolder temp_{"file_util_test"};
+  const fs::path root_ = temp_.path();
 };
 
 TEST_F(FileUtilTest, ReadDistinguishesMissingFromUnreadableAndReadsToTheEnd) {

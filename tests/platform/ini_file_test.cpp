@@ -3,12 +3,12 @@
 #include <gtest/gtest.h>
 
 #include <climits>
-#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
 
 #include "base/text.h"
+#include "tests/support/temp_folder.h"
 
 namespace fs = std::filesystem;
 
@@ -16,13 +16,6 @@ namespace {
 
 class IniFileTest : public ::testing::Test {
  protected:
-  void SetUp() override {
-    std::string pattern = (fs::temp_directory_path() / "ini_test_XXXXXX").string();
-    ASSERT_NE(::mkdtemp(pattern.data()), nullptr);
-    root_ = pattern;
-  }
-  void TearDown() override { fs::remove_all(root_); }
-
   // Paths are built as UTF-8 and handed over as wide strings, as the
   // program does (std::filesystem's own conversion depends on the locale).
   std::wstring PathOf(const std::string& name) const {
@@ -43,7 +36,8 @@ class IniFileTest : public ::testing::Test {
     return platform::GetPrivateProfileString(section, key, L"<default>", 2048, path);
   }
 
-  fs::path root_;
+  fleetsync_test::TempFolder temp_{"ini_test"};
+  const fs::path root_ = temp_.path();
 };
 
 TEST_F(IniFileTest, MissingFileFolderSectionOrKeyGiveDefaultsAndCreateNothing) {
@@ -135,26 +129,14 @@ TEST_F(IniFileTest, IntegersAreReadAsTheirLeadingDecimalNumber) {
            "one=1\ntwo=2\nyes=yes\nzero=0\nprefix=12abc\nminus=-1\nplus=+7\n"
            "padded=   42   \nquoted=\"5\"\nempty=\nhuge=99999999999\nwrap=4294967296\n"
            "sign_only=-\nspace_inside=1 2\nhex=0x10\n");
-  auto read = [&](const wchar_t* key) {
-    return platform::GetPrivateProfileInt(L"fleet", key, 99, path);
-  };
-  EXPECT_EQ(read(L"one"), 1u);
-  EXPECT_EQ(read(L"two"), 2u);
-  EXPECT_EQ(read(L"yes"), 0u);
-  EXPECT_EQ(read(L"zero"), 0u);
-  EXPECT_EQ(read(L"prefix"), 12u);
-  EXPECT_EQ(read(L"minus"), UINT_MAX);
-  EXPECT_EQ(read(L"plus"), 7u);
-  EXPECT_EQ(read(L"padded"), 42u);
-  EXPECT_EQ(read(L"quoted"), 5u);
-  EXPECT_EQ(read(L"empty"), 99u);
-  EXPECT_EQ(read(L"missing"), 99u);
-  // Too large for 32 bits: saturates instead of wrapping round to 0 ("off").
-  EXPECT_EQ(read(L"huge"), UINT_MAX);
-  EXPECT_EQ(read(L"wrap"), UINT_MAX);
-  EXPECT_EQ(read(L"sign_only"), 0u);
-  EXPECT_EQ(read(L"space_inside"), 1u);
-  EXPECT_EQ(read(L"hex"), 0u);
+  // Too large for 32 bits saturates instead of wrapping round to 0 ("off").
+  const std::pair<const wchar_t*, unsigned> cases[] = {
+      {L"one", 1}, {L"two", 2}, {L"yes", 0}, {L"zero", 0}, {L"prefix", 12}, {L"minus", UINT_MAX},
+      {L"plus", 7}, {L"padded", 42}, {L"quoted", 5}, {L"empty", 99}, {L"missing", 99}, {L"huge", UINT_MAX},
+      {L"wrap", UINT_MAX}, {L"sign_only", 0}, {L"space_inside", 1}, {L"hex", 0}};
+  for (const auto& [key, expected] : cases) {
+    EXPECT_EQ(platform::GetPrivateProfileInt(L"fleet", key, 99, path), expected) << Utf16ToUtf8(key);
+  }
 }
 
 TEST_F(IniFileTest, NewFileHoldsTheSectionThenTheKeysInOrder) {

@@ -1,9 +1,4 @@
-#include <stdlib.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
 #include <filesystem>
-#include <fstream>
 #include <string>
 
 #include <gtest/gtest.h>
@@ -11,28 +6,17 @@
 #include "platform/executable_path.h"
 #include "platform/file_attributes.h"
 #include "tests/support/scoped_env.h"
+#include "tests/support/temp_folder.h"
 
 namespace platform {
 namespace {
 
 class PathFolders : public ::testing::Test {
  protected:
-  void SetUp() override {
-    char pattern[] = "/tmp/fleetsync-paths-XXXXXX";
-    ASSERT_NE(mkdtemp(pattern), nullptr);
-    folder_ = pattern;
-  }
-  void TearDown() override {
-    std::filesystem::remove_all(folder_);
-  }
-  std::string Write(const std::string& name, mode_t mode) {
-    const std::string path = folder_ + "/" + name;
-    std::ofstream(path) << "#!/bin/sh\n";
-    chmod(path.c_str(), mode);
-    return path;
-  }
+  std::string Write(const std::string& name, mode_t mode) { return temp_.Write(name, "#!/bin/sh\n", mode); }
 
-  std::string folder_;
+  fleetsync_test::TempFolder temp_{"fleetsync-paths"};
+  const std::string folder_ = temp_.path();
   fleetsync_test::ScopedEnv path_{"PATH"};
 };
 
@@ -46,7 +30,6 @@ TEST(ExecutableDirectory, IsTheFolderOfThisProgram) {
 
 TEST_F(PathFolders, FindOnPathTakesTheFirstExecutableRegularFile) {
   const std::string second = folder_ + "/second";
-  std::filesystem::create_directory(second);
   Write("plain", 0644);
   std::filesystem::create_directory(folder_ + "/dir");
   const std::string tool = Write("second/tool", 0755);

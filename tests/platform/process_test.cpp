@@ -7,12 +7,10 @@
 #include <unistd.h>
 
 #include <cerrno>
-#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <set>
 #include <sstream>
-#include <string>
 
 #include <gtest/gtest.h>
 
@@ -36,28 +34,39 @@ std::string ReadToEnd(int fd) {
   }
 }
 
-// Spawns, reads everything, waits; the pipes are the layer's own.
-Finished RunToEnd(std::vector<std::string> argv, std::string working_directory = {}) {
-  Finished finished;
-  Pipe input;
-  Pipe output;
-  EXPECT_EQ(CreatePipe(input), 0);
-  EXPECT_EQ(CreatePipe(output), 0);
-  SpawnRequest request;
-  request.program = argv.front();
-  request.argv = std::move(argv);
-  request.working_directory = std::move(working_directory);
-  request.input_fd = input.read_end.get();
-  request.output_fd = output.write_end.get();
+// A child on the layer's own pipes; `separate_errors` gives its stderr a
+// pipe of its own instead of the output pipe.
+struct Child {
+  explicit Child(std::vector<std::string> argv, std::string working_directory = {}, bool separate_errors = false) {
+    EXPECT_EQ(CreatePipe(input), 0);
+    EXPECT_EQ(CreatePipe(output), 0);
+    EXPECT_EQ(CreatePipe(errors), 0);
+    SpawnRequest request{argv.front(), std::move(argv), std::move(working_directory), input.read_end.get(),
+                         output.write_end.get(), separate_errors ? errors.write_end.get() : -1};
+    spawn_error = SpawnChild(request, pid);
+    input.read_end.Reset();
+    output.write_end.Reset();
+    errors.write_end.Reset();
+  }
+  std::string Output() { return ReadToEnd(output.read_end.get()); }
+  int Reap() {
+    int code = -1;
+    EXPECT_EQ(WaitUntilExited(pid), 0);
+    EXPECT_EQ(ReapChild(pid, code), 0);
+    return code;
+  }
+
+  Pipe input, output, errors;
   pid_t pid = -1;
-  finished.spawn_error = SpawnChild(request, pid);
-  if (finished.spawn_error) return finished;
-  input.read_end.Reset();
-  output.write_end.Reset();
-  finished.output = ReadToEnd(output.read_end.get());
-  EXPECT_EQ(WaitUntilExited(pid), 0);
-  EXPECT_EQ(ReapChild(pid, finished.exit_code), 0);
-  return finished;
+  int spawn_error = 0;
+};
+
+// Spawns, reads everything, waits.
+Finished RunToEnd(std::vector<std::string> argv, std::string working_directory = {}) {
+  Child child(std::move(argv), std::move(working_directory));
+  if (child.spawn_error) return Finished{child.spawn_error, -1, {}};
+  std::string output = child.Output();
+  return Finished{0, child.Reap(), std::move(output)};
 }
 
 Finished Shell(const std::string& script) { return RunToEnd({"/bin/sh", "-c", script}); }
@@ -87,25 +96,12 @@ TEST(SpawnChild, StartsInTheRequestedFolder) {
 TEST(SpawnChild, ErrorsGoWithTheOutputUnlessGivenTheirOwnDescriptor) {
   EXPECT_EQ(Shell("echo out; echo err >&2").output, "out\nerr\n");
 
-  Pipe input;
-  Pipe output;
-  Pipe errors;
-  ASSERT_EQ(CreatePipe(input), 0);
-  ASSERT_EQ(CreatePipe(output), 0);
-  ASSERT_EQ(CreatePipe(errors), 0);
-  SpawnRequest request{"/bin/sh", {"/bin/sh", "-c", "echo out; echo err >&2"}, {},
-                       input.read_end.get(), output.write_end.get(), errors.write_end.get()};
-  pid_t pid = -1;
-  ASSERT_EQ(SpawnChild(request, pid), 0);
-  output.write_end.Reset();
-  errors.write_end.Reset();
+  Child child({"/bin/sh", "-c", "echo out; echo err >&2"}, {}, true);
+  ASSERT_EQ(child.spawn_error, 0);
   // Small enough to sit in the pipe, so reading one after the other cannot block.
-  EXPECT_EQ(ReadToEnd(output.read_end.get()), "out\n");
-  EXPECT_EQ(ReadToEnd(errors.read_end.get()), "err\n");
-  int code = -1;
-  ASSERT_EQ(WaitUntilExited(pid), 0);
-  ASSERT_EQ(ReapChild(pid, code), 0);
-  EXPECT_EQ(code, 0);
+  EXPECT_EQ(child.Output(), "out\n");
+  EXPECT_EQ(ReadToEnd(child.errors.read_end.get()), "err\n");
+  EXPECT_EQ(child.Reap(), 0);
 }
 
 TEST(SpawnChild, ChildInheritsNoPipeOfThisProcess) {
@@ -148,40 +144,24 @@ TEST(SpawnChild, ChildGetsDefaultSigpipeAndAnEmptySignalMask) {
 }
 
 TEST(KillProcessGroup, EndsTheChildAndEverythingItForked) {
-  Pipe input;
-  Pipe output;
-  ASSERT_EQ(CreatePipe(input), 0);
-  ASSERT_EQ(CreatePipe(output), 0);
-  SpawnRequest request{"/bin/sh", {"/bin/sh", "-c", "sleep 100 & sleep 100"}, {},
-                       input.read_end.get(), output.write_end.get()};
-  pid_t pid = -1;
-  ASSERT_EQ(SpawnChild(request, pid), 0);
-  output.write_end.Reset();
-  EXPECT_EQ(getpgid(pid), pid);
-  KillProcessGroup(pid);
+  Child child({"/bin/sh", "-c", "sleep 100 & sleep 100"});
+  ASSERT_EQ(child.spawn_error, 0);
+  EXPECT_EQ(getpgid(child.pid), child.pid);
+  KillProcessGroup(child.pid);
   // The background sleep holds the pipe too: end of file proves it died.
-  EXPECT_EQ(ReadToEnd(output.read_end.get()), "");
-  int code = 0;
-  ASSERT_EQ(WaitUntilExited(pid), 0);
-  ASSERT_EQ(ReapChild(pid, code), 0);
-  EXPECT_EQ(code, 128 + SIGKILL);
+  EXPECT_EQ(child.Output(), "");
+  EXPECT_EQ(child.Reap(), 128 + SIGKILL);
 }
 
 TEST(WaitUntilExited, LeavesTheChildForReapChild) {
-  Pipe input;
-  Pipe output;
-  ASSERT_EQ(CreatePipe(input), 0);
-  ASSERT_EQ(CreatePipe(output), 0);
-  SpawnRequest request{"/bin/sh", {"/bin/sh", "-c", "exit 5"}, {}, input.read_end.get(),
-                       output.write_end.get()};
-  pid_t pid = -1;
-  ASSERT_EQ(SpawnChild(request, pid), 0);
-  ASSERT_EQ(WaitUntilExited(pid), 0);
-  EXPECT_EQ(kill(pid, 0), 0);  // still a zombie: pid and group id stay reserved
+  Child child({"/bin/sh", "-c", "exit 5"});
+  ASSERT_EQ(child.spawn_error, 0);
+  ASSERT_EQ(WaitUntilExited(child.pid), 0);
+  EXPECT_EQ(kill(child.pid, 0), 0);  // still a zombie: pid and group id stay reserved
   int code = 0;
-  ASSERT_EQ(ReapChild(pid, code), 0);
+  ASSERT_EQ(ReapChild(child.pid, code), 0);
   EXPECT_EQ(code, 5);
-  EXPECT_EQ(ReapChild(pid, code), ECHILD);
+  EXPECT_EQ(ReapChild(child.pid, code), ECHILD);
 }
 
 void CountSignal(int) {}

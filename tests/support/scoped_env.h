@@ -16,6 +16,11 @@ class ScopedEnv {
   explicit ScopedEnv(std::string name) : name_(std::move(name)) {
     if (const char* value = getenv(name_.c_str())) saved_ = value;
   }
+  // Also sets the variable to `value`, or unsets it for nullptr.
+  ScopedEnv(std::string name, const char* value) : ScopedEnv(std::move(name)) {
+    if (value) setenv(name_.c_str(), value, 1);
+    else unsetenv(name_.c_str());
+  }
   ~ScopedEnv() {
     if (saved_) setenv(name_.c_str(), saved_->c_str(), 1);
     else unsetenv(name_.c_str());

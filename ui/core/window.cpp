@@ -10,7 +10,10 @@
 
 namespace ui {
 
-Window::Window() { shadow_corner_ = ScaleInsets(shadow_corner_); }
+Window::Window() {
+  shadow_corner_ = ScaleInsets(shadow_corner_);
+  shadow_.SetDescriptor(shadow_image_);
+}
 
 Window::~Window() {
   CancelWeakCallbacks();
@@ -121,10 +124,10 @@ void Window::OnControlRenamed(Control* control, const std::wstring& old_name) {
 
 void Window::ArrangeRoot(UiSize size) {
   need_arrange_ = false;
+  client_size_ = size;
   if (!root_) return;
-  UiRect rect{0, 0, size.cx, size.cy};
-  root_->SetPos(rect);
-  Invalidate(rect);
+  root_->SetPos(GetFrameRect(size));
+  Invalidate(UiRect{0, 0, size.cx, size.cy});
 }
 
 void Window::ArrangeIfNeeded() {
@@ -142,6 +145,8 @@ UiSize Window::EstimateRootSize(UiSize current) const {
   if (min_info_.cy > 0) size.cy = std::max(size.cy, min_info_.cy);
   if (max_info_.cx > 0) size.cx = std::min(size.cx, max_info_.cx);
   if (max_info_.cy > 0) size.cy = std::min(size.cy, max_info_.cy);
+  size.cx += shadow_padding_.left + shadow_padding_.right;
+  size.cy += shadow_padding_.top + shadow_padding_.bottom;
   return size;
 }
 
@@ -151,8 +156,45 @@ void Window::Paint(RenderContext& context, const UiRect& dirty) {
   UiRect area = dirty.IsEmpty() ? UiRect{0, 0, context.width(), context.height()} : dirty;
   context.PushClip(area);
   context.Clear();
+  PaintShadow(context);
+  // Outside the round corner the window stays transparent (a translucent
+  // window) or is cut away by the host's window shape (an opaque one).
+  const bool round = round_corner_.cx > 0 && round_corner_.cy > 0;
+  if (round) context.PushRoundClip(root_->GetPos(), round_corner_);
   root_->Paint(context, area);
+  if (round) context.PopClip();
   context.PopClip();
+}
+
+void Window::PaintShadow(RenderContext& context) {
+  if (shadow_padding_.IsZero() || shadow_.IsEmpty()) return;
+  ImageInfo* picture = shadow_.Load(resource_path_);
+  if (!picture) return;
+  UiRect frame = root_->GetPos();
+  ImageDrawParams params;
+  params.dest = UiRect{frame.left - shadow_padding_.left, frame.top - shadow_padding_.top,
+                       frame.right + shadow_padding_.right, frame.bottom + shadow_padding_.bottom};
+  if (shadow_.attribute().has_source) params.source = shadow_.attribute().source;
+  params.corner = shadow_.attribute().corner;
+  params.alpha = shadow_.attribute().fade;
+  context.DrawImage(*picture, params);
+}
+
+void Window::SetShadowPadding(const UiRect& padding) {
+  if (padding == shadow_padding_) return;
+  shadow_padding_ = padding;
+  if (client_size_.cx > 0 && client_size_.cy > 0) ArrangeRoot(client_size_);
+}
+
+UiRect Window::GetFrameMargin() const {
+  if (!shadow_padding_.IsZero() || shadow_attached_) return shadow_padding_;
+  return custom_shadow_;
+}
+
+UiRect Window::GetFrameRect(UiSize client) const {
+  UiRect frame{0, 0, client.cx, client.cy};
+  frame.Deflate(shadow_padding_);
+  return frame;
 }
 
 void Window::Invalidate(const UiRect& rect) {
@@ -254,6 +296,7 @@ bool Window::SetAttribute(const std::wstring& name, const std::wstring& value) {
     shadow_attached_ = ParseBool(value);
   } else if (name == L"shadowimage") {
     shadow_image_ = value;
+    shadow_.SetDescriptor(value);
   } else if (name == L"shadowcorner") {
     shadow_corner_ = ScaleInsets(ParseRect(value));
   } else if (name == L"alphafixcorner") {

@@ -22,6 +22,7 @@
 #include "ui/core/event_args.h"
 #include "ui/core/geometry.h"
 #include "ui/core/window_host.h"
+#include "ui/render/image_attribute.h"
 
 namespace ui {
 
@@ -59,18 +60,35 @@ class Window : public virtual vbase::SupportWeakCallback {
   void OnControlDetached(Control* control);
   void OnControlRenamed(Control* control, const std::wstring& old_name);
 
-  // Gives the root the rectangle (0, 0, size); the tree is arranged.
+  // Gives the root the client rectangle (0, 0, size) inside the shadow
+  // padding; the tree is arranged.
   void ArrangeRoot(UiSize size);
   // Re-arranges the tree at the current root rectangle when a control asked.
   void ArrangeIfNeeded();
   void NeedArrange() { need_arrange_ = true; }
   bool IsArrangeNeeded() const { return need_arrange_; }
-  // The size the root wants when it sizes itself to its content (auto width
-  // or height), clamped to the min/max info; the client size otherwise.
+  // The client size the window wants when its root sizes itself to its
+  // content (auto width or height): the root's estimate clamped to the
+  // min/max info, plus the shadow padding. The client size otherwise.
   UiSize EstimateRootSize(UiSize current) const;
 
-  // Paints the dirty part of the tree (everything when `dirty` is empty).
+  // Paints the dirty part of the window (everything when `dirty` is empty):
+  // the shadow image in the shadow padding, then the tree, clipped to the
+  // round corner when one is set.
   void Paint(RenderContext& context, const UiRect& dirty = {});
+
+  // --- Drawn shadow ------------------------------------------------------
+  // The margin around the root in which the shadow image is drawn. The host
+  // decides it: the shadow corner while the window can show translucent
+  // pixels, the shadow is attached and the window is not maximised; zero
+  // otherwise. Changing it arranges the root again.
+  void SetShadowPadding(const UiRect& padding);
+  const UiRect& GetShadowPadding() const { return shadow_padding_; }
+  // The margin outside the visible frame: the drawn shadow padding, or the
+  // custom shadow of a window whose root draws its own shadow.
+  UiRect GetFrameMargin() const;
+  // The visible frame of a client area of `client` pixels.
+  UiRect GetFrameRect(UiSize client) const;
 
   // --- Dirty region ------------------------------------------------------
   void Invalidate(const UiRect& rect);
@@ -143,6 +161,7 @@ class Window : public virtual vbase::SupportWeakCallback {
 
  private:
   void RemoveFromNameMap(Control* control);
+  void PaintShadow(RenderContext& context);
   void ClearReferencesInto(Control* subtree);
 
   WindowHost* host_ = nullptr;
@@ -153,6 +172,7 @@ class Window : public virtual vbase::SupportWeakCallback {
   std::wstring resource_path_;
   std::vector<Control*> delete_later_;
   UiRect dirty_;
+  UiSize client_size_;
   bool need_arrange_ = false;
   bool destroying_ = false;
 
@@ -171,6 +191,8 @@ class Window : public virtual vbase::SupportWeakCallback {
   bool shadow_attached_ = true;
   std::wstring shadow_image_ = L"file='public/bk/bk_shadow.png' corner='30,30,30,30'";
   UiRect shadow_corner_{14, 14, 14, 14};
+  UiRect shadow_padding_;
+  Image shadow_;  // the picture of shadow_image_, loaded on first paint
   UiRect alpha_fix_corner_;
   UiRect custom_shadow_;
   bool render_alpha_ = false;

@@ -202,20 +202,20 @@ void WindowImplBase::OnFinalMessage() { delete this; }
 // --- Placement ------------------------------------------------------------------
 
 void WindowImplBase::CenterWindow() {
-  x11::NativeWindow* native = native_window();
-  if (!native || !display_) return;
-  const x11::Rect self = native->bounds();
+  if (!host_ || !display_) return;
+  // The visible frames count, not the drawn shadows around them.
+  const x11::Rect self = host_->frame_bounds();
   const x11::Rect work = display_->GetWorkArea();
   x11::Rect target = work;
-  if (WindowImplBase* o = owner(); o && o->native_window() && o->native_window()->mapped()) {
-    target = o->native_window()->bounds();
+  if (WindowImplBase* o = owner(); o && o->host() && o->native_window()->mapped()) {
+    target = o->host()->frame_bounds();
   }
   int x = target.x + (target.width - self.width) / 2;
   int y = target.y + (target.height - self.height) / 2;
   // Inside the work area; the left and top edges win when it is too small.
   x = std::max(work.x, std::min(x, work.x + work.width - self.width));
   y = std::max(work.y, std::min(y, work.y + work.height - self.height));
-  native->Move(x, y);
+  host_->SetFrameBounds(x11::Rect{x, y, self.width, self.height});
 }
 
 void WindowImplBase::ShowModalFake(WindowImplBase* owner) {
@@ -235,20 +235,21 @@ void WindowImplBase::Minimize() {
 }
 
 void WindowImplBase::Maximize() {
-  x11::NativeWindow* native = native_window();
-  if (!native || !display_ || maximized_) return;
-  restore_bounds_ = native->bounds();
+  if (!host_ || !display_ || maximized_) return;
+  restore_bounds_ = host_->frame_bounds();
   maximized_ = true;
   SwapMaxRestoreButtons(true);
-  native->SetBounds(display_->GetWorkArea());
+  // The frame fills the work area; a shadow would lie outside it.
+  host_->SetShadowHidden(true);
+  host_->SetFrameBounds(display_->GetWorkArea());
 }
 
 void WindowImplBase::Restore() {
-  x11::NativeWindow* native = native_window();
-  if (!native || !maximized_) return;
+  if (!host_ || !maximized_) return;
   maximized_ = false;
   SwapMaxRestoreButtons(false);
-  native->SetBounds(restore_bounds_);
+  host_->SetShadowHidden(false);
+  host_->SetFrameBounds(restore_bounds_);
 }
 
 void WindowImplBase::SwapMaxRestoreButtons(bool maximized) {
@@ -264,6 +265,7 @@ void WindowImplBase::SwapMaxRestoreButtons(bool maximized) {
 HitArea WindowImplBase::HitTest(UiPoint point) const {
   HitTestFrame frame;
   if (host_) frame.client = host_->GetClientSize();
+  frame.shadow_padding = GetFrameMargin();
   frame.maximized = maximized_;
   return HitTestWindow(*this, point, frame);
 }

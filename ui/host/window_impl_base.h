@@ -46,8 +46,9 @@ class WindowImplBase : public Window, private InputRouterDelegate {
   ~WindowImplBase() override;
 
   // Builds the layout and creates the native window, not yet shown. An empty
-  // `bounds` takes the layout's size at the origin. False when the layout or
-  // the native window cannot be made.
+  // `bounds` takes the layout's size at the origin. The bounds are those of
+  // the visible frame: a drawn shadow (translucent windows only) lies around
+  // them. False when the layout or the native window cannot be made.
   bool Create(platform::x11::Display& display, WindowImplBase* owner, const std::wstring& title,
               const UiRect& bounds = {}, bool translucent = true);
 
@@ -62,7 +63,7 @@ class WindowImplBase : public Window, private InputRouterDelegate {
   void ShowModalFake(WindowImplBase* owner);
 
   void Minimize();
-  void Maximize();  // to the work area
+  void Maximize();  // the frame to the work area, without the shadow
   void Restore();
   bool IsMaximized() const { return maximized_; }
   bool IsFakeModal() const { return fake_modal_; }

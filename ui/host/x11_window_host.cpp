@@ -1,10 +1,15 @@
 #include "ui/host/x11_window_host.h"
 
+#include <X11/Xlib.h>
+#include <X11/extensions/shape.h>
 #include <cairo.h>
+
+#include <vector>
 
 #include "base/message_loop.h"
 #include "ui/controls/control.h"
 #include "ui/host/tooltip_window.h"
+#include "ui/host/window_shape.h"
 
 namespace ui {
 namespace {
@@ -32,6 +37,23 @@ bool PostToCurrentLoop(std::function<void()> task) {
   return true;
 }
 
+platform::x11::Rect Inflate(const platform::x11::Rect& r, const UiRect& padding) {
+  return {r.x - padding.left, r.y - padding.top, r.width + padding.left + padding.right,
+          r.height + padding.top + padding.bottom};
+}
+
+platform::x11::Rect Deflate(const platform::x11::Rect& r, const UiRect& padding) {
+  return {r.x + padding.left, r.y + padding.top, r.width - padding.left - padding.right,
+          r.height - padding.top - padding.bottom};
+}
+
+// A size limit of the frame as one of the window; 0 stays "no limit".
+platform::x11::Size InflateLimit(platform::x11::Size limit, const UiRect& padding) {
+  if (limit.width > 0) limit.width += padding.left + padding.right;
+  if (limit.height > 0) limit.height += padding.top + padding.bottom;
+  return limit;
+}
+
 }  // namespace
 
 std::unique_ptr<X11WindowHost> X11WindowHost::Create(platform::x11::Display& display,
@@ -43,10 +65,28 @@ std::unique_ptr<X11WindowHost> X11WindowHost::Create(platform::x11::Display& dis
     options.bounds.height = init.cy;
   }
   std::unique_ptr<X11WindowHost> host(new X11WindowHost(display, window, options.background));
+  // Only per-pixel alpha under a compositor can show the shadow.
+  const bool shadowed = window.IsShadowAttached() && options.translucent && display.HasCompositor();
+  host->shadow_corner_ = shadowed ? window.GetShadowCorner() : UiRect{};
+  host->frame_min_size_ = options.min_size;
+  host->frame_max_size_ = options.max_size;
+  const platform::x11::Rect frame = options.bounds;
+  options.bounds = Inflate(frame, host->shadow_corner_);
+  options.min_size = InflateLimit(options.min_size, host->shadow_corner_);
+  options.max_size = InflateLimit(options.max_size, host->shadow_corner_);
   host->native_ = platform::x11::NativeWindow::Create(display, options, host.get());
   if (!host->native_) return nullptr;
+  platform::x11::Rect created = options.bounds;
+  if (!host->native_->translucent() && !host->shadow_corner_.IsZero()) {
+    // The server had no ARGB visual after all: the frame alone.
+    host->shadow_corner_ = {};
+    created = frame;
+    host->native_->SetBounds(created);
+    host->ApplySizeLimits();
+  }
+  window.SetShadowPadding(host->shadow_corner_);
   window.SetHost(host.get());
-  host->OnResized(host->native_->bounds().width, host->native_->bounds().height);
+  host->OnResized(created.width, created.height);
   return host;
 }
 
@@ -65,9 +105,54 @@ void X11WindowHost::Detach() {
   if (window_.GetHost() == this) window_.SetHost(nullptr);
 }
 
+platform::x11::Rect X11WindowHost::frame_bounds() const {
+  return Deflate(native_->bounds(), shadow_padding());
+}
+
+void X11WindowHost::SetFrameBounds(const platform::x11::Rect& frame) {
+  native_->SetBounds(Inflate(frame, shadow_padding()));
+}
+
+void X11WindowHost::SetShadowHidden(bool hidden) {
+  const UiRect padding = hidden ? UiRect{} : shadow_corner_;
+  if (padding == shadow_padding()) return;
+  window_.SetShadowPadding(padding);
+  ApplySizeLimits();
+  UpdateShape(back_buffer_.width(), back_buffer_.height());
+}
+
+void X11WindowHost::ApplySizeLimits() {
+  native_->SetSizeLimits(InflateLimit(frame_min_size_, shadow_padding()),
+                         InflateLimit(frame_max_size_, shadow_padding()));
+}
+
+void X11WindowHost::UpdateShape(int width, int height) {
+  const UiSize round = window_.GetRoundCorner();
+  const bool rounded = round.cx > 0 && round.cy > 0;
+  const bool translucent = native_->translucent();
+  // Translucent: alpha draws the outline, only clicks are kept to the frame.
+  // Opaque: the outline itself is cut out of the window.
+  const bool wanted = translucent ? rounded || !shadow_padding().IsZero() : rounded;
+  if ((!wanted && !shaped_) || !native_->alive()) return;
+  ::Display* dpy = display_.xdisplay();
+  int event_base = 0, error_base = 0;
+  if (!XShapeQueryExtension(dpy, &event_base, &error_base)) return;
+  std::vector<XRectangle> rects;
+  for (const UiRect& band :
+       RoundRectBands(window_.GetFrameRect(UiSize{width, height}), rounded ? round : UiSize{})) {
+    rects.push_back(XRectangle{static_cast<short>(band.left), static_cast<short>(band.top),
+                               static_cast<unsigned short>(band.Width()),
+                               static_cast<unsigned short>(band.Height())});
+  }
+  XShapeCombineRectangles(dpy, native_->id(), translucent ? ShapeInput : ShapeBounding, 0, 0,
+                          rects.data(), static_cast<int>(rects.size()), ShapeSet, YXBanded);
+  shaped_ = true;
+}
+
 void X11WindowHost::OnResized(int width, int height) {
   if (width == back_buffer_.width() && height == back_buffer_.height()) return;
   back_buffer_.Resize(width, height);
+  UpdateShape(width, height);
   window_.ArrangeRoot(UiSize{width, height});
   window_.Invalidate(UiRect{0, 0, width, height});
   if (Control* focus = window_.GetFocus()) focus->SendEvent(kEventWindowSize);

@@ -18,6 +18,14 @@
 // Tooltips show in a small window of their own below the control.
 // Pointer, key and focus events go to the input handler (the window base
 // routes them to controls and does the caption and size-box hit tests).
+//
+// Shadow and round corners: a translucent window with an attached shadow is
+// the frame (the layout's size) plus the shadow corner on every side, drawn
+// with the window's shadow image; clicks on the shadow fall through to what
+// lies below (input shape). An opaque window draws no shadow (its margin
+// would show black without a compositor) and, with a round corner set, is
+// cut to its outline (bounding shape) on every size change. Positions and
+// sizes given to Create and SetFrameBounds are those of the frame.
 #pragma once
 
 #include <functional>
@@ -38,8 +46,9 @@ class X11WindowHost final : public WindowHost,
                             public vbase::SupportWeakCallback,
                             private platform::x11::WindowListener {
  public:
-  // Creates the native window (not shown). A window whose layout gives an
-  // initial size uses it instead of the options' size. Null on failure.
+  // Creates the native window (not shown) for a frame at the options'
+  // bounds. A window whose layout gives an initial size uses it instead of
+  // the options' size. Null on failure.
   static std::unique_ptr<X11WindowHost> Create(platform::x11::Display& display, Window& window,
                                                platform::x11::WindowOptions options);
   ~X11WindowHost() override;
@@ -47,6 +56,15 @@ class X11WindowHost final : public WindowHost,
   platform::x11::NativeWindow& native_window() { return *native_; }
   // Translucent windows keep per-pixel alpha (the shadow margin can be drawn).
   bool translucent() const { return native_->translucent(); }
+
+  // The drawn shadow around the frame; zero when none is drawn.
+  UiRect shadow_padding() const { return window_.GetShadowPadding(); }
+  // Screen position and size of the visible frame.
+  platform::x11::Rect frame_bounds() const;
+  // Moves and sizes the native window so that its frame gets `frame`.
+  void SetFrameBounds(const platform::x11::Rect& frame);
+  // A maximised window hides its shadow; the frame then fills the window.
+  void SetShadowHidden(bool hidden);
 
   // Paints and presents the dirty part now.
   void PaintNow();
@@ -84,6 +102,8 @@ class X11WindowHost final : public WindowHost,
   X11WindowHost(platform::x11::Display& display, Window& window, unsigned long opaque_background);
   void OnWindowEvent(const platform::x11::WindowEvent& event) override;
   void OnResized(int width, int height);
+  void ApplySizeLimits();
+  void UpdateShape(int width, int height);
   void Detach();
 
   platform::x11::Display& display_;
@@ -94,6 +114,10 @@ class X11WindowHost final : public WindowHost,
   bool paint_pending_ = false;
   bool destroy_pending_ = false;
   UiSize requested_size_;
+  UiRect shadow_corner_;  // the padding while the shadow shows
+  platform::x11::Size frame_min_size_;
+  platform::x11::Size frame_max_size_;
+  bool shaped_ = false;
   std::wstring tooltip_text_;
   std::unique_ptr<TooltipWindow> tooltip_;  // created on first use
   std::function<void()> on_close_;

@@ -6,23 +6,15 @@
 
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>
-#include <unistd.h>
 
 #include <chrono>
 #include <cstdio>
-#include <future>
-#include <memory>
 #include <string>
 
-#include "base/ui_message_loop.h"
-#include "platform/x11/x11_display.h"
+#include "tests/ui/host/gui_test_support.h"
 #include "tools/gallery/gallery_window.h"
-#include "ui/animation/ui_timers.h"
 #include "ui/controls/rich_edit.h"
 #include "ui/render/render_context.h"
-#include "ui/resources/resource_package.h"
-#include "ui/resources/theme_archive.h"
-#include "ui/ui_startup.h"
 
 namespace ui {
 namespace {
@@ -61,28 +53,12 @@ class TestGallery : public gallery::GalleryWindow {
   bool* gone_;
 };
 
-class WindowBaseTest : public ::testing::Test {
+class WindowBaseTest : public testing_support::ThemedGuiTest {
  protected:
-  void SetUp() override {
-    if (!std::getenv("DISPLAY")) GTEST_SKIP() << "DISPLAY is not set";
-    for (int i = 0; i < 100 && !display_; ++i) {
-      display_ = platform::x11::Display::Open();
-      if (!display_) usleep(20000);
-    }
-    ASSERT_NE(display_, nullptr);
-    ASSERT_TRUE(ResourcePackage::Open(ThemeArchiveData(), ThemeArchiveSize()));
-    Startup(L"resources/", {}, L"themes/default", L"lang/zh_CN");
-    loop_.SetNativeEventSource(display_.get());
-    timers_ = std::make_unique<UiTimerScope>();
-  }
   void TearDown() override {
-    if (!display_) return;
     if (window_ && !gone_) delete window_;
     if (child_ && !child_gone_) delete child_;
-    timers_.reset();
-    loop_.SetNativeEventSource(nullptr);
-    Shutdown();
-    ResourcePackage::Close();
+    ThemedGuiTest::TearDown();
   }
 
   TestGallery* Open(bool* gone, int x = 100, int y = 60) {
@@ -101,40 +77,6 @@ class WindowBaseTest : public ::testing::Test {
     ASSERT_NE(window_, nullptr);
   }
 
-  // Runs the loop until `done` holds (checked every 10 ms) or 5 s pass.
-  bool RunUntil(std::function<bool()> done, int limit_ms = 5000) {
-    bool result = false;
-    int rounds = 0;
-    std::function<void()> check = [&] {
-      if (done()) {
-        result = true;
-        vbase::PostQuitMessage();
-      } else if (++rounds * 10 > limit_ms) {
-        vbase::PostQuitMessage();
-      } else {
-        loop_.PostDelayedTask(check, vbase::TimeDelta::FromMilliseconds(10));
-      }
-    };
-    loop_.PostTask(check);
-    loop_.Run();
-    return result;
-  }
-  void RunFor(int ms) {
-    const auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(ms);
-    RunUntil([end] { return std::chrono::steady_clock::now() >= end; }, ms + 1000);
-  }
-
-  // Runs xdotool while the loop keeps handling events; true on exit 0.
-  bool Xdotool(const std::string& args) {
-    const std::string command = "xdotool " + args + " >/dev/null 2>&1";
-    std::future<int> done = std::async(std::launch::async, [command] { return std::system(command.c_str()); });
-    RunUntil([&] { return done.wait_for(std::chrono::seconds(0)) == std::future_status::ready; },
-             10000);
-    const bool ok = done.get() == 0;
-    RunFor(50);  // the events the command caused
-    return ok;
-  }
-
   // Screen position of a control's centre (plus an offset).
   std::string ScreenPointOf(WindowImplBase* window, const wchar_t* name, int dx = 0, int dy = 0) {
     const platform::x11::Rect bounds = window->native_window()->bounds();
@@ -146,9 +88,6 @@ class WindowBaseTest : public ::testing::Test {
     return Xdotool("mousemove " + ScreenPointOf(window, name) + " click 1");
   }
 
-  vbase::UIMessageLoop loop_;
-  std::unique_ptr<platform::x11::Display> display_;
-  std::unique_ptr<UiTimerScope> timers_;
   TestGallery* window_ = nullptr;
   bool gone_ = false;
   TestGallery* child_ = nullptr;

@@ -3,10 +3,8 @@
 #include <gtest/gtest.h>
 
 #include <X11/Xlib.h>
-#include <X11/Xutil.h>
 
-#include "base/ui_message_loop.h"
-#include "platform/x11/x11_display.h"
+#include "tests/ui/host/gui_test_support.h"
 #include "ui/controls/box.h"
 #include "ui/controls/control.h"
 #include "ui/host/x11_window_host.h"
@@ -15,17 +13,10 @@
 namespace ui {
 namespace {
 
-class X11WindowHostTest : public ::testing::Test {
+class X11WindowHostTest : public testing_support::GuiTest {
  protected:
   void SetUp() override {
-    if (!std::getenv("DISPLAY")) GTEST_SKIP() << "DISPLAY is not set";
-    // A server whose last client left may still be resetting.
-    for (int i = 0; i < 100 && !display_; ++i) {
-      display_ = platform::x11::Display::Open();
-      if (!display_) usleep(20000);
-    }
-    ASSERT_NE(display_, nullptr);
-    loop_.SetNativeEventSource(display_.get());
+    GuiTest::SetUp();
     window_.AddTextColor(L"test_red", 0xFFFF0000);
     window_.AddTextColor(L"test_green", 0xFF00FF00);
     root_ = new Box;
@@ -34,7 +25,7 @@ class X11WindowHostTest : public ::testing::Test {
   }
   void TearDown() override {
     host_.reset();
-    loop_.SetNativeEventSource(nullptr);
+    GuiTest::TearDown();
   }
 
   void CreateHost(platform::x11::Rect bounds) {
@@ -47,36 +38,6 @@ class X11WindowHostTest : public ::testing::Test {
     EXPECT_EQ(window_.GetHost(), host_.get());
   }
 
-  // Runs the loop until `done` holds (checked every 10 ms) or 5 s pass.
-  bool RunUntil(std::function<bool()> done) {
-    bool result = false;
-    int rounds = 0;
-    std::function<void()> check = [&] {
-      if (done()) {
-        result = true;
-        vbase::PostQuitMessage();
-      } else if (++rounds > 500) {
-        vbase::PostQuitMessage();
-      } else {
-        loop_.PostDelayedTask(check, vbase::TimeDelta::FromMilliseconds(10));
-      }
-    };
-    loop_.PostTask(check);
-    loop_.Run();
-    return result;
-  }
-
-  unsigned long ScreenPixel(int x, int y) {
-    XImage* image =
-        XGetImage(display_->xdisplay(), display_->root(), x, y, 1, 1, AllPlanes, ZPixmap);
-    if (!image) return 0xDEADBEEF;
-    const unsigned long pixel = XGetPixel(image, 0, 0) & 0xFFFFFF;
-    XDestroyImage(image);
-    return pixel;
-  }
-
-  vbase::UIMessageLoop loop_;
-  std::unique_ptr<platform::x11::Display> display_;
   Window window_;
   Box* root_ = nullptr;
   std::unique_ptr<X11WindowHost> host_;

@@ -1,0 +1,149 @@
+// What the GUI tests of the window host share: an X display served by the
+// thread's UI loop (the test body runs the loop until a condition holds),
+// screen pixels, xdotool run while the loop keeps serving events, and child
+// programs (a compositor) ended when the test ends.
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <X11/Xlib.h>
+#include <X11/Xutil.h>
+#include <signal.h>
+#include <spawn.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <cstdlib>
+#include <functional>
+#include <future>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "base/ui_message_loop.h"
+#include "platform/x11/x11_display.h"
+#include "ui/animation/ui_timers.h"
+#include "ui/resources/resource_package.h"
+#include "ui/resources/theme_archive.h"
+#include "ui/ui_startup.h"
+
+extern char** environ;
+
+namespace ui::testing_support {
+
+// A child program started with posix_spawnp; SIGTERM and reaped on scope exit.
+class ChildProgram {
+ public:
+  explicit ChildProgram(std::vector<std::string> argv) {
+    std::vector<char*> args;
+    for (auto& a : argv) args.push_back(a.data());
+    args.push_back(nullptr);
+    if (::posix_spawnp(&pid_, args[0], nullptr, nullptr, args.data(), environ) != 0) pid_ = -1;
+  }
+  ~ChildProgram() {
+    if (pid_ <= 0) return;
+    ::kill(pid_, SIGTERM);
+    ::waitpid(pid_, nullptr, 0);
+  }
+  ChildProgram(const ChildProgram&) = delete;
+  ChildProgram& operator=(const ChildProgram&) = delete;
+  bool started() const { return pid_ > 0; }
+
+ private:
+  pid_t pid_ = -1;
+};
+
+inline bool ProgramExists(const std::string& name) {
+  return std::system(("command -v " + name + " >/dev/null 2>&1").c_str()) == 0;
+}
+
+class GuiTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    if (!std::getenv("DISPLAY")) GTEST_SKIP() << "DISPLAY is not set";
+    // A server whose last client left may still be resetting.
+    for (int i = 0; i < 100 && !display_; ++i) {
+      display_ = platform::x11::Display::Open();
+      if (!display_) usleep(20000);
+    }
+    ASSERT_NE(display_, nullptr);
+    loop_.SetNativeEventSource(display_.get());
+  }
+  void TearDown() override {
+    if (display_) loop_.SetNativeEventSource(nullptr);
+  }
+
+  // Runs the loop until `done` holds (checked every 10 ms) or the limit passes.
+  bool RunUntil(std::function<bool()> done, int limit_ms = 5000) {
+    bool result = false;
+    int rounds = 0;
+    std::function<void()> check = [&] {
+      if (done()) {
+        result = true;
+        vbase::PostQuitMessage();
+      } else if (++rounds * 10 > limit_ms) {
+        vbase::PostQuitMessage();
+      } else {
+        loop_.PostDelayedTask(check, vbase::TimeDelta::FromMilliseconds(10));
+      }
+    };
+    loop_.PostTask(check);
+    loop_.Run();
+    return result;
+  }
+  void RunFor(int ms) {
+    const auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(ms);
+    RunUntil([end] { return std::chrono::steady_clock::now() >= end; }, ms + 1000);
+  }
+
+  // RGB of a screen pixel as the server shows it.
+  unsigned long ScreenPixel(int x, int y) {
+    XImage* image =
+        XGetImage(display_->xdisplay(), display_->root(), x, y, 1, 1, AllPlanes, ZPixmap);
+    if (!image) return 0xDEADBEEF;
+    const unsigned long pixel = XGetPixel(image, 0, 0) & 0xFFFFFF;
+    XDestroyImage(image);
+    return pixel;
+  }
+
+  // Runs xdotool while the loop keeps handling events; true on exit 0.
+  bool Xdotool(const std::string& args) {
+    const std::string command = "xdotool " + args + " >/dev/null 2>&1";
+    std::future<int> done =
+        std::async(std::launch::async, [command] { return std::system(command.c_str()); });
+    RunUntil([&] { return done.wait_for(std::chrono::seconds(0)) == std::future_status::ready; },
+             10000);
+    const bool ok = done.get() == 0;
+    RunFor(50);  // the events the command caused
+    return ok;
+  }
+
+  vbase::UIMessageLoop loop_;
+  std::unique_ptr<platform::x11::Display> display_;
+};
+
+// With the application's theme loaded and the UI timers running (fades,
+// delayed closes).
+class ThemedGuiTest : public GuiTest {
+ protected:
+  void SetUp() override {
+    GuiTest::SetUp();
+    if (!display_) return;
+    ASSERT_TRUE(ResourcePackage::Open(ThemeArchiveData(), ThemeArchiveSize()));
+    Startup(L"resources/", {}, L"themes/default", L"lang/zh_CN");
+    timers_ = std::make_unique<UiTimerScope>();
+  }
+  // Derived fixtures destroy their windows first.
+  void TearDown() override {
+    if (!display_) return;
+    timers_.reset();
+    Shutdown();
+    ResourcePackage::Close();
+    GuiTest::TearDown();
+  }
+
+  std::unique_ptr<UiTimerScope> timers_;
+};
+
+}  // namespace ui::testing_support

@@ -24,7 +24,9 @@ void ForEachControl(ui::Control* control, const std::function<void(ui::Control*)
 
 bool Toast::Open(platform::x11::Display& display, ui::WindowImplBase* owner,
                  const std::wstring& text) {
-  if (!Create(display, owner, L"")) return false;
+  // The title carries the message too, for assistive tools that read a
+  // notification's name.
+  if (!Create(display, owner, text)) return false;
   if (contentLabel) contentLabel->SetText(text);
   // The close is a weak callback: a toast closed (and deleted) earlier makes
   // it a no-op. Without a registered UI thread the toast's own loop serves.

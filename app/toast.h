@@ -8,7 +8,8 @@
 // automatic close is a delayed task posted there) and a ui::UiTimerScope
 // alive for the closing fade. Ownership: the window base deletes the toast
 // when its native window is gone; the pending close then does nothing. A
-// toast whose window cannot be created is dropped without a word.
+// toast whose window cannot be created is dropped without a word. The
+// native window's title is the message, so tools can read it.
 #pragma once
 
 #include <cstdint>

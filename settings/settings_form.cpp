@@ -116,6 +116,7 @@ void SettingsForm::BuildRows(ui::Box& container) {
   force_field->checkbox->SetText(L"强制升级(不检查项目名及版本号)");
 
   auto* address_list = new ui::Button;
+  address_list->SetName(L"btn_address_list");
   address_list->SetTextStyle(kCenteredSingleLine);
   address_list->SetText(L"IP配置文件");
   address_list->SetClass(L"ui_btn_default");

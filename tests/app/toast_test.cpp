@@ -1,0 +1,146 @@
+// Toasts under Xvfb: where they appear and what the screen shows, the
+// two-second close, double click, Escape and the close button, and several
+// toasts at once.
+#include "app/toast.h"
+
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <memory>
+#include <string>
+
+#include "tests/app/gui_session.h"
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+// toast_bg.png's (30,38,48) at alpha 220 over the opaque white background.
+constexpr uint32_t kToastColour = 0x3D444C;
+
+class ToastTest : public fleetsync_test::GuiSession {
+ protected:
+  // A toast the test can look at; `alive` tells when it was deleted.
+  Toast* OpenToast(const std::wstring& text, std::weak_ptr<vbase::WeakFlag>& alive) {
+    auto* toast = new Toast;
+    if (!toast->Open(*display_, owner_, text)) {
+      delete toast;
+      return nullptr;
+    }
+    alive = toast->GetWeakFlag();
+    EXPECT_TRUE(RunUntil([toast] { return toast->native_window()->mapped(); }));
+    RunFor(100);  // the first paint
+    return toast;
+  }
+  std::string ToastPoint(Toast& toast, int dx = 0, int dy = 0) {
+    const platform::x11::Rect b = toast.native_window()->bounds();
+    return std::to_string(b.x + b.width / 2 + dx) + " " + std::to_string(b.y + b.height / 2 + dy);
+  }
+};
+
+TEST_F(ToastTest, AppearsCentredOverItsOwnerShowsItsTextAndClosesAfterTwoSeconds) {
+  OpenOwner();
+  const Clock::time_point shown = Clock::now();
+  ShowToast(L"未选择升级文件", owner_);
+  ASSERT_TRUE(RunUntil([this] { return MappedWindowsOfClass("Toast").size() == 1; }));
+  RunFor(150);
+  const Window window = MappedWindowsOfClass("Toast").front();
+  EXPECT_EQ(WindowTitle(window), "未选择升级文件");
+
+  // Sized to its content (the 200-pixel label and its margins), centred on
+  // the owner.
+  const platform::x11::Rect toast = Geometry(window);
+  const platform::x11::Rect owner = owner_->native_window()->bounds();
+  EXPECT_EQ(toast.width, 240);
+  EXPECT_GE(toast.height, 70);
+  EXPECT_LE(std::abs(toast.x + toast.width / 2 - (owner.x + owner.width / 2)), 1);
+  EXPECT_LE(std::abs(toast.y + toast.height / 2 - (owner.y + owner.height / 2)), 1);
+
+  // The dark background with white glyphs in the middle.
+  const fleetsync_test::ScreenImage image = Capture(toast);
+  EXPECT_GT(image.Count(kToastColour, 12), toast.width * toast.height / 2);
+  const fleetsync_test::ScreenImage text = Capture(platform::x11::Rect{
+      toast.x + 40, toast.y + 20, toast.width - 80, toast.height - 40});
+  EXPECT_GT(text.Count(0xFFFFFF, 40), 60);
+
+  // Still there shortly before two seconds, gone (after its fade) soon after.
+  RunUntil([&] { return Clock::now() - shown > std::chrono::milliseconds(1600); });
+  EXPECT_EQ(MappedWindowsOfClass("Toast").size(), 1u);
+  ASSERT_TRUE(RunUntil([this] { return MappedWindowsOfClass("Toast").empty(); }, 3000));
+  EXPECT_LT(Clock::now() - shown, std::chrono::milliseconds(2900));
+  EXPECT_FALSE(owner_gone_);
+}
+
+TEST_F(ToastTest, LongMessagesWrapInsideTheLabel) {
+  OpenOwner();
+  std::weak_ptr<vbase::WeakFlag> short_alive, long_alive;
+  Toast* one_line = OpenToast(L"无效的版本号", short_alive);
+  Toast* wrapped = OpenToast(L"无法打开IP配置文件: 未找到 xdg-open, 也未设置 VISUAL 或 EDITOR",
+                             long_alive);
+  ASSERT_TRUE(one_line && wrapped);
+  const platform::x11::Rect a = one_line->native_window()->bounds();
+  const platform::x11::Rect b = wrapped->native_window()->bounds();
+  EXPECT_EQ(a.width, b.width);
+  EXPECT_GT(b.height, a.height + 15);
+  EXPECT_EQ(wrapped->contentLabel->GetPos().Width(), 200);
+}
+
+TEST_F(ToastTest, DoubleClickClosesAtOnceAndTheTimerThenFindsItGone) {
+  OpenOwner();
+  std::weak_ptr<vbase::WeakFlag> alive;
+  Toast* toast = OpenToast(L"未输入项目名空", alive);
+  ASSERT_NE(toast, nullptr);
+  const Clock::time_point start = Clock::now();
+  ASSERT_TRUE(Xdotool("mousemove " + ToastPoint(*toast, -50) + " click --repeat 2 --delay 80 1"));
+  ASSERT_TRUE(RunUntil([&] { return alive.expired(); }, 1500));
+  EXPECT_LT(Clock::now() - start, std::chrono::milliseconds(1200));
+  RunFor(2200);  // the pending automatic close runs into nothing
+  EXPECT_TRUE(MappedWindowsOfClass("Toast").empty());
+}
+
+TEST_F(ToastTest, EscapeClosesIt) {
+  OpenOwner();
+  std::weak_ptr<vbase::WeakFlag> alive;
+  Toast* toast = OpenToast(L"无效的版本号", alive);
+  ASSERT_NE(toast, nullptr);
+  ASSERT_TRUE(RunUntil([toast] { return toast->native_window()->focused(); }, 2000));
+  ASSERT_TRUE(Xdotool("key Escape"));
+  EXPECT_TRUE(RunUntil([&] { return alive.expired(); }, 1000));
+}
+
+TEST_F(ToastTest, CloseButtonShowsWhileThePointerIsOverItAndClosesOnClick) {
+  OpenOwner();
+  std::weak_ptr<vbase::WeakFlag> alive;
+  Toast* toast = OpenToast(L"未选择升级文件", alive);
+  ASSERT_NE(toast, nullptr);
+  ASSERT_NE(toast->closeButton, nullptr);
+  EXPECT_FALSE(toast->closeButton->IsVisible());
+  // All within the toast's two seconds.
+  ASSERT_TRUE(Xdotool("mousemove " + ToastPoint(*toast) + " mousemove " + ToastPoint(*toast, 4, 2)));
+  EXPECT_TRUE(toast->closeButton->IsVisible());
+  ASSERT_TRUE(Xdotool("mousemove 5 5"));
+  EXPECT_FALSE(toast->closeButton->IsVisible());
+  ASSERT_TRUE(Xdotool("mousemove " + ToastPoint(*toast, 0, 5)));
+  ASSERT_TRUE(toast->closeButton->IsVisible());
+  ASSERT_TRUE(ClickOn(*toast, toast->closeButton));
+  EXPECT_TRUE(RunUntil([&] { return alive.expired(); }, 1000));
+}
+
+TEST_F(ToastTest, SeveralInARowStackAndEachClosesOnItsOwnTime) {
+  OpenOwner();
+  ShowToast(L"第一条", owner_);
+  RunFor(500);
+  ShowToast(L"第二条", owner_);
+  ShowToast(L"第三条", *display_);  // no owner: over the work area
+  ASSERT_TRUE(RunUntil([this] { return MappedWindowsOfClass("Toast").size() == 3; }));
+  const std::vector<std::string> titles = ToastTitles();
+  EXPECT_EQ(titles, (std::vector<std::string>{"第一条", "第二条", "第三条"}));
+  // The first goes first; the later two together, half a second after.
+  ASSERT_TRUE(RunUntil([this] { return MappedWindowsOfClass("Toast").size() == 2; }, 3000));
+  EXPECT_EQ(ToastTitles(), (std::vector<std::string>{"第二条", "第三条"}));
+  const Clock::time_point first_gone = Clock::now();
+  ASSERT_TRUE(RunUntil([this] { return MappedWindowsOfClass("Toast").empty(); }, 3000));
+  EXPECT_GT(Clock::now() - first_gone, std::chrono::milliseconds(300));
+}
+
+}  // namespace

@@ -167,15 +167,6 @@ TEST(MessageLoop, DestroyedLoopDestroysQueuedClosuresWithoutRunningAny) {
   EXPECT_FALSE(proxy->BelongsToCurrentThread());
 }
 
-TEST(MessageLoopProxy, BelongsToTheLoopThreadOnly) {
-  MessageLoop loop;
-  auto proxy = loop.message_loop_proxy();
-  EXPECT_TRUE(proxy->BelongsToCurrentThread());
-  bool elsewhere = true;
-  std::thread([&] { elsewhere = proxy->BelongsToCurrentThread(); }).join();
-  EXPECT_FALSE(elsewhere);
-}
-
 struct CountingObserver : MessageLoop::TaskObserver {
   explicit CountingObserver(MessageLoop& loop) : loop(loop) {}
   void WillProcessTask(const vbase::PendingTask&) override {
@@ -211,7 +202,10 @@ TEST(MessageLoop, PostsFromOtherThreadsWakeASleepingLoop) {
   MessageLoop loop;
   auto proxy = loop.message_loop_proxy();
   int ran = 0;
+  EXPECT_TRUE(proxy->BelongsToCurrentThread());
+  bool elsewhere = true;
   std::thread poster([&] {
+    elsewhere = proxy->BelongsToCurrentThread();
     for (int i = 0; i < 50; ++i) {
       std::this_thread::sleep_for(std::chrono::microseconds(200));
       proxy->PostTask([&ran] { ++ran; });
@@ -221,6 +215,7 @@ TEST(MessageLoop, PostsFromOtherThreadsWakeASleepingLoop) {
   loop.Run();
   poster.join();
   EXPECT_EQ(ran, 50);
+  EXPECT_FALSE(elsewhere);
 }
 
 }  // namespace

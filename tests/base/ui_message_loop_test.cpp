@@ -21,7 +21,8 @@ using vbase::TimeDelta;
 using vbase::UIMessageLoop;
 
 // Native events are bytes written to a pipe; each dispatch round reads every
-// byte already there, like an XPending loop.
+// byte already there, like an XPending loop. A busy source never drains its
+// pipe: it always has events.
 class PipeEventSource : public vbase::NativeEventSource {
  public:
   PipeEventSource() {
@@ -41,6 +42,7 @@ class PipeEventSource : public vbase::NativeEventSource {
   int GetFd() const override { return read_fd_; }
   bool DispatchNativeEvents() override {
     ++rounds;
+    if (busy) return true;
     bool any = false;
     char event;
     while (read(read_fd_, &event, 1) == 1) {
@@ -54,26 +56,26 @@ class PipeEventSource : public vbase::NativeEventSource {
   std::thread::id loop_thread = std::this_thread::get_id();
   std::function<void(char)> on_event;
   int rounds = 0;
+  bool busy = false;
 
  private:
   int read_fd_ = -1;
   int write_fd_ = -1;
 };
 
-// Detaches the source before either goes.
-struct AttachedSource {
-  AttachedSource(UIMessageLoop& loop, vbase::NativeEventSource& source) : loop(loop) {
-    loop.SetNativeEventSource(&source);
-  }
-  ~AttachedSource() { loop.SetNativeEventSource(nullptr); }
-  UIMessageLoop& loop;
+// A UI loop with the pipe source attached; the source is detached before
+// either goes.
+class UILoop : public ::testing::Test {
+ protected:
+  UILoop() { loop.SetNativeEventSource(&source); }
+  ~UILoop() override { loop.SetNativeEventSource(nullptr); }
+
+  UIMessageLoop loop;
+  PipeEventSource source;
 };
 
-TEST(UIMessageLoop, ServesNativeEventsAndPostedTasksOnOneThread) {
-  UIMessageLoop loop;
+TEST_F(UILoop, ServesNativeEventsAndPostedTasksOnOneThread) {
   EXPECT_EQ(UIMessageLoop::current(), &loop);
-  PipeEventSource source;
-  AttachedSource attached(loop, source);
   auto proxy = loop.message_loop_proxy();
   const std::thread::id loop_thread = std::this_thread::get_id();
 
@@ -105,10 +107,7 @@ TEST(UIMessageLoop, ServesNativeEventsAndPostedTasksOnOneThread) {
   EXPECT_EQ(tasks, 20);
 }
 
-TEST(UIMessageLoop, AStreamOfPostedTasksCannotStarveNativeEvents) {
-  UIMessageLoop loop;
-  PipeEventSource source;
-  AttachedSource attached(loop, source);
+TEST_F(UILoop, AStreamOfPostedTasksCannotStarveNativeEvents) {
   int task_runs = 0;
   int runs_when_event_seen = -1;
   std::function<void()> repost = [&] {
@@ -125,32 +124,9 @@ TEST(UIMessageLoop, AStreamOfPostedTasksCannotStarveNativeEvents) {
   EXPECT_EQ(runs_when_event_seen, 1);
 }
 
-// A source that always has events: its descriptor is always readable.
-class BusySource : public vbase::NativeEventSource {
- public:
-  BusySource() {
-    EXPECT_EQ(pipe2(fds_, O_CLOEXEC), 0);
-    EXPECT_EQ(write(fds_[1], "x", 1), 1);
-  }
-  ~BusySource() override {
-    close(fds_[0]);
-    close(fds_[1]);
-  }
-  int GetFd() const override { return fds_[0]; }
-  bool DispatchNativeEvents() override {
-    ++rounds;
-    return true;
-  }
-  int rounds = 0;
-
- private:
-  int fds_[2];
-};
-
-TEST(UIMessageLoop, AFloodOfNativeEventsCannotStarveTasks) {
-  UIMessageLoop loop;
-  BusySource source;
-  AttachedSource attached(loop, source);
+TEST_F(UILoop, AFloodOfNativeEventsCannotStarveTasks) {
+  source.busy = true;
+  source.Send('x');
   int rounds_at_delayed = 0;
   std::vector<int> rounds_at_task;
   for (int i = 0; i < 3; ++i) {
@@ -165,10 +141,7 @@ TEST(UIMessageLoop, AFloodOfNativeEventsCannotStarveTasks) {
   EXPECT_GT(rounds_at_delayed, 3);
 }
 
-TEST(UIMessageLoop, DelayedTasksWakeTheLoopWhileASourceIsAttached) {
-  UIMessageLoop loop;
-  PipeEventSource source;
-  AttachedSource attached(loop, source);
+TEST_F(UILoop, DelayedTasksWakeTheLoopWhileASourceIsAttached) {
   std::string order;
   loop.PostDelayedTask([&] { order += 'b'; vbase::PostQuitMessage(); },
                        TimeDelta::FromMilliseconds(20));
@@ -177,8 +150,7 @@ TEST(UIMessageLoop, DelayedTasksWakeTheLoopWhileASourceIsAttached) {
   EXPECT_EQ(order, "ab");
 }
 
-TEST(UIMessageLoop, QuitMessageEndsTheNestedRunAndEveryEnclosingOne) {
-  UIMessageLoop loop;
+TEST_F(UILoop, QuitMessageEndsTheNestedRunAndEveryEnclosingOne) {
   std::vector<std::string> order;
   bool left_over_ran = false;
   loop.PostTask([&] {
@@ -201,8 +173,7 @@ TEST(UIMessageLoop, QuitMessageEndsTheNestedRunAndEveryEnclosingOne) {
   EXPECT_TRUE(left_over_ran);
 }
 
-TEST(UIMessageLoop, QuitMessagePostedBeforeTheRunEndsItAtOnce) {
-  UIMessageLoop loop;
+TEST_F(UILoop, QuitMessagePostedBeforeTheRunEndsItAtOnce) {
   bool ran = false;
   loop.PostTask([&] { ran = true; });
   EXPECT_TRUE(vbase::PostQuitMessage());
@@ -210,8 +181,7 @@ TEST(UIMessageLoop, QuitMessagePostedBeforeTheRunEndsItAtOnce) {
   EXPECT_FALSE(ran);
 }
 
-TEST(UIMessageLoop, RunStateQuitEndsOnlyTheInnermostRunOnceIdle) {
-  UIMessageLoop loop;
+TEST_F(UILoop, RunStateQuitEndsOnlyTheInnermostRunOnceIdle) {
   std::vector<std::string> order;
   loop.PostTask([&] {
     loop.PostTask([&] {
@@ -230,10 +200,7 @@ TEST(UIMessageLoop, RunStateQuitEndsOnlyTheInnermostRunOnceIdle) {
                                              "nested run returned", "outer continues"}));
 }
 
-TEST(UIMessageLoop, ANestedRunInsideATaskRunsNoTasksUnlessAllowed) {
-  UIMessageLoop loop;
-  PipeEventSource source;
-  AttachedSource attached(loop, source);
+TEST_F(UILoop, ANestedRunInsideATaskRunsNoTasksUnlessAllowed) {
   bool inner_ran = false;
   loop.PostTask([&] {
     loop.PostTask([&] { inner_ran = true; });
@@ -250,12 +217,9 @@ TEST(UIMessageLoop, ANestedRunInsideATaskRunsNoTasksUnlessAllowed) {
   EXPECT_TRUE(inner_ran);
 }
 
-TEST(UIMessageLoop, ADetachedSourceIsNoLongerServed) {
-  UIMessageLoop loop;
-  PipeEventSource source;
+TEST_F(UILoop, ADetachedSourceIsNoLongerServed) {
   int events = 0;
   source.on_event = [&](char) { ++events; };
-  loop.SetNativeEventSource(&source);
   source.Send('a');
   loop.PostTask([&] { loop.Quit(); });
   loop.Run();

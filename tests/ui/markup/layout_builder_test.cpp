@@ -2,14 +2,10 @@
 // and the fill-a-box cache.
 #include <gtest/gtest.h>
 
-#include <unistd.h>
-
-#include <cstdlib>
-#include <filesystem>
-#include <fstream>
 #include <memory>
 
 #include "base/text.h"
+#include "tests/support/temp_folder.h"
 #include "ui/controls/button.h"
 #include "ui/controls/default_colors.h"
 #include "ui/controls/label.h"
@@ -24,27 +20,18 @@
 namespace ui {
 namespace {
 
-namespace fs = std::filesystem;
-
 class LayoutBuilderTest : public ::testing::Test {
  protected:
   void SetUp() override {
     Shutdown();
-    char pattern[] = "/tmp/uictl-markup-XXXXXX";
-    ASSERT_NE(mkdtemp(pattern), nullptr);
-    theme_ = pattern;
-    GlobalManager::SetThemePath(Utf8ToUtf16(theme_.string()));
+    GlobalManager::SetThemePath(Utf8ToUtf16(theme_.path()));
   }
   void TearDown() override {
     window_.reset();
     Shutdown();
-    fs::remove_all(theme_);
   }
 
-  void WriteFile(const std::string& name, const std::string& text) {
-    fs::create_directories((theme_ / name).parent_path());
-    std::ofstream(theme_ / name) << text;
-  }
+  void WriteFile(const std::string& name, const std::string& text) { theme_.Write(name, text); }
 
   // Builds a window layout and attaches its root to a fresh window.
   Box* BuildWindow(const std::wstring& markup) {
@@ -61,7 +48,7 @@ class LayoutBuilderTest : public ::testing::Test {
     return dynamic_cast<T*>(window_->FindControl(name));
   }
 
-  fs::path theme_;
+  fleetsync_test::TempFolder theme_{"uictl-markup"};
   std::unique_ptr<Window> window_;
 };
 
@@ -176,7 +163,11 @@ TEST_F(LayoutBuilderTest, IncludeBuildsTheFileCountTimes) {
   EXPECT_EQ(root->GetItemAt(3)->GetName(), L"after");
 }
 
-TEST_F(LayoutBuilderTest, RecursiveIncludesAreCutOff) {
+TEST_F(LayoutBuilderTest, RecursiveAndMissingIncludesAddNothing) {
+  Box* missing = BuildWindow(L"<Window><VBox><Include source=\"nope.xml\"/><Control/></VBox></Window>");
+  ASSERT_NE(missing, nullptr);
+  EXPECT_EQ(missing->GetCount(), 1u);
+
   WriteFile("self.xml", "<Window><VBox><Include source=\"self.xml\"/></VBox></Window>");
   WriteFile("a.xml", "<Window><VBox name=\"a\"><Include source=\"b.xml\"/></VBox></Window>");
   WriteFile("b.xml", "<Window><VBox name=\"b\"><Include source=\"a.xml\"/></VBox></Window>");
@@ -191,13 +182,6 @@ TEST_F(LayoutBuilderTest, RecursiveIncludesAreCutOff) {
   ASSERT_NE(b, nullptr);
   EXPECT_EQ(b->GetName(), L"b");
   EXPECT_EQ(b->GetCount(), 0u);
-}
-
-TEST_F(LayoutBuilderTest, MissingIncludeAddsNothing) {
-  Box* root = BuildWindow(
-      L"<Window><VBox><Include source=\"nope.xml\"/><Control/></VBox></Window>");
-  ASSERT_NE(root, nullptr);
-  EXPECT_EQ(root->GetCount(), 1u);
 }
 
 TEST_F(LayoutBuilderTest, MarkupEventsApplyAttributesToReceivers) {

@@ -51,17 +51,14 @@ TEST_F(ValueParserTest, SizesKnowStretchAutoAndRejectNegatives) {
 }
 
 TEST_F(ValueParserTest, SizesScaleAt150PercentButMarkersDoNot) {
+  GlobalManager::SetScale(150);
+  EXPECT_EQ(ParseSize(L"120"), 120);  // not adapted: no scaling
   Scale150();
   EXPECT_EQ(ParseSize(L"120"), 180);
   EXPECT_EQ(ParseSize(L"auto"), kSizeAuto);
   EXPECT_EQ(ParseSize(L"stretch"), kSizeStretch);
   EXPECT_EQ(ParseSize(L"120", false), 120);
   EXPECT_EQ(ScaleInsets({1, 2, 3, 4}), (UiRect{2, 3, 5, 6}));  // halves round away from zero
-}
-
-TEST_F(ValueParserTest, NotAdaptedMeansNoScaling) {
-  GlobalManager::SetScale(150);
-  EXPECT_EQ(ParseSize(L"120"), 120);
 }
 
 TEST_F(ValueParserTest, RectanglesTakeAnyOneSeparatorAndStopAtTheEnd) {

@@ -3,6 +3,7 @@
 
 #include <cstdio>
 #include <fstream>
+#include <iterator>
 #include <string>
 #include <vector>
 
@@ -14,28 +15,12 @@ namespace {
 
 using namespace std::chrono_literals;
 
-std::string WriteFile(const std::string& path, size_t size) {
-  std::string bytes(size, '\0');
-  uint32_t seed = uint32_t(size) * 2654435761u + 1;
-  for (char& c : bytes) {
-    seed = seed * 1664525u + 1013904223u;
-    c = char(seed >> 24);
-  }
-  std::ofstream(path, std::ios::binary).write(bytes.data(), std::streamsize(size));
-  return path;
-}
-
 bool SameBytes(const std::string& a, const std::string& b) {
-  std::ifstream fa(a, std::ios::binary), fb(b, std::ios::binary);
-  if (!fa || !fb) return false;
-  std::vector<char> ba(1 << 20), bb(1 << 20);
-  for (;;) {
-    fa.read(ba.data(), std::streamsize(ba.size()));
-    fb.read(bb.data(), std::streamsize(bb.size()));
-    if (fa.gcount() != fb.gcount()) return false;
-    if (!std::equal(ba.begin(), ba.begin() + fa.gcount(), bb.begin())) return false;
-    if (fa.gcount() == 0) return true;
-  }
+  auto read = [](const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    return in ? std::string(std::istreambuf_iterator<char>(in), {}) : std::string("(unreadable)");
+  };
+  return read(a) == read(b);
 }
 
 // The last octet of an address as two hex digits, as in the default MAC.
@@ -130,7 +115,7 @@ TEST_F(AdbE2eTest, PushesArriveByteExact) {
   StartFleet(220);
   for (size_t size : {size_t(0), size_t(1), size_t(65535), size_t(65536), size_t(65537)}) {
     for (const std::string& address : {kOld, kNew}) {
-      const std::string local = WriteFile(adb_.tmpdir() + "/img" + std::to_string(size), size);
+      const std::string local = MakeImage(adb_.tmpdir() + "/img" + std::to_string(size), "2.0.0", size);
       const ProcessResult pushed =
           adb_.Adb({"-s", Serial(address), "push", local, "/tmp/fleet-sync/update.img"});
       ASSERT_EQ(pushed.exit_code, 0) << pushed.output;
@@ -147,7 +132,7 @@ TEST_F(AdbE2eTest, PushesArriveByteExact) {
 
 TEST_F(AdbE2eTest, PushOf100MiBArrivesByteExact) {
   StartFleet(222);
-  const std::string local = WriteFile(adb_.tmpdir() + "/big.img", 100u << 20);
+  const std::string local = MakeImage(adb_.tmpdir() + "/big.img", "2.0.0", 100u << 20);
   const ProcessResult pushed =
       adb_.Adb({"-s", Serial(kNew), "push", local, "/tmp/fleet-sync/update.img"});
   ASSERT_EQ(pushed.exit_code, 0) << pushed.output;

@@ -4,18 +4,14 @@
 #include <filesystem>
 
 #include "sim/panel_shell.h"
+#include "tests/support/temp_folder.h"
 
 namespace sim {
 namespace {
 
 class FakePanel : public ShellHost {
  public:
-  FakePanel() {
-    char pattern[] = "/tmp/panel-shell-XXXXXX";
-    root_ = mkdtemp(pattern);
-    std::filesystem::create_directories(root_ + "/tmp");
-  }
-  ~FakePanel() override { std::filesystem::remove_all(root_); }
+  FakePanel() { std::filesystem::create_directories(root_ + "/tmp"); }
   std::map<std::string, std::string> Props() const override { return props; }
   std::string PropOutput(const std::string& name) const override {
     auto it = props.find(name);
@@ -33,7 +29,8 @@ class FakePanel : public ShellHost {
   int reboots = 0;
 
  private:
-  std::string root_;
+  fleetsync_test::TempFolder folder_{"panel-shell"};
+  std::string root_ = folder_.path();
 };
 
 TEST(PanelShellTest, GetpropPrintsValueOrEmptyLine) {

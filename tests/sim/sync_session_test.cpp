@@ -5,9 +5,9 @@
 
 #include <filesystem>
 #include <fstream>
-#include <sstream>
 
 #include "sim/sync_session.h"
+#include "tests/support/temp_folder.h"
 
 namespace sim {
 namespace {
@@ -21,11 +21,6 @@ std::string Okay() { return std::string("OKAY", 4) + Le(0); }
 
 class FakeHost : public SyncHost {
  public:
-  FakeHost() {
-    char pattern[] = "/tmp/sync-session-XXXXXX";
-    root = mkdtemp(pattern);
-  }
-  ~FakeHost() override { std::filesystem::remove_all(root); }
   std::string FilesRoot() const override { return root; }
   void OnFilePushed(const std::string& path, uint64_t size) override {
     pushed_path = path;
@@ -33,14 +28,10 @@ class FakeHost : public SyncHost {
   }
   int64_t DropPushAfter() const override { return drop_after; }
   std::string PushFailMessage() const override { return fail; }
-  std::string Read(const std::string& device_path) const {
-    std::ifstream in(root + device_path, std::ios::binary);
-    std::stringstream text;
-    text << in.rdbuf();
-    return text.str();
-  }
+  std::string Read(const std::string& device_path) const { return folder.Read(device_path); }
 
-  std::string root;
+  fleetsync_test::TempFolder folder{"sync-session"};
+  std::string root = folder.path();
   std::string pushed_path;
   uint64_t pushed_size = 0;
   int64_t drop_after = -1;

@@ -43,6 +43,9 @@ TEST_F(AnimationPlayerTest, HotFadeReachesTheEndAtItsTotalTimeWithoutOvershoot) 
   for (size_t i = 1; i < values_.size(); ++i) EXPECT_GT(values_[i], values_[i - 1]);
   EXPECT_FALSE(player_->is_playing());
   EXPECT_EQ(timers_.pending_count(), 0u);
+  player_->SetEndValue(10);
+  player_->Start();
+  EXPECT_EQ(player_->tick_interval(), 25);  // the total time over the distance
 }
 
 TEST_F(AnimationPlayerTest, EasedCurveStandsAtAbout76After75ms) {
@@ -102,12 +105,6 @@ TEST_F(AnimationPlayerTest, EqualStartAndEndCompletesAtOnceWithoutTicking) {
   EXPECT_FALSE(player_->is_playing());
   EXPECT_EQ(timers_.pending_count(), 0u);
   EXPECT_EQ(env_.queued(), 0u);
-}
-
-TEST_F(AnimationPlayerTest, TickIntervalIsTotalOverDistance) {
-  player_->SetEndValue(10);
-  player_->Start();
-  EXPECT_EQ(player_->tick_interval(), 25);
 }
 
 TEST_F(AnimationPlayerTest, CompleteCallbackMayRestartThePlayer) {
@@ -198,7 +195,7 @@ TEST_F(AnimationPlayerTest, SlowDownOnlyCurveStartsMovingAndArrivesGently) {
   EXPECT_LT(1000 - before_end, early_step);  // slower at the end than at the start
 }
 
-TEST_F(AnimationPlayerTest, UnsetTotalTimeWithoutSpeedEndsAtOnce) {
+TEST_F(AnimationPlayerTest, UnsetTotalTimeWithoutSpeedEndsAtOnceAndFactorsGiveIt) {
   AnimationPlayer player(timers_);
   std::vector<int> values;
   int completions = 0;
@@ -209,16 +206,15 @@ TEST_F(AnimationPlayerTest, UnsetTotalTimeWithoutSpeedEndsAtOnce) {
   EXPECT_EQ(completions, 1);
   EXPECT_EQ(values, std::vector<int>{255});
   EXPECT_EQ(timers_.pending_count(), 0u);
-}
 
-TEST_F(AnimationPlayerTest, UnsetTotalTimeIsDerivedFromFactorsWithinTheBound) {
-  AnimationPlayer player(timers_);
-  player.SetEndValue(255);
-  player.SetSpeedUpRatio(0.3);
-  player.SetSlowDownRatio(0.7);
-  player.SetSpeedUpFactor(255.0 / (0.3 * 250 * 250));  // the hot fade's acceleration
-  player.Start();
-  EXPECT_EQ(player.total_time(), 250);
+  // With factors it is derived from them, within the bound.
+  AnimationPlayer hot(timers_);
+  hot.SetEndValue(255);
+  hot.SetSpeedUpRatio(0.3);
+  hot.SetSlowDownRatio(0.7);
+  hot.SetSpeedUpFactor(255.0 / (0.3 * 250 * 250));  // the hot fade's acceleration
+  hot.Start();
+  EXPECT_EQ(hot.total_time(), 250);
 
   AnimationPlayer slow(timers_);
   slow.SetEndValue(255);

@@ -197,16 +197,46 @@ UiRect Window::GetFrameRect(UiSize client) const {
   return frame;
 }
 
+namespace {
+
+// Overlapping or sharing an edge.
+bool Touches(const UiRect& a, const UiRect& b) {
+  return a.left <= b.right && b.left <= a.right && a.top <= b.bottom && b.top <= a.bottom;
+}
+
+}  // namespace
+
 void Window::Invalidate(const UiRect& rect) {
   if (rect.IsEmpty()) return;
   dirty_ = dirty_.Union(rect);
+  UiRect merged = rect;
+  for (bool absorbed = true; absorbed;) {
+    absorbed = false;
+    for (auto it = dirty_rects_.begin(); it != dirty_rects_.end(); ++it) {
+      if (!Touches(*it, merged)) continue;
+      merged = merged.Union(*it);
+      dirty_rects_.erase(it);
+      absorbed = true;  // the grown rectangle may touch others now
+      break;
+    }
+  }
+  dirty_rects_.push_back(merged);
+  if (dirty_rects_.size() > kMaxDirtyRects) dirty_rects_.assign(1, dirty_);
   if (host_) host_->Invalidate(rect);
 }
 
 UiRect Window::TakeDirtyRect() {
   UiRect r = dirty_;
   dirty_ = {};
+  dirty_rects_.clear();
   return r;
+}
+
+std::vector<UiRect> Window::TakeDirtyRegion() {
+  std::vector<UiRect> region;
+  region.swap(dirty_rects_);
+  dirty_ = {};
+  return region;
 }
 
 void Window::QueueControlForDelete(Control* control) {

@@ -91,10 +91,18 @@ class Window : public virtual vbase::SupportWeakCallback {
   UiRect GetFrameRect(UiSize client) const;
 
   // --- Dirty region ------------------------------------------------------
+  // The region is a few rectangles: one that touches or overlaps others
+  // absorbs them, apart ones stay apart (two distant rows repaint as two
+  // rows, not as everything between them); past kMaxDirtyRects it becomes
+  // their bounding rectangle.
+  static constexpr size_t kMaxDirtyRects = 8;
   void Invalidate(const UiRect& rect);
+  // The bounding rectangle of the region.
   const UiRect& GetDirtyRect() const { return dirty_; }
-  // Returns the accumulated dirty rectangle and clears it.
+  // Returns the bounding rectangle of the region and clears it.
   UiRect TakeDirtyRect();
+  // Returns the region's rectangles (disjoint) and clears it.
+  std::vector<UiRect> TakeDirtyRegion();
 
   // --- Delayed destruction -----------------------------------------------
   // Queues a detached control; the host is asked to destroy it later.
@@ -172,6 +180,7 @@ class Window : public virtual vbase::SupportWeakCallback {
   std::wstring resource_path_;
   std::vector<Control*> delete_later_;
   UiRect dirty_;
+  std::vector<UiRect> dirty_rects_;
   UiSize client_size_;
   bool need_arrange_ = false;
   bool destroying_ = false;

@@ -170,8 +170,13 @@ void X11WindowHost::PaintNow() {
   }
   window_.ArrangeIfNeeded();
   const UiRect client{0, 0, back_buffer_.width(), back_buffer_.height()};
-  const UiRect dirty = window_.TakeDirtyRect().Intersect(client);
-  if (dirty.IsEmpty()) return;
+  for (const UiRect& part : window_.TakeDirtyRegion()) {
+    const UiRect dirty = part.Intersect(client);
+    if (!dirty.IsEmpty()) PaintAndPresent(dirty);
+  }
+}
+
+void X11WindowHost::PaintAndPresent(const UiRect& dirty) {
   window_.Paint(back_buffer_, dirty);
   if (!native_->translucent()) {
     // Without a compositor alpha is ignored: blend the picture onto the

@@ -102,6 +102,7 @@ class X11WindowHost final : public WindowHost,
   X11WindowHost(platform::x11::Display& display, Window& window, unsigned long opaque_background);
   void OnWindowEvent(const platform::x11::WindowEvent& event) override;
   void OnResized(int width, int height);
+  void PaintAndPresent(const UiRect& dirty);
   void ApplySizeLimits();
   void UpdateShape(int width, int height);
   void Detach();

@@ -150,6 +150,32 @@ TEST_F(WindowTest, InvalidationAccumulatesForTheHost) {
   EXPECT_TRUE(window_->IsArrangeNeeded());
 }
 
+// Two distant rows repaint as two rows; touching parts merge into one.
+TEST_F(WindowTest, DirtyRegionKeepsApartRectanglesApart) {
+  window_->TakeDirtyRect();
+  window_->Invalidate({0, 0, 100, 20});
+  window_->Invalidate({0, 200, 100, 220});
+  window_->Invalidate({0, 220, 100, 240});  // shares an edge with the second
+  EXPECT_EQ(window_->GetDirtyRect(), (UiRect{0, 0, 100, 240}));
+  EXPECT_EQ(window_->TakeDirtyRegion(),
+            (std::vector<UiRect>{{0, 0, 100, 20}, {0, 200, 100, 240}}));
+  EXPECT_TRUE(window_->TakeDirtyRegion().empty());
+
+  // A rectangle bridging two others absorbs both.
+  window_->Invalidate({0, 0, 10, 10});
+  window_->Invalidate({50, 0, 60, 10});
+  window_->Invalidate({5, 5, 55, 8});
+  EXPECT_EQ(window_->TakeDirtyRegion(), (std::vector<UiRect>{{0, 0, 60, 10}}));
+
+  // Too many pieces become their bounding rectangle.
+  for (int i = 0; i <= static_cast<int>(Window::kMaxDirtyRects); ++i) {
+    window_->Invalidate({0, i * 30, 10, i * 30 + 10});
+  }
+  const std::vector<UiRect> region = window_->TakeDirtyRegion();
+  ASSERT_EQ(region.size(), 1u);
+  EXPECT_EQ(region[0], (UiRect{0, 0, 10, static_cast<int>(Window::kMaxDirtyRects) * 30 + 10}));
+}
+
 TEST_F(WindowTest, AutoSizedRootEstimatesWithinMinAndMax) {
   root_->SetFixedHeight(kSizeAuto);
   root_->SetFixedWidth(300);

@@ -1,0 +1,282 @@
+// The settings window under Xvfb, driven with xdotool: opening over the main
+// window with the stored values, the validation toasts, saving once, a
+// failed save, the picker and the address-list opener run as stand-ins on
+// PATH.
+#include "settings/settings_form.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <filesystem>
+#include <functional>
+#include <fstream>
+#include <memory>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "app/config_store.h"
+#include "settings/switch_field.h"
+#include "tests/app/gui_session.h"
+#include "tests/app/temp_data_home.h"
+#include "tests/settings/stub_dialog.h"
+#include "tests/support/scoped_env.h"
+#include "ui/controls/button.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+
+std::string ReadFile(const fs::path& path) {
+  std::ifstream in(path, std::ios::binary);
+  std::ostringstream out;
+  out << in.rdbuf();
+  return out.str();
+}
+
+class SettingsFormTest : public fleetsync_test::GuiSession {
+ protected:
+  void SetUp() override {
+    GuiSession::SetUp();
+    if (IsSkipped() || HasFatalFailure()) return;
+    OpenOwner();
+  }
+  void TearDown() override {
+    if (form_ && !alive_.expired()) delete form_;
+    GuiSession::TearDown();
+  }
+
+  void Open() {
+    form_ = OpenSettingsForm(*owner_, [this](const ui::EventArgs& args) {
+      ++saved_calls_;
+      EXPECT_EQ(args.sender, form_->FindControl(L"btn_save"));
+      return true;
+    });
+    ASSERT_NE(form_, nullptr);
+    alive_ = form_->GetWeakFlag();
+    ASSERT_TRUE(RunUntil([this] { return form_->native_window()->mapped(); }));
+    RunFor(150);  // sized, placed and painted
+    container_ = dynamic_cast<ui::Box*>(form_->FindControl(L"box_form_adb"));
+    ASSERT_NE(container_, nullptr);
+    ASSERT_EQ(container_->GetCount(), 6u);
+  }
+  template <typename T>
+  T* Row(size_t index) {
+    return dynamic_cast<T*>(container_->GetItemAt(index));
+  }
+  PathField* UpdateFileRow() { return Row<PathField>(0); }
+  PathField* BootLogoRow() { return Row<PathField>(1); }
+  TextField* ProjectRow() { return Row<TextField>(2); }
+  TextField* VersionRow() { return Row<TextField>(3); }
+  SwitchField* ForceRow() { return Row<SwitchField>(4); }
+  ui::Control* SaveButton() { return form_->FindControl(L"btn_save"); }
+
+  // Clicks near the left end of an input: a toast over the middle of the
+  // window must not catch the click.
+  bool ClickInput(ui::Control* input) {
+    return Xdotool("mousemove " + ScreenPointOf(*form_, input, -input->GetPos().Width() / 2 + 12) +
+                   " click 1");
+  }
+  bool TypeInto(ui::Control* input, const std::string& text) {
+    return ClickInput(input) && Xdotool("key End type --delay 20 '" + text + "'");
+  }
+  // Runs `action` and waits for the toast it raises; returns its message.
+  std::string NewToastAfter(const std::function<bool()>& action) {
+    const std::vector<Window> before = MappedWindowsOfClass("Toast");
+    if (!action()) return "<action failed>";
+    std::string title = "<no toast>";
+    RunUntil([&] {
+      for (Window w : MappedWindowsOfClass("Toast")) {
+        if (std::find(before.begin(), before.end(), w) == before.end()) {
+          title = WindowTitle(w);
+          return true;
+        }
+      }
+      return false;
+    }, 2000);
+    return title;
+  }
+  std::string SaveAndReadToast() {
+    return NewToastAfter([this] { return ClickOn(*form_, SaveButton()); });
+  }
+  fs::path SettingsFile() const { return data_.data_folder() / "settings.ini"; }
+
+  TempDataHome data_;
+  StubDialogs stubs_;
+  SettingsForm* form_ = nullptr;
+  std::weak_ptr<vbase::WeakFlag> alive_;
+  ui::Box* container_ = nullptr;
+  int saved_calls_ = 0;
+};
+
+TEST_F(SettingsFormTest, OpensModalOverTheMainWindowWithTheStoredValuesAndCloseDiscardsEdits) {
+  const UpgradeSettings stored{L"/srv/固件/update.img", L"/srv/logo.jpg", L"1.2.0", L"qnhmi", true};
+  ASSERT_TRUE(SaveUpgradeSettings(stored));
+  const std::string file_before = ReadFile(SettingsFile());
+  Open();
+
+  EXPECT_FALSE(owner_->native_window()->enabled());
+  EXPECT_TRUE(form_->IsFakeModal());
+  const platform::x11::Rect owner = owner_->native_window()->bounds();
+  const platform::x11::Rect self = form_->native_window()->bounds();
+  EXPECT_EQ(self.width, 500);
+  EXPECT_LE(std::abs(self.x + self.width / 2 - (owner.x + owner.width / 2)), 1);
+  EXPECT_LE(std::abs(self.y + self.height / 2 - (owner.y + owner.height / 2)), 1);
+  EXPECT_EQ(self.height, form_->GetRoot()->GetPos().Height());
+
+  EXPECT_EQ(UpdateFileRow()->label->GetText(), L"升级文件");
+  EXPECT_EQ(UpdateFileRow()->filter, L"升级文件 (*.img)|*.img");
+  EXPECT_EQ(UpdateFileRow()->input->GetText(), stored.update_file);
+  EXPECT_EQ(BootLogoRow()->label->GetText(), L"开机LOGO");
+  EXPECT_EQ(BootLogoRow()->filter, L"图片 (*.jpg)|*.jpg");
+  EXPECT_EQ(BootLogoRow()->input->GetPromptText(), L"点击选择图片");
+  EXPECT_EQ(BootLogoRow()->input->GetText(), stored.boot_logo);
+  EXPECT_EQ(ProjectRow()->label->GetText(), L"项目名");
+  EXPECT_EQ(ProjectRow()->input->GetText(), L"qnhmi");
+  EXPECT_EQ(VersionRow()->label->GetText(), L"升级目标版本号");
+  EXPECT_EQ(VersionRow()->input->GetPromptText(), L"0.0.0");
+  EXPECT_EQ(VersionRow()->input->GetToolTipText(), L"0.0.0");
+  EXPECT_EQ(VersionRow()->input->GetText(), L"1.2.0");
+  EXPECT_EQ(ForceRow()->checkbox->GetText(), L"强制升级(不检查项目名及版本号)");
+  EXPECT_TRUE(ForceRow()->checkbox->IsSelected());
+  auto* address_list = Row<ui::Button>(5);
+  ASSERT_NE(address_list, nullptr);
+  EXPECT_EQ(address_list->GetText(), L"IP配置文件");
+  // Every row is laid out with its caption visible.
+  for (size_t i = 0; i < 4; ++i) {
+    EXPECT_GT(Row<IField>(i)->GetItemAt(0)->GetPos().Height(), 10) << i;
+  }
+
+  ASSERT_TRUE(TypeInto(ProjectRow()->input, "x"));
+  EXPECT_EQ(form_->project.value, L"qnhmix");
+  ASSERT_TRUE(ClickOn(*form_, form_->FindControl(L"closebtn")));
+  ASSERT_TRUE(RunUntil([this] { return alive_.expired(); }, 2000));
+  EXPECT_EQ(ReadFile(SettingsFile()), file_before);
+  EXPECT_EQ(saved_calls_, 0);
+  EXPECT_TRUE(owner_->native_window()->enabled());
+}
+
+TEST_F(SettingsFormTest, RefusedValuesShowTheirToastInOrderAndWriteNothing) {
+  stubs_.EmptyPath();  // no zenity, no kdialog
+  Open();
+  // Project and update file both empty: only the first check speaks.
+  EXPECT_EQ(SaveAndReadToast(), "未输入项目名空");
+  ASSERT_TRUE(TypeInto(ProjectRow()->input, "qn青鸟"));
+  EXPECT_EQ(form_->project.value, L"qn青鸟");
+  EXPECT_EQ(SaveAndReadToast(), "未选择升级文件");
+
+  // A click on a path field wants a picker; none is installed.
+  EXPECT_EQ(NewToastAfter([this] { return ClickInput(UpdateFileRow()->input); }),
+            "未找到文件选择对话框 (zenity/kdialog)");
+  // A long press opens no picker but takes the focus back from the toast;
+  // a typed path is taken as it is.
+  ASSERT_TRUE(Xdotool("mousemove " +
+                      ScreenPointOf(*form_, UpdateFileRow()->input,
+                                    -UpdateFileRow()->input->GetPos().Width() / 2 + 12) +
+                      " mousedown 1 sleep 0.3 mouseup 1"));
+  EXPECT_EQ(form_->GetFocus(), UpdateFileRow()->input);
+  ASSERT_TRUE(Xdotool("type --delay 20 '/srv/none.img'"));
+  EXPECT_EQ(form_->updateFile, L"/srv/none.img");
+
+  for (const char* bad : {"", "1.2", "v1.3", "1.2.x"}) {
+    VersionRow()->input->SetText(Utf8ToUtf16(bad));
+    EXPECT_EQ(SaveAndReadToast(), "无效的版本号") << bad;
+  }
+  // The force switch relaxes nothing.
+  ASSERT_TRUE(ClickOn(*form_, ForceRow()->checkbox));
+  ASSERT_TRUE(form_->forceUpdate.value);
+  EXPECT_EQ(SaveAndReadToast(), "无效的版本号");
+
+  EXPECT_FALSE(fs::exists(SettingsFile()));
+  EXPECT_EQ(saved_calls_, 0);
+  EXPECT_FALSE(alive_.expired());
+  EXPECT_FALSE(form_->IsClosing());
+}
+
+TEST_F(SettingsFormTest, GoodValuesFromPickerAndKeyboardAreSavedOnceAndTheWindowCloses) {
+  stubs_.Install("zenity", "/srv/固件/update 2.img\n", 0);
+  Open();
+  ASSERT_TRUE(ClickInput(UpdateFileRow()->input));
+  ASSERT_TRUE(RunUntil([this] { return !form_->updateFile.empty(); }, 5000));
+  EXPECT_EQ(form_->updateFile, L"/srv/固件/update 2.img");
+  EXPECT_EQ(UpdateFileRow()->input->GetText(), L"/srv/固件/update 2.img");
+  EXPECT_EQ(UpdateFileRow()->input->GetToolTipText(), L"/srv/固件/update 2.img");
+  const std::vector<std::string> args = stubs_.Arguments();
+  ASSERT_FALSE(args.empty());
+  EXPECT_EQ(args.front(), "--file-selection");
+
+  BootLogoRow()->input->SetText(L"/srv/logo 图.jpg");
+  ASSERT_TRUE(TypeInto(ProjectRow()->input, "qnhmi"));
+  ASSERT_TRUE(TypeInto(VersionRow()->input, "1.3.0-rc.1+b5"));
+  ASSERT_TRUE(ClickOn(*form_, ForceRow()->checkbox));
+  ASSERT_TRUE(ClickOn(*form_, SaveButton()));
+  EXPECT_EQ(saved_calls_, 1);
+  const UpgradeSettings saved = LoadUpgradeSettings();
+  EXPECT_EQ(saved.update_file, L"/srv/固件/update 2.img");
+  EXPECT_EQ(saved.boot_logo, L"/srv/logo 图.jpg");
+  EXPECT_EQ(saved.version, L"1.3.0-rc.1+b5");
+  EXPECT_EQ(saved.project, L"qnhmi");
+  EXPECT_TRUE(saved.force_update);
+  ASSERT_TRUE(form_->IsClosing());
+  EXPECT_TRUE(owner_->native_window()->enabled());
+  // Another Save during the closing fade saves and notifies nothing.
+  fs::remove(SettingsFile());
+  SaveButton()->Activate();
+  EXPECT_EQ(saved_calls_, 1);
+  EXPECT_FALSE(fs::exists(SettingsFile()));
+  ASSERT_TRUE(RunUntil([this] { return alive_.expired(); }, 2000));
+  EXPECT_TRUE(ToastTitles().empty());
+}
+
+TEST_F(SettingsFormTest, FailedSaveIsShownAndKeepsTheWindowAndItsEditsOpen) {
+  // A folder where the file should be: the rewrite cannot replace it.
+  fs::create_directories(SettingsFile());
+  Open();
+  UpdateFileRow()->input->SetText(L"/srv/update.img");
+  ProjectRow()->input->SetText(L"qnhmi");
+  VersionRow()->input->SetText(L"1.0.0");
+  EXPECT_EQ(SaveAndReadToast(), "保存设置失败");
+  EXPECT_EQ(saved_calls_, 0);
+  EXPECT_FALSE(form_->IsClosing());
+  EXPECT_FALSE(owner_->native_window()->enabled());
+  EXPECT_EQ(form_->project.value, L"qnhmi");
+  EXPECT_TRUE(fs::is_directory(SettingsFile()));
+}
+
+TEST_F(SettingsFormTest, AddressListIsCreatedAndOpenedByXdgOpenOrElseTheEditor) {
+  fleetsync_test::ScopedEnv visual("VISUAL"), editor("EDITOR");
+  ::unsetenv("VISUAL");
+  ::unsetenv("EDITOR");
+  stubs_.Install("xdg-open", "", 0);
+  Open();
+  const fs::path address_list = data_.data_folder() / "ip.txt";
+  ASSERT_FALSE(fs::exists(address_list));
+  ui::Control* button = form_->FindControl(L"btn_address_list");
+  ASSERT_TRUE(ClickOn(*form_, button));
+  ASSERT_TRUE(RunUntil([this] { return stubs_.Ran() && stubs_.Pid() > 0; }, 3000));
+  EXPECT_EQ(stubs_.Arguments(), std::vector<std::string>{address_list.string()});
+  EXPECT_TRUE(fs::is_regular_file(address_list));
+  EXPECT_EQ(fs::file_size(address_list), 0u);
+  // The opener is not waited for, but reaped: no zombie stays.
+  const fs::path proc = fs::path("/proc") / std::to_string(stubs_.Pid());
+  EXPECT_TRUE(RunUntil([&] { return !fs::exists(proc); }, 3000));
+
+  // Without xdg-open: $EDITOR with its own arguments; the file is kept.
+  std::ofstream(address_list) << "192.168.1.10\n";
+  fs::remove(stubs_.root() / "bin" / "xdg-open");
+  fs::remove(stubs_.root() / "args.tmp");
+  stubs_.Install("my-editor", "", 0);
+  ::setenv("EDITOR", "my-editor --wait", 1);
+  ASSERT_TRUE(ClickOn(*form_, button));
+  ASSERT_TRUE(RunUntil([this] { return stubs_.Ran(); }, 3000));
+  EXPECT_EQ(stubs_.Arguments(), (std::vector<std::string>{"--wait", address_list.string()}));
+  EXPECT_EQ(ReadFile(address_list), "192.168.1.10\n");
+
+  // Nothing to open it with: the user is told.
+  ::unsetenv("EDITOR");
+  fs::remove(stubs_.root() / "bin" / "my-editor");
+  EXPECT_NE(NewToastAfter([&] { return ClickOn(*form_, button); }).find("无法打开IP配置文件"),
+            std::string::npos);
+}
+
+}  // namespace

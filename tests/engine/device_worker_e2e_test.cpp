@@ -41,6 +41,14 @@ class UpgradeEndToEnd : public ::testing::Test {
     return std::make_unique<DeviceWorker>(Wide(address), settings_, options);
   }
 
+  // Starts the fleet and runs one pass against `address`.
+  std::unique_ptr<DeviceWorker> FirstPass(const std::string& address) {
+    fleet_.Start();
+    auto worker = Worker(address);
+    worker->Upgrade();
+    return worker;
+  }
+
   // Runs passes (about 200 ms apart) until one ends with `wanted`; every text
   // the passes reported is collected in `seen`. False after `limit`.
   bool PassUntil(DeviceWorker& worker, PassOutcome wanted, std::chrono::seconds limit = 30s) {
@@ -74,9 +82,7 @@ class UpgradeEndToEnd : public ::testing::Test {
 
 TEST_F(UpgradeEndToEnd, CurrentPanelIsNotTouched) {
   Panel("127.0.3.2").Version("1.1.0");
-  fleet_.Start();
-  auto worker = Worker("127.0.3.2");
-  worker->Upgrade();
+  auto worker = FirstPass("127.0.3.2");
   EXPECT_EQ(worker->stored_state().text, L"已经是最新版本：1.1.0");
   const PanelState state = fleet_.State("127.0.3.2");
   EXPECT_TRUE(state.pushed.empty());
@@ -88,9 +94,7 @@ TEST_F(UpgradeEndToEnd, CurrentPanelIsNotTouched) {
 // alone on every later pass.
 TEST_F(UpgradeEndToEnd, SuccessfulUpgradeIsConfirmedAfterTheReboot) {
   Panel("127.0.3.5").ShellV2();
-  fleet_.Start();
-  auto worker = Worker("127.0.3.5");
-  worker->Upgrade();
+  auto worker = FirstPass("127.0.3.5");
   EXPECT_EQ(worker->stored_state().text, L"升级结束");
   ASSERT_TRUE(PassUntil(*worker, PassOutcome::kCurrent)) << fleet_.SimulatorOutput();
   EXPECT_EQ(worker->stored_state().text, L"已经是最新版本：1.1.0");
@@ -104,9 +108,7 @@ TEST_F(UpgradeEndToEnd, SuccessfulUpgradeIsConfirmedAfterTheReboot) {
 
 TEST_F(UpgradeEndToEnd, FailedUpgradeIsReportedAndRetried) {
   Panel("127.0.3.6").UpgradeFails();
-  fleet_.Start();
-  auto worker = Worker("127.0.3.6");
-  worker->Upgrade();
+  auto worker = FirstPass("127.0.3.6");
   EXPECT_EQ(worker->stored_state().text, L"升级失败");
   EXPECT_EQ(worker->upgrade_start(), -1);
   ASSERT_TRUE(PassUntil(*worker, PassOutcome::kUpgradeFailed));  // the retry
@@ -116,18 +118,14 @@ TEST_F(UpgradeEndToEnd, FailedUpgradeIsReportedAndRetried) {
 
 TEST_F(UpgradeEndToEnd, LogEndingWithoutSuccessIsAFailure) {
   Panel("127.0.3.7").DropMidLogcat();
-  fleet_.Start();
-  auto worker = Worker("127.0.3.7");
-  worker->Upgrade();
+  auto worker = FirstPass("127.0.3.7");
   EXPECT_EQ(worker->stored_state().text, L"升级失败");
   EXPECT_EQ(worker->upgrade_start(), -1);
 }
 
 TEST_F(UpgradeEndToEnd, UpgradeUnderwayAtStartIsOnlyFollowed) {
   Panel("127.0.3.8").UpgradeUnderway(800).UpgradeVersion("1.1.0");
-  fleet_.Start();
-  auto worker = Worker("127.0.3.8");
-  worker->Upgrade();
+  auto worker = FirstPass("127.0.3.8");
   EXPECT_EQ(worker->stored_state().text, L"升级结束");
   const PanelState state = fleet_.State("127.0.3.8");
   EXPECT_TRUE(state.pushed.empty());
@@ -137,9 +135,7 @@ TEST_F(UpgradeEndToEnd, UpgradeUnderwayAtStartIsOnlyFollowed) {
 
 TEST_F(UpgradeEndToEnd, ConnectionDroppedMidPushIsAnError) {
   Panel("127.0.3.9").DropPushAfter(64 * 1024);
-  fleet_.Start();
-  auto worker = Worker("127.0.3.9");
-  worker->Upgrade();
+  auto worker = FirstPass("127.0.3.9");
   const StateRecord state = worker->stored_state();
   EXPECT_EQ(state.kind, kStateError);
   EXPECT_NE(state.text.find(L"push"), std::wstring::npos) << state.text;
@@ -167,9 +163,7 @@ TEST_F(UpgradeEndToEnd, RejectedPushIsAnErrorAndTheRetryGetsPastTheFolder) {
 TEST_F(UpgradeEndToEnd, ForcedUpgradeRunsOncePerMac) {
   settings_.force_update = true;
   Panel("127.0.3.11").Version("1.1.0").Project("other").UpgradeVersion("1.1.0");
-  fleet_.Start();
-  auto worker = Worker("127.0.3.11");
-  worker->Upgrade();
+  auto worker = FirstPass("127.0.3.11");
   EXPECT_EQ(worker->stored_state().text, L"升级结束");
   ASSERT_TRUE(PassUntil(*worker, PassOutcome::kFinishedByForce));
   EXPECT_EQ(worker->stored_state().text, L"该设备已完成升级，当前版本 1.1.0");
@@ -216,9 +210,7 @@ TEST_F(UpgradeEndToEnd, ImageOnlyLogoOnlyAndBoth) {
 // never notices; the watchdog ends the stream.
 TEST_F(UpgradeEndToEnd, PowerCutDuringUpgradeEndsAsAFailure) {
   Panel("127.0.3.15").PowerCutDuringUpgrade();
-  fleet_.Start();
-  auto worker = Worker("127.0.3.15");
-  worker->Upgrade();
+  auto worker = FirstPass("127.0.3.15");
   EXPECT_EQ(worker->stored_state().text, L"升级失败");
   EXPECT_EQ(worker->upgrade_start(), -1);
   worker->Upgrade();

@@ -1,23 +1,17 @@
 // fleetsync-cli as a process, against a scripted adb: exit codes of --once
 // and a prompt, clean stop on SIGINT.
-#include <fcntl.h>
 #include <signal.h>
-#include <spawn.h>
-#include <sys/wait.h>
-#include <unistd.h>
 
 #include <gtest/gtest.h>
 
 #include <chrono>
 #include <fstream>
 #include <random>
-#include <sstream>
-#include <thread>
 
 #include "tests/engine/fake_adb.h"
 #include "tests/engine/loopback_socket.h"
-
-extern char** environ;
+#include "tests/support/child_process.h"
+#include "tests/support/wait_until.h"
 
 namespace {
 
@@ -51,74 +45,38 @@ class PanelPort {
 class CliProcess : public ::testing::Test {
  protected:
   CliProcess() {
-    folder_ = adb_.folder();
-    setenv("HOME", folder_.c_str(), 1);
-    setenv("TMPDIR", folder_.c_str(), 1);
-    setenv("ADB_EMU", "0", 1);
-    setenv("ADB_MDNS", "0", 1);
-    setenv("ADB_USB", "0", 1);
+    for (const char* name : {"HOME", "TMPDIR"}) setenv(name, folder_.c_str(), 1);
+    for (const char* name : {"ADB_EMU", "ADB_MDNS", "ADB_USB"}) setenv(name, "0", 1);
     std::ofstream(folder_ / "update.img") << "image";
-    WriteSettings(false);
+    std::ofstream(folder_ / "settings.ini") << "[fleet]\nupdate_file=" << (folder_ / "update.img").string()
+                                            << "\nboot_logo=\nversion=1.1.0\nproject=demo\nforce_update=0\n";
     adb_.Set("version", "1.1.0\n");
   }
-  ~CliProcess() override {
-    if (pid_ > 0) {
-      kill(pid_, SIGKILL);
-      waitpid(pid_, nullptr, 0);
-    }
-  }
 
-  void WriteSettings(bool force) {
-    std::ofstream(folder_ / "settings.ini")
-        << "[fleet]\nupdate_file=" << (folder_ / "update.img").string()
-        << "\nboot_logo=\nversion=1.1.0\nproject=demo\nforce_update=" << (force ? 1 : 0) << "\n";
-  }
   void WriteAddresses(const std::vector<std::string>& addresses) {
     std::ofstream out(folder_ / "ip.txt");
     for (const auto& address : addresses) out << address << "\n";
   }
 
   void Start(std::vector<std::string> extra) {
-    std::vector<std::string> args = {FLEETSYNC_CLI_PATH, "--settings",
-                                     (folder_ / "settings.ini").string(), "--ips",
-                                     (folder_ / "ip.txt").string()};
+    std::vector<std::string> args = {FLEETSYNC_CLI_PATH, "--settings", (folder_ / "settings.ini").string(),
+                                     "--ips", (folder_ / "ip.txt").string()};
     args.insert(args.end(), extra.begin(), extra.end());
-    std::vector<char*> argv;
-    for (auto& arg : args) argv.push_back(arg.data());
-    argv.push_back(nullptr);
-    posix_spawn_file_actions_t actions;
-    posix_spawn_file_actions_init(&actions);
-    const std::string output = (folder_ / "output").string();
-    posix_spawn_file_actions_addopen(&actions, 1, output.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
-    posix_spawn_file_actions_adddup2(&actions, 1, 2);
-    ASSERT_EQ(posix_spawn(&pid_, argv[0], &actions, nullptr, argv.data(), environ), 0);
-    posix_spawn_file_actions_destroy(&actions);
+    cli_.reset();  // a driver still running from an earlier start is killed
+    cli_ = std::make_unique<fleetsync_test::BackgroundProcess>(args);
   }
-
   // The exit status, or -1 when the driver did not end within `limit`.
   int Wait(std::chrono::seconds limit) {
-    const auto deadline = std::chrono::steady_clock::now() + limit;
-    while (std::chrono::steady_clock::now() < deadline) {
-      int status = 0;
-      if (waitpid(pid_, &status, WNOHANG) == pid_) {
-        pid_ = -1;
-        return WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
-      }
-      std::this_thread::sleep_for(20ms);
-    }
-    return -1;
+    const fleetsync_test::ProcessResult result = cli_->Wait(limit);
+    output_ = result.output;
+    return result.timed_out ? -1 : result.exit_code;
   }
-
-  std::string Output() const {
-    std::ifstream in(folder_ / "output");
-    std::stringstream text;
-    text << in.rdbuf();
-    return text.str();
-  }
+  const std::string& Output() const { return output_; }
 
   FakeAdb adb_;
-  std::filesystem::path folder_;
-  pid_t pid_ = -1;
+  const std::filesystem::path folder_ = adb_.folder();
+  std::unique_ptr<fleetsync_test::BackgroundProcess> cli_;
+  std::string output_;
 };
 
 TEST_F(CliProcess, OnceExitsZeroWhenEveryPanelIsCurrent) {
@@ -187,15 +145,13 @@ TEST_F(CliProcess, InterruptEndsEveryAdbChild) {
   adb_.Set("version", "1.0.0\n");
   adb_.HangStream();
   Start({});
-  const auto deadline = std::chrono::steady_clock::now() + 30s;
-  while (Output().find("正在升级") == std::string::npos ||
-         Output().rfind("正在升级") == Output().find("正在升级")) {
-    ASSERT_LT(std::chrono::steady_clock::now(), deadline) << Output() << adb_.CallsText();
-    std::this_thread::sleep_for(20ms);
-  }
+  ASSERT_TRUE(fleetsync_test::WaitUntil([&] {
+    const std::string output = cli_->OutputSoFar();
+    return output.find("正在升级") != output.rfind("正在升级");  // both panels
+  }, 30s)) << cli_->OutputSoFar() << adb_.CallsText();
   const auto pids = adb_.Pids();
   ASSERT_FALSE(pids.empty());
-  kill(pid_, SIGINT);
+  cli_->Signal(SIGINT);
   EXPECT_EQ(Wait(10s), 130) << Output();
   for (int pid : pids) {
     EXPECT_NE(kill(pid, 0), 0) << "adb child " << pid << " still exists";

@@ -9,11 +9,11 @@
 #include <functional>
 #include <memory>
 #include <string>
-#include <thread>
 
 #include "app/device_item.h"
 #include "base/thread_registry.h"
 #include "base/ui_message_loop.h"
+#include "tests/support/wait_until.h"
 #include "ui/controls/list_box.h"
 #include "ui/core/window.h"
 #include "ui/markup/layout_builder.h"
@@ -83,15 +83,7 @@ class RowsUiTest : public ::testing::Test {
   }
 
   // Polls without running the loop, so nothing posted to the UI thread runs.
-  static bool WaitWithoutLoop(const std::function<bool()>& done,
-                              std::chrono::milliseconds limit = std::chrono::seconds(10)) {
-    const auto deadline = std::chrono::steady_clock::now() + limit;
-    while (!done()) {
-      if (std::chrono::steady_clock::now() >= deadline) return false;
-      std::this_thread::sleep_for(std::chrono::milliseconds(10));
-    }
-    return true;
-  }
+  static bool WaitWithoutLoop(const std::function<bool()>& done) { return fleetsync_test::WaitUntil(done); }
 
   // The state text the row shows after a tick.
   static std::wstring ShownState(DeviceItem* row) {

@@ -124,14 +124,5 @@ TEST_F(RichEditTest, ClickTakesFocusAndPlacesTheCaret) {
   EXPECT_LT(middle, 8u);
 }
 
-TEST_F(RichEditTest, PromptAndTooltipAreIndependentOfTheText) {
-  edit_->SetPromptText(L"点击选择文件");
-  edit_->SetText(L"/tmp/a.img");
-  edit_->SetToolTipText(L"/tmp/a.img");
-  EXPECT_EQ(edit_->GetPromptText(), L"点击选择文件");
-  edit_->SetText(L"");
-  EXPECT_EQ(edit_->GetToolTipText(), L"/tmp/a.img");
-}
-
 }  // namespace
 }  // namespace ui

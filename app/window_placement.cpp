@@ -3,20 +3,26 @@
 #include <algorithm>
 
 void FitAndCenterWindow(ui::WindowImplBase& window) {
-  platform::x11::NativeWindow* native = window.native_window();
-  if (!native || !window.display()) return;
-  const platform::x11::Rect now = native->bounds();
-  const ui::UiSize size = window.EstimateRootSize(ui::UiSize{now.width, now.height});
+  ui::X11WindowHost* host = window.host();
+  if (!host || !window.display()) return;
+  // The estimate is that of the native window, drawn shadow included; the
+  // frame inside it is what gets centred.
+  const ui::UiRect shadow = window.GetShadowPadding();
+  const platform::x11::Rect frame = host->frame_bounds();
+  const ui::UiSize outer = window.EstimateRootSize(
+      ui::UiSize{frame.width + shadow.left + shadow.right, frame.height + shadow.top + shadow.bottom});
+  const int width = outer.cx - shadow.left - shadow.right;
+  const int height = outer.cy - shadow.top - shadow.bottom;
   const platform::x11::Rect work = window.display()->GetWorkArea();
   platform::x11::Rect target = work;
   if (ui::WindowImplBase* owner = window.owner();
-      owner && owner->native_window() && owner->native_window()->mapped()) {
-    target = owner->native_window()->bounds();
+      owner && owner->host() && owner->native_window()->mapped()) {
+    target = owner->host()->frame_bounds();
   }
-  int x = target.x + (target.width - size.cx) / 2;
-  int y = target.y + (target.height - size.cy) / 2;
+  int x = target.x + (target.width - width) / 2;
+  int y = target.y + (target.height - height) / 2;
   // The left and top edges win when the work area is too small.
-  x = std::max(work.x, std::min(x, work.x + work.width - size.cx));
-  y = std::max(work.y, std::min(y, work.y + work.height - size.cy));
-  native->SetBounds(platform::x11::Rect{x, y, size.cx, size.cy});
+  x = std::max(work.x, std::min(x, work.x + work.width - width));
+  y = std::max(work.y, std::min(y, work.y + work.height - height));
+  host->SetFrameBounds(platform::x11::Rect{x, y, width, height});
 }

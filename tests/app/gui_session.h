@@ -55,17 +55,16 @@ struct ScreenImage {
   int height = 0;
   std::vector<uint32_t> pixels;  // 0xRRGGBB
   uint32_t at(int x, int y) const { return pixels[static_cast<size_t>(y) * width + x]; }
-  // Pixels whose colour is within `tolerance` per channel of `rgb`.
-  int Count(uint32_t rgb, int tolerance = 8) const {
+  // Pixels whose channels all lie within [low, high].
+  int CountBetween(int low, int high) const {
     int n = 0;
     for (uint32_t p : pixels) {
-      bool near = true;
+      bool inside = true;
       for (int shift : {16, 8, 0}) {
-        const int a = static_cast<int>((p >> shift) & 0xFF);
-        const int b = static_cast<int>((rgb >> shift) & 0xFF);
-        if (std::abs(a - b) > tolerance) near = false;
+        const int c = static_cast<int>((p >> shift) & 0xFF);
+        if (c < low || c > high) inside = false;
       }
-      n += near;
+      n += inside;
     }
     return n;
   }

@@ -117,12 +117,13 @@ TEST_F(SettingsFormTest, OpensModalOverTheMainWindowWithTheStoredValuesAndCloseD
 
   EXPECT_FALSE(owner_->native_window()->enabled());
   EXPECT_TRUE(form_->IsFakeModal());
-  const platform::x11::Rect owner = owner_->native_window()->bounds();
-  const platform::x11::Rect self = form_->native_window()->bounds();
+  const platform::x11::Rect owner = owner_->host()->frame_bounds();
+  const platform::x11::Rect self = form_->host()->frame_bounds();
   EXPECT_EQ(self.width, 500);
   EXPECT_LE(std::abs(self.x + self.width / 2 - (owner.x + owner.width / 2)), 1);
   EXPECT_LE(std::abs(self.y + self.height / 2 - (owner.y + owner.height / 2)), 1);
   EXPECT_EQ(self.height, form_->GetRoot()->GetPos().Height());
+  EXPECT_GT(self.height, 300);
 
   EXPECT_EQ(UpdateFileRow()->label->GetText(), L"升级文件");
   EXPECT_EQ(UpdateFileRow()->filter, L"升级文件 (*.img)|*.img");

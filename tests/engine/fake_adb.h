@@ -13,7 +13,6 @@
 #pragma once
 
 #include <stdlib.h>
-#include <unistd.h>
 
 #include <filesystem>
 #include <fstream>
@@ -22,12 +21,11 @@
 #include <vector>
 
 #include "tests/support/scoped_env.h"
+#include "tests/support/temp_folder.h"
 
 class FakeAdb {
  public:
   FakeAdb() {
-    char pattern[] = "/tmp/fake-adb-XXXXXX";
-    folder_ = mkdtemp(pattern);
     std::filesystem::create_directories(folder_ / "bin");
     std::filesystem::create_directories(folder_ / "fail");
     const std::filesystem::path script = folder_ / "bin" / "adb";
@@ -62,10 +60,6 @@ class FakeAdb {
         "lo        Link encap:Local Loopback\n"
         "eth0      Link encap:Ethernet  HWaddr 00:11:22:33:44:55\r\n"
         "          inet addr:10.0.0.5\n");
-  }
-  ~FakeAdb() {
-    std::error_code ignored;
-    std::filesystem::remove_all(folder_, ignored);
   }
   FakeAdb(const FakeAdb&) = delete;
   FakeAdb& operator=(const FakeAdb&) = delete;
@@ -104,5 +98,6 @@ class FakeAdb {
   // Restores PATH, which a test may also have narrowed, for later cases in
   // the same process (the fake script itself runs cat and sleep).
   fleetsync_test::ScopedEnv path_{"PATH"};
-  std::filesystem::path folder_;
+  fleetsync_test::TempFolder temp_{"fake-adb"};
+  const std::filesystem::path folder_ = temp_.path();
 };

@@ -5,22 +5,11 @@
 #include <sys/socket.h>
 #include <unistd.h>
 
-#include <cstdlib>
 #include <filesystem>
 #include <stdexcept>
 #include <thread>
 
 namespace fleetsync_test {
-namespace {
-
-std::string MakeTempFolder() {
-  const char* base = std::getenv("TMPDIR");
-  std::string pattern = std::string(base && *base ? base : "/tmp") + "/fleetsync-adb-XXXXXX";
-  if (!mkdtemp(pattern.data())) throw std::runtime_error("mkdtemp failed");
-  return pattern;
-}
-
-}  // namespace
 
 int FreeLoopbackPort() {
   const int fd = socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
@@ -38,49 +27,23 @@ int FreeLoopbackPort() {
 }
 
 AdbTestServer::AdbTestServer() {
-  root_ = MakeTempFolder();
-  home_ = root_ + "/home";
-  tmpdir_ = root_ + "/tmp";
   std::filesystem::create_directories(home_);
   std::filesystem::create_directories(tmpdir_);
-  port_ = FreeLoopbackPort();
-  const std::map<std::string, std::string> environment = {
-      {"ANDROID_ADB_SERVER_PORT", std::to_string(port_)},
-      {"HOME", home_},
-      {"TMPDIR", tmpdir_},
-      {"ADB_EMU", "0"},
-      {"ADB_MDNS", "0"},
-      {"ADB_USB", "0"},
+  const int port = FreeLoopbackPort();
+  const std::pair<const char*, std::string> environment[] = {
+      {"ANDROID_ADB_SERVER_PORT", std::to_string(port)}, {"HOME", home_}, {"TMPDIR", tmpdir_},
+      {"ADB_EMU", "0"}, {"ADB_MDNS", "0"}, {"ADB_USB", "0"},
   };
-  for (const auto& [name, value] : environment) {
-    const char* old = std::getenv(name.c_str());
-    saved_environment_[name] = old ? std::optional<std::string>(old) : std::nullopt;
-    setenv(name.c_str(), value.c_str(), 1);
-  }
+  for (const auto& [name, value] : environment)
+    environment_.push_back(std::make_unique<ScopedEnv>(name, value.c_str()));
+  // Members already made restore the environment and remove the folders if
+  // this throws.
   const ProcessResult started = Adb({"start-server"}, std::chrono::seconds(30));
-  if (started.exit_code != 0) {
-    const std::string output = started.output;
-    port_ = 0;  // nothing to kill
-    Restore();
-    throw std::runtime_error("adb start-server failed: " + output);
-  }
+  if (started.exit_code != 0) throw std::runtime_error("adb start-server failed: " + started.output);
+  port_ = port;
 }
 
-AdbTestServer::~AdbTestServer() {
-  if (port_ != 0) Adb({"kill-server"}, std::chrono::seconds(15));
-  Restore();
-}
-
-void AdbTestServer::Restore() {
-  for (const auto& [name, value] : saved_environment_) {
-    if (value) setenv(name.c_str(), value->c_str(), 1);
-    else unsetenv(name.c_str());
-  }
-  saved_environment_.clear();
-  std::error_code error;
-  if (!root_.empty()) std::filesystem::remove_all(root_, error);
-  root_.clear();
-}
+AdbTestServer::~AdbTestServer() { Adb({"kill-server"}, std::chrono::seconds(15)); }
 
 ProcessResult AdbTestServer::Adb(const std::vector<std::string>& args,
                                  std::chrono::milliseconds timeout) const {

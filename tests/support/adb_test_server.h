@@ -18,13 +18,13 @@
 #pragma once
 
 #include <chrono>
-#include <map>
 #include <memory>
-#include <optional>
 #include <string>
 #include <vector>
 
 #include "tests/support/child_process.h"
+#include "tests/support/scoped_env.h"
+#include "tests/support/temp_folder.h"
 
 namespace fleetsync_test {
 
@@ -51,13 +51,12 @@ class AdbTestServer {
                std::chrono::milliseconds timeout = std::chrono::seconds(15)) const;
 
  private:
-  void Restore();  // the environment as before, folders removed
-
+  TempFolder root_{"fleetsync-adb"};  // holds home/ and tmp/
+  const std::string home_ = root_ / "home";
+  const std::string tmpdir_ = root_ / "tmp";
+  // Declared after the folder: the environment is restored before it goes.
+  std::vector<std::unique_ptr<ScopedEnv>> environment_;
   int port_ = 0;
-  std::string root_;  // holds home/ and tmp/
-  std::string home_;
-  std::string tmpdir_;
-  std::map<std::string, std::optional<std::string>> saved_environment_;
 };
 
 // A TCP port on 127.0.0.1 that was free a moment ago.

@@ -13,6 +13,13 @@
 extern char** environ;
 
 namespace fleetsync_test {
+namespace {
+
+int ExitCodeOf(int status) {
+  return WIFEXITED(status) ? WEXITSTATUS(status) : WIFSIGNALED(status) ? 128 + WTERMSIG(status) : -1;
+}
+
+}  // namespace
 
 BackgroundProcess::BackgroundProcess(const std::vector<std::string>& argv) {
   if (argv.empty()) throw std::runtime_error("no program to run");
@@ -64,8 +71,7 @@ void BackgroundProcess::Reap(bool kill_first) {
   while (waitpid(pid_, &status, 0) < 0 && errno == EINTR) {
   }
   reaped_ = true;
-  exit_code_ = WIFEXITED(status) ? WEXITSTATUS(status)
-                                 : WIFSIGNALED(status) ? 128 + WTERMSIG(status) : -1;
+  exit_code_ = ExitCodeOf(status);
 }
 
 ProcessResult BackgroundProcess::Wait(std::chrono::milliseconds timeout) {
@@ -76,8 +82,7 @@ ProcessResult BackgroundProcess::Wait(std::chrono::milliseconds timeout) {
     const pid_t done = waitpid(pid_, &status, WNOHANG);
     if (done == pid_) {
       reaped_ = true;
-      exit_code_ = WIFEXITED(status) ? WEXITSTATUS(status)
-                                     : WIFSIGNALED(status) ? 128 + WTERMSIG(status) : -1;
+      exit_code_ = ExitCodeOf(status);
       break;
     }
     if (std::chrono::steady_clock::now() >= deadline) {

@@ -3,7 +3,6 @@
 #include <signal.h>
 #include <stdlib.h>
 
-#include <filesystem>
 #include <fstream>
 #include <sstream>
 #include <stdexcept>
@@ -37,22 +36,12 @@ int Number(const rapidjson::Value& object, const char* key) {
 
 }  // namespace
 
-SimulatedFleet::SimulatedFleet() {
-  const char* base = getenv("TMPDIR");
-  std::string pattern = std::string(base && *base ? base : "/tmp") + "/fleetsync-sim-XXXXXX";
-  if (!mkdtemp(pattern.data())) throw std::runtime_error("mkdtemp failed");
-  root_ = pattern;
-  state_dir_ = root_ + "/state";
-}
-
 SimulatedFleet::~SimulatedFleet() {
   if (simulator_) {
     simulator_->Signal(SIGTERM);
     simulator_->Wait(std::chrono::seconds(5));  // kills it if it does not stop
     simulator_.reset();
   }
-  std::error_code error;
-  std::filesystem::remove_all(root_, error);
 }
 
 PanelSpec& SimulatedFleet::Add(const std::string& address) {
@@ -64,7 +53,7 @@ PanelSpec& SimulatedFleet::Add(const std::string& address) {
 void SimulatedFleet::Start(std::chrono::milliseconds timeout) {
   std::vector<sim::PanelConfig> configs;
   for (const PanelSpec& panel : panels_) configs.push_back(panel.config);
-  const std::string scenario = root_ + "/scenario.json";
+  const std::string scenario = root_ / "scenario.json";
   {
     std::ofstream out(scenario);
     out << sim::ScenarioToJson(configs);

@@ -32,6 +32,7 @@
 
 #include "sim/scenario.h"
 #include "tests/support/child_process.h"
+#include "tests/support/temp_folder.h"
 
 namespace fleetsync_test {
 
@@ -117,7 +118,7 @@ struct PanelState {
 
 class SimulatedFleet {
  public:
-  SimulatedFleet();
+  SimulatedFleet() = default;
   SimulatedFleet(const SimulatedFleet&) = delete;
   SimulatedFleet& operator=(const SimulatedFleet&) = delete;
   ~SimulatedFleet();
@@ -147,8 +148,8 @@ class SimulatedFleet {
  private:
   std::string PanelFolder(const std::string& address) const;
 
-  std::string root_;
-  std::string state_dir_;
+  TempFolder root_{"fleetsync-sim"};
+  const std::string state_dir_ = root_ / "state";
   std::deque<PanelSpec> panels_;
   std::unique_ptr<BackgroundProcess> simulator_;
 };

@@ -1,5 +1,5 @@
-// Test helper: a fresh folder under /tmp for one test, removed with
-// everything in it when the object goes. Header only, so suites that do not
+// Test helper: a fresh folder under $TMPDIR (or /tmp) for one test, removed
+// with everything in it when the object goes. Header only, so suites that do not
 // link test_support can use it.
 #pragma once
 
@@ -17,7 +17,8 @@ namespace fleetsync_test {
 class TempFolder {
  public:
   explicit TempFolder(const std::string& prefix = "fleetsync-test") {
-    std::string pattern = "/tmp/" + prefix + "-XXXXXX";
+    const char* base = getenv("TMPDIR");
+    std::string pattern = std::string(base && *base ? base : "/tmp") + "/" + prefix + "-XXXXXX";
     if (!mkdtemp(pattern.data())) throw std::runtime_error("mkdtemp failed");
     path_ = pattern;
   }

@@ -68,9 +68,9 @@ class DeviceListEndToEnd : public RowsUiTest {
 
 TEST_F(DeviceListEndToEnd, RowsFollowTheirPanelsThroughAnUpgrade) {
   // Slow enough that several ticks see the progress text.
-  fleet_.Add("127.0.4.2").Timing(300, 400, 4, 300);
-  fleet_.Add("127.0.4.3").ShellV2().Timing(300, 400, 4, 300);
-  fleet_.Add("127.0.4.4").Version("1.1.0").FastTiming();
+  fleet_.Add("127.0.7.2").Timing(300, 400, 4, 300);
+  fleet_.Add("127.0.7.3").ShellV2().Timing(300, 400, 4, 300);
+  fleet_.Add("127.0.7.4").Version("1.1.0").FastTiming();
   fleet_.Start();
   const std::string image =
       fleetsync_test::MakeImage(adb_.tmpdir() + "/update.img", "1.1.0", 64 * 1024);
@@ -79,24 +79,24 @@ TEST_F(DeviceListEndToEnd, RowsFollowTheirPanelsThroughAnUpgrade) {
   settings.version = L"1.1.0";
   settings.project = L"demo";
   ASSERT_TRUE(SaveUpgradeSettings(settings));
-  std::ofstream(home_.data_folder() / "ip.txt") << "127.0.4.2\n127.0.4.3\n127.0.4.4\n";
+  std::ofstream(home_.data_folder() / "ip.txt") << "127.0.7.2\n127.0.7.3\n127.0.7.4\n";
 
   controller_->RebuildDeviceList();
   ASSERT_TRUE(toasts_.empty());
   ASSERT_EQ(list_->GetCount(), 3u);
   const std::wstring current = L"已经是最新版本：1.1.0";
-  ASSERT_TRUE(TickUntilAll({{L"127.0.4.2", current}, {L"127.0.4.3", current},
-                            {L"127.0.4.4", current}},
+  ASSERT_TRUE(TickUntilAll({{L"127.0.7.2", current}, {L"127.0.7.3", current},
+                            {L"127.0.7.4", current}},
                            60s))
       << fleet_.SimulatorOutput();
-  for (const std::wstring address : {L"127.0.4.2", L"127.0.4.3"}) {
+  for (const std::wstring address : {L"127.0.7.2", L"127.0.7.3"}) {
     EXPECT_TRUE(SeenStartingWith(address, L"正在升级  1.0.0 => 1.1.0  ")) << address;
     EXPECT_TRUE(seen_[address].count(L"升级结束") != 0) << address;
   }
-  EXPECT_EQ(seen_[L"127.0.4.4"].count(L"升级结束"), 0u);
-  EXPECT_EQ(fleet_.State("127.0.4.2").upgrades_done, 1);
-  EXPECT_EQ(fleet_.State("127.0.4.3").upgrades_done, 1);
-  EXPECT_TRUE(fleet_.State("127.0.4.4").pushed.empty());
+  EXPECT_EQ(seen_[L"127.0.7.4"].count(L"升级结束"), 0u);
+  EXPECT_EQ(fleet_.State("127.0.7.2").upgrades_done, 1);
+  EXPECT_EQ(fleet_.State("127.0.7.3").upgrades_done, 1);
+  EXPECT_TRUE(fleet_.State("127.0.7.4").pushed.empty());
 
   // Every panel is current and connected; a stop empties the list at once.
   controller_->RefreshStatusLine();

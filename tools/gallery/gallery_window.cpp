@@ -17,7 +17,7 @@ namespace gallery {
 namespace {
 
 constexpr wchar_t kLayout[] = LR"(<?xml version="1.0" encoding="UTF-8"?>
-<Window size="520,620" mininfo="420,480" caption="0,0,0,35" sizebox="6,6,6,6" shadowattached="false">
+<Window size="520,620" mininfo="420,480" caption="0,0,0,35" sizebox="6,6,6,6" shadowimage="file='../public/bk/shadow3.png' corner='20,20,20,20'" shadowcorner="20,20,20,20">
   <VBox bkcolor="ui_color_bottom_layer">
     <HBox height="35" bkcolor="bk_wnd_lightcolor">
       <Label name="title" text="控件一览 · FleetSync" width="auto" align="vcenter" margin="8,0,0,0"/>

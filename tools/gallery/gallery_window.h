@@ -19,7 +19,8 @@ class GalleryWindow : public ui::WindowImplBase {
 
   explicit GalleryWindow(bool quit_on_close = true) : quit_on_close_(quit_on_close) {}
 
-  // Paints the whole window as it is shown (opaque over white) to a PNG.
+  // Paints the whole window as it is shown over white to a PNG (with its
+  // drawn shadow when the window is translucent).
   bool SaveScreenshot(const std::string& path);
 
   // Times Escape closed the window.

@@ -9,6 +9,7 @@
 #include "base/text.h"
 #include "ui/controls/box.h"
 #include "ui/controls/button.h"
+#include "ui/controls/list_container_element.h"
 #include "ui/controls/rich_edit.h"
 #include "ui/core/window.h"
 
@@ -26,8 +27,11 @@ constexpr wchar_t kKeyEscape = 27;
 
 bool IsControlChar(wchar_t c) { return c < 32 || c == 127; }
 
+// Tab stops: buttons (check boxes included) and rich edits. Rows of a list
+// are buttons too, but they are chosen in their list, not by Tab.
 bool TakesKeyboard(Control* control) {
   if (!control->IsKeyboardEnabled() || !control->IsTabStop() || control->IsNoFocus()) return false;
+  if (dynamic_cast<ListContainerElement*>(control)) return false;
   return dynamic_cast<Button*>(control) || dynamic_cast<ButtonBox*>(control) ||
          dynamic_cast<RichEdit*>(control);
 }

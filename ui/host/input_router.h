@@ -71,7 +71,8 @@ class InputRouter {
   // Moves the focus to the next (or previous) control that takes the
   // keyboard, wrapping around.
   void SetNextTabControl(bool forward);
-  // Visible, enabled controls that take the keyboard, in tree order.
+  // The tab stops in tree order: visible, enabled buttons, check boxes and
+  // rich edits that take the keyboard (rows of a list are chosen in it).
   std::vector<Control*> GetTabOrder() const;
 
  private:

@@ -1,5 +1,6 @@
 // The X11 host under a real UI loop: painting, repainting on invalidation,
-// arranging on resize, closing and delayed control destruction.
+// sizing to the root's content, closing and delayed control destruction
+// (repainting after a resize: window_shadow_test.cpp).
 #include <gtest/gtest.h>
 
 #include <X11/Xlib.h>
@@ -63,16 +64,6 @@ TEST_F(X11WindowHostTest, TransparentPartsOfAnOpaqueWindowShowItsBackground) {
   ASSERT_FALSE(host_->translucent());
   host_->native_window().Show(true);
   ASSERT_TRUE(RunUntil([&] { return ScreenPixel(320, 120) == 0xFFFFFF; }));
-}
-
-TEST_F(X11WindowHostTest, ResizingArrangesTheRootToTheNewClientSize) {
-  CreateHost({100, 100, 120, 80});
-  host_->native_window().Show(true);
-  ASSERT_TRUE(RunUntil([&] { return ScreenPixel(110, 110) == 0xFF0000; }));
-  host_->native_window().Resize(200, 150);
-  ASSERT_TRUE(RunUntil([&] { return ScreenPixel(290, 240) == 0xFF0000; }));
-  EXPECT_EQ(root_->GetPos(), (UiRect{0, 0, 200, 150}));
-  EXPECT_EQ(host_->GetClientSize(), (UiSize{200, 150}));
 }
 
 TEST_F(X11WindowHostTest, RootSizedToItsContentResizesTheWindow) {

@@ -60,6 +60,15 @@ class RenderTest : public ::testing::Test {
   }
   void TearDown() override { Shutdown(); }
 
+  // A plain control of `height` added to `parent` (the root by default).
+  Control* Block(int height, const wchar_t* bkcolor = L"", Box* parent = nullptr) {
+    auto* block = new Control;
+    block->SetFixedHeight(height);
+    block->SetBkColor(bkcolor);
+    (parent ? parent : root_)->Add(block);
+    return block;
+  }
+
   void Render(int w, int h) {
     ctx_ = std::make_unique<RenderContext>(w, h);
     window_.ArrangeRoot({w, h});
@@ -79,9 +88,7 @@ TEST_F(RenderTest, ChineseLabelDrawsTextPixelsInItsColourInsideItsRectangle) {
   label->SetStateTextColor(ControlState::kNormal, L"red");
   label->SetAttribute(L"align", L"vcenter");
   root_->Add(label);
-  auto* below = new Control;
-  below->SetFixedHeight(40);
-  root_->Add(below);
+  Block(40);
   Render(200, 80);
 
   Region text = Scan(*ctx_, {0, 0, 200, 40}, Reddish);
@@ -117,18 +124,9 @@ TEST_F(RenderTest, LeftAlignedTextStartsAtThePadding) {
 
 TEST_F(RenderTest, ColourNamesAreResolvedAndLiteralsPaintNothing) {
   root_->SetBkColor(L"");
-  auto* literal = new Control;
-  literal->SetFixedHeight(10);
-  literal->SetAttribute(L"bkcolor", L"#ff000000");
-  auto* named = new Control;
-  named->SetFixedHeight(10);
-  named->SetAttribute(L"bkcolor", L"black");
-  auto* translucent = new Control;
-  translucent->SetFixedHeight(10);
-  translucent->SetBkColor(L"half");
-  root_->Add(literal);
-  root_->Add(named);
-  root_->Add(translucent);
+  Block(10)->SetAttribute(L"bkcolor", L"#ff000000");
+  Block(10)->SetAttribute(L"bkcolor", L"black");
+  Block(10, L"half");
   window_.AddTextColor(L"half", 0xff00ff00u);  // the window's table is asked first
   Render(20, 30);
   EXPECT_EQ(ctx_->GetPixel(5, 5), 0u);
@@ -141,16 +139,9 @@ TEST_F(RenderTest, BordersInvisibleChildrenAndClipping) {
   framed->SetFixedHeight(40);
   framed->SetAttribute(L"bordersize", L"2");
   framed->SetAttribute(L"bordercolor", L"red");
-  auto* overflowing = new Control;
-  overflowing->SetFixedHeight(80);  // taller than its parent
-  overflowing->SetBkColor(L"black");
-  framed->Add(overflowing);
   root_->Add(framed);
-  auto* hidden = new Control;
-  hidden->SetFixedHeight(20);
-  hidden->SetBkColor(L"black");
-  hidden->SetVisible(false);
-  root_->Add(hidden);
+  Block(80, L"black", framed);  // taller than its parent
+  Block(20, L"black")->SetVisible(false);
   Render(50, 80);
   EXPECT_EQ(ctx_->GetPixel(0, 20), kRed);    // left border over the child
   EXPECT_EQ(ctx_->GetPixel(25, 39), kRed);   // bottom border
@@ -167,11 +158,7 @@ TEST_F(RenderTest, StateAndSelectedColoursAndAlpha) {
   check->SetAttribute(L"hotcolor", L"black");
   check->SetAttribute(L"selectednormalcolor", L"red");
   root_->Add(check);
-  auto* faded = new Control;
-  faded->SetFixedHeight(10);
-  faded->SetBkColor(L"black");
-  faded->SetAlpha(128);
-  root_->Add(faded);
+  Block(10, L"black")->SetAlpha(128);
   Render(20, 20);
   EXPECT_EQ(ctx_->GetPixel(5, 5), kWhite);
   EXPECT_NEAR(static_cast<int>(ctx_->GetPixel(5, 15) >> 24), 128, 1);

@@ -1,17 +1,14 @@
 // What the GUI tests of the window host share: an X display served by the
 // thread's UI loop (the test body runs the loop until a condition holds),
-// screen pixels, xdotool run while the loop keeps serving events, and child
-// programs (a compositor) ended when the test ends.
+// screen pixels and xdotool run while the loop keeps serving events. The X11
+// layer's test helpers (opening the display, child programs such as a
+// compositor, command output) are reused.
 #pragma once
 
 #include <gtest/gtest.h>
 
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>
-#include <signal.h>
-#include <spawn.h>
-#include <sys/wait.h>
-#include <unistd.h>
 
 #include <chrono>
 #include <cstdlib>
@@ -19,54 +16,27 @@
 #include <future>
 #include <memory>
 #include <string>
-#include <vector>
 
 #include "base/ui_message_loop.h"
 #include "platform/x11/x11_display.h"
+#include "tests/platform/x11/x11_test_support.h"
 #include "ui/animation/ui_timers.h"
 #include "ui/resources/resource_package.h"
 #include "ui/resources/theme_archive.h"
 #include "ui/ui_startup.h"
 
-extern char** environ;
-
 namespace ui::testing_support {
 
-// A child program started with posix_spawnp; SIGTERM and reaped on scope exit.
-class ChildProgram {
- public:
-  explicit ChildProgram(std::vector<std::string> argv) {
-    std::vector<char*> args;
-    for (auto& a : argv) args.push_back(a.data());
-    args.push_back(nullptr);
-    if (::posix_spawnp(&pid_, args[0], nullptr, nullptr, args.data(), environ) != 0) pid_ = -1;
-  }
-  ~ChildProgram() {
-    if (pid_ <= 0) return;
-    ::kill(pid_, SIGTERM);
-    ::waitpid(pid_, nullptr, 0);
-  }
-  ChildProgram(const ChildProgram&) = delete;
-  ChildProgram& operator=(const ChildProgram&) = delete;
-  bool started() const { return pid_ > 0; }
+using platform::x11::testing::Capture;
+using ChildProgram = platform::x11::testing::Child;
 
- private:
-  pid_t pid_ = -1;
-};
-
-inline bool ProgramExists(const std::string& name) {
-  return std::system(("command -v " + name + " >/dev/null 2>&1").c_str()) == 0;
-}
+inline bool ProgramExists(const std::string& name) { return !Capture("command -v " + name).empty(); }
 
 class GuiTest : public ::testing::Test {
  protected:
   void SetUp() override {
     if (!std::getenv("DISPLAY")) GTEST_SKIP() << "DISPLAY is not set";
-    // A server whose last client left may still be resetting.
-    for (int i = 0; i < 100 && !display_; ++i) {
-      display_ = platform::x11::Display::Open();
-      if (!display_) usleep(20000);
-    }
+    display_ = platform::x11::testing::OpenDisplay();
     ASSERT_NE(display_, nullptr);
     loop_.SetNativeEventSource(display_.get());
   }

@@ -8,7 +8,6 @@
 #include <X11/Xutil.h>
 
 #include <chrono>
-#include <cstdio>
 #include <string>
 
 #include "tests/ui/host/gui_test_support.h"
@@ -97,12 +96,7 @@ class WindowBaseTest : public testing_support::ThemedGuiTest {
 TEST_F(WindowBaseTest, FoundByClassAndShowsChineseText) {
   OpenMain();
   // xdotool finds the window by its WM_CLASS.
-  FILE* search = popen("xdotool search --class fleetsync-gallery", "r");
-  ASSERT_NE(search, nullptr);
-  std::string ids;
-  char buffer[256];
-  while (fgets(buffer, sizeof buffer, search)) ids += buffer;
-  pclose(search);
+  const std::string ids = testing_support::Capture("xdotool search --class fleetsync-gallery");
   EXPECT_NE(ids.find(std::to_string(window_->native_window()->id())), std::string::npos) << ids;
 
   // The Chinese label as the screen shows it: many ink pixels spread over
@@ -177,12 +171,7 @@ TEST_F(WindowBaseTest, ClickingAButtonFiresItsClickAndHoverFadesItIn) {
 TEST_F(WindowBaseTest, HoveringShowsTheTooltipWindowOnlyForControlsWithText) {
   OpenMain();
   auto tooltip_windows = [] {
-    FILE* search = popen("xdotool search --onlyvisible --class fleetsync-tooltip", "r");
-    std::string ids;
-    char buffer[256];
-    while (search && fgets(buffer, sizeof buffer, search)) ids += buffer;
-    if (search) pclose(search);
-    return ids;
+    return testing_support::Capture("xdotool search --onlyvisible --class fleetsync-tooltip");
   };
   ASSERT_TRUE(Xdotool("mousemove " + ScreenPointOf(window_, L"btn_secondary")));
   RunFor(600);

@@ -10,6 +10,9 @@
 #include <X11/Xlib.h>
 
 #include <algorithm>
+#include <memory>
+#include <string>
+#include <vector>
 
 #include "tests/ui/host/gui_test_support.h"
 #include "ui/controls/box.h"
@@ -123,8 +126,9 @@ TEST_F(WindowShadowTest, OpaqueWindowLeavesTheShadowOutAndCutsItsRoundCorners) {
 
 TEST_F(WindowShadowTest, TranslucentWindowDrawsItsShadowAndLetsClicksThroughIt) {
   if (!testing_support::ProgramExists("xcompmgr")) GTEST_SKIP() << "xcompmgr missing";
-  testing_support::ChildProgram compositor({"xcompmgr"});
-  ASSERT_TRUE(compositor.started());
+  auto compositor = std::make_unique<testing_support::ChildProgram>(
+      std::vector<std::string>{"xcompmgr"});
+  ASSERT_TRUE(compositor->started());
   ASSERT_TRUE(RunUntil([&] { return display_->HasCompositor(); }));
   OpenWindow();
   ASSERT_TRUE(window_->host()->translucent());
@@ -165,7 +169,9 @@ TEST_F(WindowShadowTest, TranslucentWindowDrawsItsShadowAndLetsClicksThroughIt) 
   EXPECT_EQ(window_->host()->shadow_padding(), (UiRect{20, 20, 20, 20}));
   delete window_;
   window_ = nullptr;
-  XSync(display_->xdisplay(), False);
+  // Later tests expect a server without a compositor.
+  compositor.reset();
+  EXPECT_TRUE(RunUntil([&] { return !display_->HasCompositor(); }));
 }
 
 // A window manager's work area (a panel along the top) bounds the

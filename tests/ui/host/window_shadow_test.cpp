@@ -71,7 +71,12 @@ class WindowShadowTest : public testing_support::ThemedGuiTest {
   }
   void TearDown() override {
     if (window_ && !gone_) delete window_;
+    if (!display_) return;
+    // A work area set by a test must not reach later tests on the server.
+    XDeleteProperty(display_->xdisplay(), display_->root(),
+                    XInternAtom(display_->xdisplay(), "_NET_WORKAREA", False));
     if (backdrop_) XDestroyWindow(display_->xdisplay(), backdrop_);
+    XSync(display_->xdisplay(), False);
     ThemedGuiTest::TearDown();
   }
 
@@ -193,8 +198,6 @@ TEST_F(WindowShadowTest, MaximiseFillsTheWorkAreaOfTheDesktop) {
   EXPECT_TRUE(RunUntil([&] {
     return window_->native_window()->bounds() == platform::x11::Rect{100, 100, 200, 150};
   }));
-  XDeleteProperty(dpy, display_->root(), workarea);
-  XSync(dpy, False);
 }
 
 }  // namespace

@@ -7,10 +7,8 @@
 
 #include <atomic>
 #include <cerrno>
-#include <condition_variable>
 #include <filesystem>
 #include <fstream>
-#include <mutex>
 #include <thread>
 
 #include <gtest/gtest.h>
@@ -191,19 +189,19 @@ TEST_F(RunnerTest, ProcessStartsInItsWorkingDirectoryAndCloseEndsTheInput) {
 // below would then not finish before the long ones end.
 TEST_F(RunnerTest, ConcurrentStartsDoNotShareCapturePipes) {
   ChildGroup long_children;
-  std::atomic<int> long_returned{0};
+  std::atomic<int> long_returned{0}, shorts_done{0};
   std::atomic<bool> short_ok{true};
-  std::vector<std::thread> short_threads;
+  std::vector<std::thread> threads;
   for (int t = 0; t < 4; ++t) {
-    short_threads.emplace_back([&] {
+    threads.emplace_back([&] {
       for (int i = 0; i < 150; ++i) {
         if (RunCommand(L"/bin/echo x").output != L"x\n") short_ok = false;
       }
+      ++shorts_done;
     });
   }
-  std::vector<std::thread> long_threads;
   for (int t = 0; t < 6; ++t) {
-    long_threads.emplace_back([&] {
+    threads.emplace_back([&] {
       try {
         RunCommand(L"sleep 100", &long_children);
       } catch (const std::runtime_error&) {
@@ -212,25 +210,11 @@ TEST_F(RunnerTest, ConcurrentStartsDoNotShareCapturePipes) {
     });
     std::this_thread::sleep_for(5ms);
   }
-  std::mutex mutex;
-  std::condition_variable done;
-  bool shorts_finished = false;
-  std::thread watcher([&] {
-    for (auto& thread : short_threads) thread.join();
-    std::lock_guard lock(mutex);
-    shorts_finished = true;
-    done.notify_all();
-  });
-  {
-    std::unique_lock lock(mutex);
-    // A hang guard only: leaked pipes would keep the short commands blocked.
-    done.wait_for(lock, 60s, [&] { return shorts_finished; });
-    EXPECT_TRUE(shorts_finished);
-  }
+  // A hang guard only: leaked pipes would keep the short commands blocked.
+  EXPECT_TRUE(fleetsync_test::WaitUntil([&] { return shorts_done == 4; }, 60s));
   EXPECT_EQ(long_returned, 0);
   long_children.Cancel();
-  watcher.join();
-  for (auto& thread : long_threads) thread.join();
+  for (auto& thread : threads) thread.join();
   EXPECT_TRUE(short_ok);
   EXPECT_EQ(long_returned, 6);
 }

@@ -94,6 +94,8 @@ const ShortPass kShortPasses[] = {
      L"无法连接127.0.0.1", PassOutcome::kUnreachable, "connect"},
 };
 
+void PrintTo(const ShortPass& pass, std::ostream* out) { *out << pass.name; }
+
 class ShortPasses : public UpgradePass, public ::testing::WithParamInterface<ShortPass> {};
 
 TEST_P(ShortPasses, EndWithTheirTextAndStageNothing) {

@@ -90,7 +90,6 @@ TEST_F(ThemeArchiveTest, GlobalResourcesDefineWhatTheProgramNames) {
       colours.insert(node.attribute("name").value());
       uint32_t argb = 0;
       EXPECT_TRUE(ParseColorLiteral(Utf8ToUtf16(node.attribute("value").value()), &argb)) << node.attribute("name").value();
-      GlobalManager::AddTextColor(Utf8ToUtf16(node.attribute("name").value()), argb);
     } else if (kind == "Class") {
       classes.insert(node.attribute("name").value());
     }
@@ -104,10 +103,6 @@ TEST_F(ThemeArchiveTest, GlobalResourcesDefineWhatTheProgramNames) {
                            "bk_listitem_selected", "splitline_level1"}) {
     EXPECT_EQ(colours.count(name), 1u) << name;
   }
-  EXPECT_EQ(GlobalManager::GetTextColor(L"white"), 0xFFFFFFFFu);
-  EXPECT_EQ(GlobalManager::GetTextColor(L"black"), 0xFF000000u);
-  EXPECT_EQ(GlobalManager::GetTextColor(L"red"), 0xFFC63535u);
-  EXPECT_EQ(GlobalManager::GetTextColor(L"gray"), 0xFF8E99A6u);
   for (const char* name : {"ui_btn_default", "ui_btn_secondary", "btn_wnd_min", "btn_wnd_max", "btn_wnd_restore",
                            "btn_wnd_close", "btn_recycle", "listitem", "simple", "input", "prompt", "checkbox_font12",
                            "horizontal_divider", "combo"}) {

@@ -90,8 +90,10 @@ class GuiSession : public ::testing::Test {
   }
   void TearDown() override {
     if (!display_) return;
+    // Toasts left open close by themselves (and are deleted) within their
+    // two seconds; nothing may outlive the session.
+    RunUntil([this] { return MappedWindowsOfClass("Toast").empty(); }, 3000);
     if (owner_ && !owner_gone_) delete owner_;
-    // Toasts and forms still open go with their native windows.
     RunFor(50);
     timers_.reset();
     if (registered_) vbase::ThreadRegistry::UnregisterThread();

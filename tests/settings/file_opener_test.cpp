@@ -1,0 +1,62 @@
+// Opening a file detached: which commands are tried, the fallback from
+// xdg-open to the editors, nothing to start, and no zombie left behind.
+#include "settings/file_opener.h"
+
+#include <gtest/gtest.h>
+#include <stdlib.h>
+
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "tests/settings/stub_dialog.h"
+#include "tests/support/scoped_env.h"
+
+namespace {
+
+using Command = std::vector<std::string>;
+
+class FileOpenerTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    ::unsetenv("VISUAL");
+    ::unsetenv("EDITOR");
+  }
+  fleetsync_test::ScopedEnv visual_{"VISUAL"};
+  fleetsync_test::ScopedEnv editor_{"EDITOR"};
+  StubDialogs stubs_;
+};
+
+TEST_F(FileOpenerTest, XdgOpenFirstThenVisualThenEditorWithTheirOwnArguments) {
+  const std::string path = "/data/Lumora/FleetSync/ip 列表.txt";
+  EXPECT_EQ(FileOpenCommands(path), (std::vector<Command>{{"xdg-open", path}}));
+  ::setenv("VISUAL", "  ", 1);  // blank: skipped
+  ::setenv("EDITOR", " emacsclient  -n ", 1);
+  EXPECT_EQ(FileOpenCommands(path),
+            (std::vector<Command>{{"xdg-open", path}, {"emacsclient", "-n", path}}));
+  ::setenv("VISUAL", "gedit", 1);
+  EXPECT_EQ(FileOpenCommands(path), (std::vector<Command>{{"xdg-open", path},
+                                                          {"gedit", path},
+                                                          {"emacsclient", "-n", path}}));
+}
+
+TEST_F(FileOpenerTest, FallsBackPastProgramsThatCannotStartAndReapsTheOneThatDid) {
+  UiLoop loop;
+  ::setenv("VISUAL", "no-such-viewer", 1);
+  ::setenv("EDITOR", "fake-editor --wait", 1);
+  stubs_.Install("fake-editor", "", 0);
+  ASSERT_TRUE(OpenFileDetached("/tmp/a b.txt"));
+  ASSERT_TRUE(loop.RunUntil([this] { return stubs_.Pid() > 0; }));
+  EXPECT_EQ(stubs_.Arguments(), (Command{"--wait", "/tmp/a b.txt"}));
+  const std::filesystem::path proc = "/proc/" + std::to_string(stubs_.Pid());
+  EXPECT_TRUE(loop.RunUntil([&] { return !std::filesystem::exists(proc); }));
+}
+
+TEST_F(FileOpenerTest, NothingToStartIsReported) {
+  EXPECT_FALSE(OpenFileDetached("/tmp/ip.txt"));
+  EXPECT_FALSE(LaunchDetached({}));
+  EXPECT_FALSE(LaunchDetached({""}));
+  EXPECT_FALSE(stubs_.Ran());
+}
+
+}  // namespace

@@ -1,0 +1,115 @@
+#include "tests/app/window/screen_probe.h"
+
+#include <X11/Xlib.h>
+#include <X11/Xutil.h>
+#include <cairo.h>
+
+#include <algorithm>
+#include <cstdlib>
+
+#include "tests/support/child_process.h"
+
+namespace fleetsync_test {
+
+bool Screenshot::SavePng(const std::string& path) const {
+  cairo_surface_t* surface = cairo_image_surface_create(CAIRO_FORMAT_RGB24, width_, height_);
+  cairo_surface_flush(surface);
+  unsigned char* data = cairo_image_surface_get_data(surface);
+  const int stride = cairo_image_surface_get_stride(surface);
+  for (int y = 0; y < height_; ++y) {
+    auto* row = reinterpret_cast<uint32_t*>(data + y * stride);
+    for (int x = 0; x < width_; ++x) row[x] = At(x, y);
+  }
+  cairo_surface_mark_dirty(surface);
+  const bool ok = cairo_surface_write_to_png(surface, path.c_str()) == CAIRO_STATUS_SUCCESS;
+  cairo_surface_destroy(surface);
+  return ok;
+}
+
+std::unique_ptr<ScreenProbe> ScreenProbe::Open() {
+  _XDisplay* display = XOpenDisplay(nullptr);
+  if (!display) return nullptr;
+  return std::unique_ptr<ScreenProbe>(new ScreenProbe(display));
+}
+
+ScreenProbe::~ScreenProbe() { XCloseDisplay(display_); }
+
+template <typename Match>
+std::vector<ScreenRect> ScreenProbe::Find(Match match) {
+  std::vector<ScreenRect> found;
+  const Window root = DefaultRootWindow(display_);
+  Window root_return = 0, parent = 0;
+  Window* children = nullptr;
+  unsigned int count = 0;
+  if (!XQueryTree(display_, root, &root_return, &parent, &children, &count)) return found;
+  for (unsigned int i = 0; i < count; ++i) {
+    XWindowAttributes attributes;
+    if (!XGetWindowAttributes(display_, children[i], &attributes) ||
+        attributes.map_state != IsViewable) {
+      continue;
+    }
+    XClassHint hint{};
+    if (!XGetClassHint(display_, children[i], &hint)) continue;
+    const bool matches = match(std::string(hint.res_name ? hint.res_name : ""),
+                               std::string(hint.res_class ? hint.res_class : ""));
+    if (hint.res_name) XFree(hint.res_name);
+    if (hint.res_class) XFree(hint.res_class);
+    if (!matches) continue;
+    int x = 0, y = 0;
+    Window child = 0;
+    XTranslateCoordinates(display_, children[i], root, 0, 0, &x, &y, &child);
+    found.push_back({x, y, attributes.width, attributes.height});
+  }
+  if (children) XFree(children);
+  return found;
+}
+
+std::vector<ScreenRect> ScreenProbe::FindWindows(const std::string& wm_class) {
+  return Find([&](const std::string& name, const std::string& klass) {
+    return name == wm_class || klass == wm_class;
+  });
+}
+
+std::optional<ScreenRect> ScreenProbe::FindWindow(const std::string& wm_class) {
+  std::vector<ScreenRect> found = FindWindows(wm_class);
+  if (found.empty()) return std::nullopt;
+  return found.back();
+}
+
+std::vector<ScreenRect> ScreenProbe::FindOtherWindows(const std::vector<std::string>& wm_classes) {
+  return Find([&](const std::string& name, const std::string& klass) {
+    if (name.empty() && klass.empty()) return false;
+    return std::find(wm_classes.begin(), wm_classes.end(), name) == wm_classes.end() &&
+           std::find(wm_classes.begin(), wm_classes.end(), klass) == wm_classes.end();
+  });
+}
+
+Screenshot ScreenProbe::Grab(const ScreenRect& area) {
+  Screenshot shot(area.width, area.height);
+  XSync(display_, False);
+  XImage* image = XGetImage(display_, DefaultRootWindow(display_), area.x, area.y, area.width,
+                            area.height, AllPlanes, ZPixmap);
+  if (!image) return shot;
+  for (int y = 0; y < area.height; ++y) {
+    for (int x = 0; x < area.width; ++x) shot.Set(x, y, XGetPixel(image, x, y) & 0xFFFFFF);
+  }
+  XDestroyImage(image);
+  return shot;
+}
+
+Screenshot ScreenProbe::GrabScreen() {
+  const int screen = DefaultScreen(display_);
+  return Grab({0, 0, DisplayWidth(display_, screen), DisplayHeight(display_, screen)});
+}
+
+bool ScreenProbe::Click(int x, int y) {
+  return RunProcess({"xdotool", "mousemove", std::to_string(x), std::to_string(y), "click", "1"},
+                    std::chrono::seconds(20))
+             .exit_code == 0;
+}
+
+bool ScreenProbe::PressKey(const std::string& key) {
+  return RunProcess({"xdotool", "key", key}, std::chrono::seconds(20)).exit_code == 0;
+}
+
+}  // namespace fleetsync_test

@@ -1,8 +1,6 @@
 // The translucent path: a compositing manager (xcompmgr) inside the test server.
 #include <gtest/gtest.h>
 
-#include <X11/Xlib.h>
-#include <X11/Xutil.h>
 #include <cairo.h>
 
 #include "platform/x11/native_window.h"
@@ -48,12 +46,7 @@ TEST(CompositorTest, WithACompositorWindowsUseAnArgbVisualAndBlend) {
 
     // The compositor paints asynchronously; the transparent half shows what
     // lies below (not the window's red).
-    auto pixel = [&](int x, int y) {
-      XImage* image = XGetImage(display->xdisplay(), display->root(), x, y, 1, 1, AllPlanes, ZPixmap);
-      const unsigned long value = image ? XGetPixel(image, 0, 0) & 0xFFFFFF : 0;
-      if (image) XDestroyImage(image);
-      return value;
-    };
+    auto pixel = [&](int x, int y) { return testing::ScreenPixel(*display, x, y); };
     EXPECT_TRUE(PumpUntil(*display, [&] { return pixel(510, 450) == 0xFF0000; }));
     EXPECT_NE(pixel(590, 450), 0xFF0000ul);
     cairo_surface_destroy(surface);

@@ -34,14 +34,7 @@ class NativeWindowTest : public ::testing::Test {
     return window;
   }
 
-  // Reads one pixel of the screen as 0xRRGGBB.
-  unsigned long ScreenPixel(int x, int y) {
-    XImage* image = XGetImage(display_->xdisplay(), display_->root(), x, y, 1, 1, AllPlanes, ZPixmap);
-    if (!image) return 0xDEADBEEF;
-    const unsigned long pixel = XGetPixel(image, 0, 0) & 0xFFFFFF;
-    XDestroyImage(image);
-    return pixel;
-  }
+  unsigned long ScreenPixel(int x, int y) { return testing::ScreenPixel(*display_, x, y); }
 
   std::unique_ptr<Display> display_;
 };

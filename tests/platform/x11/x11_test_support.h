@@ -14,6 +14,9 @@
 #include <string>
 #include <vector>
 
+#include <X11/Xlib.h>
+#include <X11/Xutil.h>
+
 #include "platform/x11/native_window.h"
 #include "platform/x11/window_event.h"
 #include "platform/x11/x11_display.h"
@@ -148,6 +151,15 @@ inline bool RunServing(Display& display, std::vector<std::string> argv,
   PumpUntil(display, [&] { return child.Exited(); }, timeout);
   PumpFor(display, std::chrono::milliseconds(50));
   return child.Exited() && child.exit_code() == 0;
+}
+
+// Reads one pixel of the screen as 0xRRGGBB.
+inline unsigned long ScreenPixel(Display& display, int x, int y) {
+  XImage* image = XGetImage(display.xdisplay(), display.root(), x, y, 1, 1, AllPlanes, ZPixmap);
+  if (!image) return 0xDEADBEEF;
+  const unsigned long pixel = XGetPixel(image, 0, 0) & 0xFFFFFF;
+  XDestroyImage(image);
+  return pixel;
 }
 
 inline WindowOptions Options(const std::string& title, const std::string& class_name) {

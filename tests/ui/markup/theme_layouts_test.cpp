@@ -66,7 +66,10 @@ TEST_F(ThemeLayoutsTest, MainWindowBuildsAndArranges) {
     forms->Add(row);
   }
   window_->ArrangeRoot({500, 600});
-  EXPECT_EQ(window_->FindControl(L"title")->GetPos().Height(), 35);
+  // The title is as tall as its text, centred in the 35-pixel caption band.
+  const UiRect title = window_->FindControl(L"title")->GetPos();
+  EXPECT_LT(title.Height(), 35);
+  EXPECT_NEAR((title.top + title.bottom) / 2.0, 35 / 2.0, 1.0);
   const UiRect first = forms->GetItemAt(0)->GetPos();
   EXPECT_EQ(first.top, forms->GetPos().top);
   EXPECT_GE(first.Height(), 40 + 16);  // icon plus the row padding

@@ -177,17 +177,12 @@ TEST(ValidateAddressTest, AgreesWithTheAddressPatternOnManyInputs) {
       const int parts = 3 + pick(3);
       for (int p = 0; p < parts; ++p) {
         if (p > 0) text += pick(20) == 0 ? L',' : L'.';
-        const int kind = pick(10);
-        if (kind == 0) {
-          text += L"0" + std::to_wstring(pick(100));
-        } else if (kind == 1) {
-          text += std::to_wstring(250 + pick(10));
-        } else if (kind == 2) {
-          text += std::to_wstring(pick(1000));
-        } else if (kind == 3) {
-          text += alphabet[pick(static_cast<int>(alphabet.size()))];
-        } else {
-          text += std::to_wstring(pick(256));
+        switch (pick(10)) {
+          case 0: text += L"0" + std::to_wstring(pick(100)); break;  // leading zero
+          case 1: text += std::to_wstring(250 + pick(10)); break;    // around 255
+          case 2: text += std::to_wstring(pick(1000)); break;
+          case 3: text += alphabet[pick(static_cast<int>(alphabet.size()))]; break;
+          default: text += std::to_wstring(pick(256));
         }
       }
       if (pick(8) == 0) text.insert(text.begin(), L' ');

@@ -4,8 +4,8 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <condition_variable>
-#include <mutex>
+#include <atomic>
+#include <functional>
 #include <thread>
 #include <vector>
 
@@ -259,35 +259,28 @@ TEST_F(UpgradePass, WatchdogEndsTheLogOfAPanelThatStopsAnswering) {
   EXPECT_EQ(worker->upgrade_start(), -1);
 }
 
+// Counts the passes whose end schedules the next one.
 class WorkerLoop : public UpgradePass {
  protected:
-  void Record(PassOutcome outcome) {
-    std::lock_guard<std::mutex> lock(mutex_);
-    outcomes_.push_back(outcome);
-    changed_.notify_all();
+  std::function<void(PassOutcome)> Record() {
+    return [this](PassOutcome outcome) {
+      if (passes_++ == 0) first_ = outcome;
+    };
   }
-  bool WaitForPasses(std::size_t count) {
-    std::unique_lock<std::mutex> lock(mutex_);
-    return changed_.wait_for(lock, 20s, [&] { return outcomes_.size() >= count; });
-  }
-  std::size_t PassCount() {
-    std::lock_guard<std::mutex> lock(mutex_);
-    return outcomes_.size();
-  }
+  bool WaitForPasses(int count) { return WaitUntil([&] { return passes_ >= count; }); }
 
-  std::mutex mutex_;
-  std::condition_variable changed_;
-  std::vector<PassOutcome> outcomes_;
+  std::atomic<int> passes_{0};
+  std::atomic<PassOutcome> first_{PassOutcome::kNone};
 };
 
 TEST_F(WorkerLoop, FirstPassRunsWithoutAWake) {
   panel_.Close();  // quick red passes
   auto worker = MakeWorker();
-  worker->Start([this](PassOutcome outcome) { Record(outcome); });
+  worker->Start(Record());
   ASSERT_TRUE(WaitForPasses(1));
-  EXPECT_EQ(outcomes_[0], PassOutcome::kUnreachable);
+  EXPECT_EQ(first_, PassOutcome::kUnreachable);
   std::this_thread::sleep_for(200ms);
-  EXPECT_EQ(PassCount(), 1u);  // nothing woke it
+  EXPECT_EQ(passes_, 1);  // nothing woke it
   worker->Wake();
   EXPECT_TRUE(WaitForPasses(2));
 }
@@ -295,29 +288,26 @@ TEST_F(WorkerLoop, FirstPassRunsWithoutAWake) {
 // Wakes that arrive before the worker waits again count as one.
 TEST_F(WorkerLoop, WakesDuringAPassRunOneMorePass) {
   panel_.Close();
-  DeviceWorker* started = nullptr;
   auto worker = MakeWorker();
-  started = worker.get();
-  worker->Start([this, started](PassOutcome outcome) {
-    Record(outcome);
-    if (PassCount() == 1) {
+  worker->Start([this, started = worker.get()](PassOutcome) {
+    if (++passes_ == 1) {
       started->Wake();
       started->Wake();
     }
   });
   ASSERT_TRUE(WaitForPasses(2));
   std::this_thread::sleep_for(300ms);
-  EXPECT_EQ(PassCount(), 2u);
+  EXPECT_EQ(passes_, 2);
 }
 
 TEST_F(WorkerLoop, StopWhileWaitingEndsWithoutAnotherPass) {
   panel_.Close();
   auto worker = MakeWorker();
-  worker->Start([this](PassOutcome outcome) { Record(outcome); });
+  worker->Start(Record());
   ASSERT_TRUE(WaitForPasses(1));
   worker->Stop();
   worker.reset();
-  EXPECT_EQ(PassCount(), 1u);
+  EXPECT_EQ(passes_, 1);
 }
 
 // Stop during a blocked command: the command is killed, later commands are
@@ -325,7 +315,7 @@ TEST_F(WorkerLoop, StopWhileWaitingEndsWithoutAnotherPass) {
 TEST_F(WorkerLoop, StopEndsAPassBlockedInAdb) {
   adb_.HangStream();
   auto worker = MakeWorker();
-  worker->Start([this](PassOutcome outcome) { Record(outcome); });
+  worker->Start(Record());
   ASSERT_TRUE(WaitUntil([&] { return worker->upgrade_start() >= 0; }));
   worker->Stop();
   ASSERT_TRUE(WaitUntil([&] { return worker->last_outcome() != PassOutcome::kNone; }));
@@ -333,7 +323,7 @@ TEST_F(WorkerLoop, StopEndsAPassBlockedInAdb) {
   EXPECT_EQ(worker->stored_state().text, L"升级中 ...");
   EXPECT_EQ(worker->upgrade_start(), -1);
   worker.reset();
-  EXPECT_EQ(PassCount(), 0u);  // a stopped pass schedules nothing
+  EXPECT_EQ(passes_, 0);  // a stopped pass schedules nothing
 }
 
 }  // namespace

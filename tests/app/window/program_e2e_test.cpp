@@ -4,6 +4,7 @@
 #include <signal.h>
 
 #include <chrono>
+#include <cstdio>
 #include <fstream>
 #include <map>
 #include <sstream>
@@ -154,6 +155,44 @@ TEST_F(ProgramUpgradeTest, SavingStartsTheFleetAndRowsFollowTheirPanels) {
   const ProcessResult result = program_->Wait(60s);
   EXPECT_FALSE(result.timed_out);
   EXPECT_EQ(result.exit_code, 0) << result.output;
+  EXPECT_TRUE(OwnAdbProcesses().empty());
+}
+
+// 250 rows, every panel in the middle of a long upgrade (each worker blocked
+// following its panel's log): Escape still ends every worker and every adb
+// child, and the program exits with 0.
+TEST_F(ProgramTest, ClosingMidUpgradeWithManyRowsEndsEverything) {
+  constexpr int kPanels = 250;
+  std::vector<std::string> addresses;
+  for (int i = 1; i <= kPanels; ++i) {
+    const std::string address = "127.0.10." + std::to_string(i);
+    fleet_.Add(address).Project(kProject).Version("1.0.0").Timing(300, 60000, 10, 1000);
+    addresses.push_back(address);
+  }
+  fleet_.Start(60s);
+  const std::string image = MakeImage(home_.root() / "update.img", kTarget, 64 * 1024);
+  WriteConfiguration(image, kTarget, kProject, addresses);
+  StartProgram();
+  ASSERT_TRUE(WaitForMainWindow()) << program_->OutputSoFar();
+  OpenSettingsAndSave();
+  for (const std::string& address : addresses) {
+    ASSERT_TRUE(fleet_.WaitFor(address, [](const PanelState& s) { return s.upgrading; }, 180s))
+        << address << " never started its upgrade";
+  }
+  // Every worker follows its panel's log: one adb client each, and the server.
+  ASSERT_TRUE(PollUntil([&] { return OwnAdbProcesses().size() > kPanels; }, 120s))
+      << OwnAdbProcesses().size() << " adb processes";
+  KeepScreenshot(GrabMain(), "main-250-upgrading");
+
+  const auto start = std::chrono::steady_clock::now();
+  ASSERT_TRUE(ScreenProbe::PressKey("Escape"));
+  const ProcessResult result = program_->Wait(60s);
+  const auto elapsed = std::chrono::steady_clock::now() - start;
+  std::printf("closing with %d rows mid-upgrade took %lld ms\n", kPanels,
+              static_cast<long long>(
+                  std::chrono::duration_cast<std::chrono::milliseconds>(elapsed).count()));
+  EXPECT_FALSE(result.timed_out);
+  EXPECT_EQ(result.exit_code, 0) << result.output.substr(0, 2000);
   EXPECT_TRUE(OwnAdbProcesses().empty());
 }
 

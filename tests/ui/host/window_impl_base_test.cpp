@@ -330,11 +330,14 @@ TEST_F(WindowBaseTest, DeletingAFakeModalChildReenablesItsOwner) {
   EXPECT_TRUE(window_->native_window()->enabled());
 }
 
+// The corner of the frame, wherever a drawn shadow puts it in the window.
 TEST_F(WindowBaseTest, SizeBoxCornerResizesTheWindow) {
   OpenMain();
-  const platform::x11::Rect before = window_->native_window()->bounds();
+  const platform::x11::Rect before = window_->host()->frame_bounds();
+  const UiRect shadow = window_->host()->shadow_padding();
   const int x = before.x + before.width - 2, y = before.y + before.height - 2;
-  ASSERT_EQ(window_->HitTest(UiPoint{before.width - 2, before.height - 2}), HitArea::kBottomRight);
+  ASSERT_EQ(window_->HitTest(UiPoint{shadow.left + before.width - 2, shadow.top + before.height - 2}),
+            HitArea::kBottomRight);
   Control* edit = window_->FindControl(L"edit");
   edit->SetFocus();
   int size_events = 0;
@@ -346,12 +349,12 @@ TEST_F(WindowBaseTest, SizeBoxCornerResizesTheWindow) {
                       " mousedown 1 sleep 0.1 mousemove " + std::to_string(x + 40) + " " +
                       std::to_string(y + 30) + " sleep 0.1 mouseup 1"));
   EXPECT_TRUE(RunUntil([&] {
-    const platform::x11::Rect now = window_->native_window()->bounds();
+    const platform::x11::Rect now = window_->host()->frame_bounds();
     return now.width == before.width + 40 && now.height == before.height + 30;
   }, 2000));
-  EXPECT_EQ(window_->native_window()->bounds().x, before.x);
+  EXPECT_EQ(window_->host()->frame_bounds().x, before.x);
   // The tree follows the new size.
-  EXPECT_EQ(window_->GetRoot()->GetPos().right, before.width + 40);
+  EXPECT_EQ(window_->GetRoot()->GetPos().Width(), before.width + 40);
   EXPECT_GT(size_events, 0);  // the focus control hears of the new size
 }
 

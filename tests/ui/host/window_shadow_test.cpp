@@ -8,6 +8,7 @@
 
 #include <X11/Xatom.h>
 #include <X11/Xlib.h>
+#include <X11/Xutil.h>
 
 #include <algorithm>
 #include <memory>
@@ -131,6 +132,10 @@ TEST_F(WindowShadowTest, OpaqueWindowLeavesTheShadowOutAndCutsItsRoundCorners) {
 
 TEST_F(WindowShadowTest, TranslucentWindowDrawsItsShadowAndLetsClicksThroughIt) {
   if (!testing_support::ProgramExists("xcompmgr")) GTEST_SKIP() << "xcompmgr missing";
+  XVisualInfo argb{};
+  if (!XMatchVisualInfo(display_->xdisplay(), display_->screen(), 32, TrueColor, &argb)) {
+    GTEST_SKIP() << "the server has no 32-bit visual";
+  }
   auto compositor = std::make_unique<testing_support::ChildProgram>(
       std::vector<std::string>{"xcompmgr"});
   ASSERT_TRUE(compositor->started());

@@ -162,6 +162,18 @@ TEST_F(InputRouterTest, HoverMovesLeaveTheOldControlBeforeEnteringTheNew) {
   EXPECT_EQ(window_.GetHoverControl(), nullptr);
 }
 
+// Only the controls whose hot state changed are repainted, not what lies
+// between them.
+TEST_F(InputRouterTest, HoverRepaintsOnlyTheControlsItChanges) {
+  Move(kRowA);
+  window_.TakeDirtyRegion();
+  Move(kRowQuiet);
+  EXPECT_EQ(window_.TakeDirtyRegion(),
+            (std::vector<UiRect>{Named(L"a")->GetPos(), Named(L"quiet")->GetPos()}));
+  Move(kRowQuiet + 1);
+  EXPECT_TRUE(window_.TakeDirtyRegion().empty());
+}
+
 TEST_F(InputRouterTest, PressMoveOffAndReleaseGivesNoClick) {
   Move(kRowA);
   Button(NativeEvent::kButtonPress, kRowA);

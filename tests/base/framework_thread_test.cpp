@@ -24,30 +24,23 @@ using vbase::TimeDelta;
 // A thread whose hooks use its own members, as real derived threads do.
 class RecordingThread : public FrameworkThread {
  public:
-  explicit RecordingThread(int registry_id = -1)
-      : FrameworkThread(L"RecordingThread"), registry_id_(registry_id) {}
+  RecordingThread() : FrameworkThread(L"RecordingThread") {}
   ~RecordingThread() override { Stop(); }  // before the members below go
 
   std::vector<std::string> events;  // written on the loop thread only
   std::atomic<bool> init_done{false};
   bool quit_properly_in_cleanup = false;
-  bool registered = false;
 
  protected:
   void Init() override {
     std::this_thread::sleep_for(std::chrono::milliseconds(20));  // a slow init
-    if (registry_id_ >= 0) registered = ThreadRegistry::RegisterThread(registry_id_);
     events.push_back("init");
     init_done = true;
   }
   void Cleanup() override {
     quit_properly_in_cleanup = vbase::ThreadTlsData::Current().quit_properly;
-    if (registered) ThreadRegistry::UnregisterThread();
     events.push_back("cleanup");
   }
-
- private:
-  const int registry_id_;
 };
 
 TEST(FrameworkThread, StartReturnsOnceInitRanAndTheLoopTakesPosts) {

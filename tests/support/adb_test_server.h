@@ -36,7 +36,6 @@ class AdbTestServer {
   ~AdbTestServer();
 
   int port() const { return port_; }
-  const std::string& home() const { return home_; }
   const std::string& tmpdir() const { return tmpdir_; }
 
   // Runs `adb ARGS` (standard input /dev/null) and returns its exit code and

@@ -43,14 +43,10 @@ class PanelSpec {
   PanelSpec& Project(std::string v) { config.project = std::move(v); return *this; }
   PanelSpec& Version(std::string v) { config.version = std::move(v); return *this; }
   PanelSpec& UpgradeVersion(std::string v) { config.upgrade_version = std::move(v); return *this; }
-  PanelSpec& Mac(std::string v) { config.mac = std::move(v); return *this; }  // "" = no HWaddr
-  PanelSpec& Model(std::string v) { config.model = std::move(v); return *this; }
   PanelSpec& Port(uint16_t v) { config.port = v; return *this; }
   // A recent panel: advertises shell_v2 (adb's exit code = the command's) and
   // prints "\n" line ends.
   PanelSpec& ShellV2(bool on = true) { config.shell_v2 = on; config.crlf = !on; return *this; }
-  PanelSpec& TerminalLineEnds(bool on) { config.crlf = on; return *this; }
-  PanelSpec& Prop(const std::string& name, std::string value) { config.props[name] = std::move(value); return *this; }
   PanelSpec& LogLine(std::string message) { config.log.push_back(std::move(message)); return *this; }
   PanelSpec& Timing(int64_t enter_ms, int64_t step_ms, int parts, int64_t reboot_ms) {
     config.timing.enter_ms = enter_ms;
@@ -137,7 +133,6 @@ class SimulatedFleet {
                std::chrono::milliseconds timeout = std::chrono::seconds(20)) const;
   // Where the panel keeps device file `device_path` on this machine.
   std::string FilePath(const std::string& address, const std::string& device_path) const;
-  const std::string& state_dir() const { return state_dir_; }
   std::string SimulatorOutput() const;
   pid_t simulator_pid() const { return simulator_ ? simulator_->pid() : -1; }
 

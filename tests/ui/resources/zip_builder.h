@@ -59,11 +59,6 @@ inline void Patch(std::string& zip, size_t offset, int bytes, uint32_t v) {
 }
 inline void Patch32(std::string& zip, size_t offset, uint32_t v) { Patch(zip, offset, 4, v); }
 inline void Patch16(std::string& zip, size_t offset, uint32_t v) { Patch(zip, offset, 2, v); }
-inline uint32_t Get32(const std::string& zip, size_t offset) {
-  uint32_t v = 0;
-  for (int i = 3; i >= 0; --i) v = (v << 8) | static_cast<unsigned char>(zip[offset + i]);
-  return v;
-}
 
 // Offsets of the pieces of a built archive, for patching.
 struct ZipLayout {

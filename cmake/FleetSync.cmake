@@ -10,7 +10,9 @@ add_custom_target(threaded_tests)
 # fleetsync_test(NAME name SOURCES ... [LIBS ...] [LABELS ...] [TIMEOUT s])
 # One GoogleTest executable whose cases are registered with CTest one by one.
 # Labels: "unit" (no processes, no network), "threaded" (worth a ThreadSanitizer run),
-# "e2e" (real adb + simulator), "gui" (needs $DISPLAY).
+# "e2e" (real adb + simulator), "gui" (needs $DISPLAY; such cases share the
+# server's one pointer, focus and clipboard, so they take one resource lock
+# instead of running side by side).
 function(fleetsync_test)
   cmake_parse_arguments(T "" "NAME;TIMEOUT" "SOURCES;LIBS;LABELS" ${ARGN})
   if(NOT T_TIMEOUT)
@@ -33,7 +35,11 @@ function(fleetsync_test)
   # Discovered tests take one label: the list joined with commas, which
   # `ctest -L <regex>` still selects by any of its parts.
   string(REPLACE ";" "," labels "${T_LABELS}")
+  set(lock)
+  if("gui" IN_LIST T_LABELS)
+    set(lock RESOURCE_LOCK x11_server_input)
+  endif()
   gtest_discover_tests(${T_NAME}
     DISCOVERY_TIMEOUT 60
-    PROPERTIES LABELS "${labels}" TIMEOUT ${T_TIMEOUT})
+    PROPERTIES LABELS "${labels}" TIMEOUT ${T_TIMEOUT} ${lock})
 endfunction()

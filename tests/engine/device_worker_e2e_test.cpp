@@ -155,37 +155,25 @@ TEST_F(UpgradeEndToEnd, ForcedUpgradeRunsOncePerMac) {
 }
 
 TEST_F(UpgradeEndToEnd, ImageOnlyLogoOnlyAndBoth) {
-  Panel("127.0.3.12");
-  Panel("127.0.3.13");
-  Panel("127.0.3.14");
+  const struct {
+    const char* address;
+    bool image, logo;
+  } cases[] = {{"127.0.3.12", true, false}, {"127.0.3.13", false, true}, {"127.0.3.14", true, true}};
+  for (const auto& c : cases) Panel(c.address);
   fleet_.Start();
-  auto image_only = Worker("127.0.3.12");
-  settings_.update_file.clear();
-  settings_.boot_logo = Wide(logo_);
-  auto logo_only = Worker("127.0.3.13");
-  settings_.update_file = Wide(image_);
-  auto both = Worker("127.0.3.14");
-  for (DeviceWorker* worker : {image_only.get(), logo_only.get(), both.get()}) {
+  const std::vector<std::pair<std::string, std::string>> staged = {
+      {"ctl.stop", "qnhmi"}, {"sys.qnupgrade.dir", "/tmp/fleet-sync"}, {"sys.qnupgrade.flag", "255"},
+      {"sys.qnupgrade.force", "1"}, {"ctl.restart", "qnhmi"}};
+  for (const auto& c : cases) {
+    settings_.update_file = c.image ? Wide(image_) : L"";
+    settings_.boot_logo = c.logo ? Wide(logo_) : L"";
+    auto worker = Worker(c.address);
     worker->Upgrade();
-    EXPECT_EQ(worker->stored_state().text, L"升级结束") << worker->address();
-  }
-  const std::string image = "/tmp/fleet-sync/update.img", logo = "/tmp/fleet-sync/boot_logo.JPG";
-  const PanelState a = fleet_.State("127.0.3.12"), b = fleet_.State("127.0.3.13"),
-                   c = fleet_.State("127.0.3.14");
-  EXPECT_EQ(Pushes(a, image), 1);
-  EXPECT_EQ(Pushes(a, logo), 0);
-  EXPECT_EQ(Pushes(b, image), 0);
-  EXPECT_EQ(Pushes(b, logo), 1);
-  EXPECT_EQ(Pushes(c, image), 1);
-  EXPECT_EQ(Pushes(c, logo), 1);
-  for (const PanelState* state : {&a, &b, &c}) {
-    const std::vector<std::pair<std::string, std::string>> expected = {
-        {"ctl.stop", "qnhmi"},
-        {"sys.qnupgrade.dir", "/tmp/fleet-sync"},
-        {"sys.qnupgrade.flag", "255"},
-        {"sys.qnupgrade.force", "1"},
-        {"ctl.restart", "qnhmi"}};
-    EXPECT_EQ(state->setprops, expected) << state->address;
+    EXPECT_EQ(worker->stored_state().text, L"升级结束") << c.address;
+    const PanelState state = fleet_.State(c.address);
+    EXPECT_EQ(Pushes(state, "/tmp/fleet-sync/update.img"), c.image ? 1 : 0) << c.address;
+    EXPECT_EQ(Pushes(state, "/tmp/fleet-sync/boot_logo.JPG"), c.logo ? 1 : 0) << c.address;
+    EXPECT_EQ(state.setprops, staged) << c.address;
   }
 }
 

@@ -103,18 +103,18 @@ bool Close(uint32_t a, uint32_t b, int tolerance) {
 
 }  // namespace
 
-double MatchFraction(const Screenshot& actual, int x, int y, const Screenshot& expected) {
-  if (expected.width() == 0 || expected.height() == 0 || x < 0 || y < 0 ||
-      x + expected.width() > actual.width() || y + expected.height() > actual.height()) {
-    return 0;
+int CountMismatches(const Screenshot& actual, int x, int y, const Screenshot& expected) {
+  if (x < 0 || y < 0 || x + expected.width() > actual.width() ||
+      y + expected.height() > actual.height()) {
+    return expected.width() * expected.height();
   }
-  int same = 0;
+  int differ = 0;
   for (int j = 0; j < expected.height(); ++j) {
     for (int i = 0; i < expected.width(); ++i) {
-      same += Close(actual.At(x + i, y + j), expected.At(i, j), 24);
+      differ += !Close(actual.At(x + i, y + j), expected.At(i, j), 24);
     }
   }
-  return static_cast<double>(same) / (expected.width() * expected.height());
+  return differ;
 }
 
 int CountColour(const Screenshot& shot, const ui::UiRect& rect, uint32_t rgb, int tolerance) {

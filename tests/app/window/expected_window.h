@@ -48,9 +48,10 @@ class ExpectedMainWindow {
   std::unique_ptr<ui::Window> window_;
 };
 
-// Share of the pixels of `expected` that match the pixels of `actual` at
-// offset (x, y) within a small colour tolerance; 0 when it does not fit.
-double MatchFraction(const Screenshot& actual, int x, int y, const Screenshot& expected);
+// Pixels of `expected` that differ from the pixels of `actual` at offset
+// (x, y) by more than a small colour tolerance; every pixel when it does not
+// fit.
+int CountMismatches(const Screenshot& actual, int x, int y, const Screenshot& expected);
 
 // Pixels of `shot` inside `rect` whose colour is close to `rgb`.
 int CountColour(const Screenshot& shot, const ui::UiRect& rect, uint32_t rgb, int tolerance = 40);

@@ -65,6 +65,8 @@ TEST_F(ProgramUpgradeTest, SavingStartsTheFleetAndRowsFollowTheirPanels) {
   ASSERT_TRUE(WaitForMainWindow()) << program_->OutputSoFar();
   Screenshot start = GrabMain();
   KeepScreenshot(start, "main-start");
+  // The comparison tells one digit from another.
+  EXPECT_FALSE(Shows(start, expected_->ControlRect(L"status_label"), ExpectedStatus(0, 0, 1)));
   // The title names version and build stamp; the list stays empty before a
   // save, and the updater is handed over to on every start.
   expected_->SetText(L"title", FormatString(L"批量升级 %s+%s", L"1.2.1", BuildStamp().c_str()));
@@ -194,6 +196,27 @@ TEST_F(ProgramTest, ClosingMidUpgradeWithManyRowsEndsEverything) {
   EXPECT_FALSE(result.timed_out);
   EXPECT_EQ(result.exit_code, 0) << result.output.substr(0, 2000);
   EXPECT_TRUE(OwnAdbProcesses().empty());
+}
+
+// A configuration the rebuild refuses is shown as a toast over the main
+// window, and the list stays empty.
+TEST_F(ProgramTest, SavingWithoutAnUpdateFileToastsAndKeepsTheListEmpty) {
+  WriteConfiguration((home_.root() / "missing.img").string(), kTarget, kProject, {"127.0.9.40"});
+  StartProgram();
+  ASSERT_TRUE(WaitForMainWindow()) << program_->OutputSoFar();
+  OpenSettingsAndSave();
+  std::optional<ScreenRect> toast;
+  ASSERT_TRUE(PollUntil([&] { return (toast = probe_->FindWindow("Toast")).has_value(); }, 20s));
+  // Centred over the main window.
+  EXPECT_NEAR(toast->x + toast->width / 2, main_.x + main_.width / 2, 2);
+  EXPECT_NEAR(toast->y + toast->height / 2, main_.y + main_.height / 2, 2);
+  KeepScreenshot(probe_->GrabScreen(), "main-toast");
+  // The ticks go on and find no rows.
+  std::this_thread::sleep_for(1500ms);
+  EXPECT_TRUE(Shows(GrabMain(), expected_->ControlRect(L"status_label"), ExpectedStatus(0, 0, 0)));
+  EXPECT_TRUE(OwnAdbProcesses().size() <= 1);  // at most the test's own server
+  program_->Signal(SIGTERM);
+  EXPECT_EQ(program_->Wait(30s).exit_code, 0);
 }
 
 TEST_F(ProgramTest, StopSignalEndsTheProgramLikeAClose) {

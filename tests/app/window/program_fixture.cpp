@@ -88,6 +88,8 @@ void ProgramTest::OpenSettingsAndSave() {
   std::this_thread::sleep_for(std::chrono::milliseconds(500));
   KeepScreenshot(probe_->Grab(form), "settings");
   ASSERT_TRUE(ScreenProbe::Click(form.x + form.width / 2, form.y + form.height - 20 - 15));
+  // Off the window, so that no row under the pointer is drawn hot.
+  ASSERT_TRUE(ScreenProbe::MovePointer(0, 0));
   ASSERT_TRUE(PollUntil([&] {
     return probe_->FindOtherWindows({kMainClass, "Toast", "fleetsync-tooltip"}).empty();
   }, std::chrono::seconds(20))) << "the settings window did not close";
@@ -102,7 +104,9 @@ bool ProgramTest::ClickControl(const std::wstring& name) {
 
 bool ProgramTest::Shows(const Screenshot& shot, const ui::UiRect& rect,
                         const Screenshot& expected) const {
-  return MatchFraction(shot, rect.left, rect.top, expected) >= 0.98;
+  // The same text drawn by the same code: a different digit is a few dozen
+  // pixels, so allow hardly any.
+  return CountMismatches(shot, rect.left, rect.top, expected) <= 4;
 }
 
 Screenshot ProgramTest::ExpectedStatus(int connected, int upgrading, int unreachable) {

@@ -108,6 +108,12 @@ bool ScreenProbe::Click(int x, int y) {
              .exit_code == 0;
 }
 
+bool ScreenProbe::MovePointer(int x, int y) {
+  return RunProcess({"xdotool", "mousemove", std::to_string(x), std::to_string(y)},
+                    std::chrono::seconds(20))
+             .exit_code == 0;
+}
+
 bool ScreenProbe::PressKey(const std::string& key) {
   return RunProcess({"xdotool", "key", key}, std::chrono::seconds(20)).exit_code == 0;
 }

@@ -60,6 +60,7 @@ class ScreenProbe {
   // xdotool moves the pointer to the screen point and clicks button 1.
   static bool Click(int x, int y);
   static bool PressKey(const std::string& key);
+  static bool MovePointer(int x, int y);
 
  private:
   explicit ScreenProbe(_XDisplay* display) : display_(display) {}

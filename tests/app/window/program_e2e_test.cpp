@@ -113,6 +113,12 @@ TEST_F(ProgramUpgradeTest, SavingStartsTheFleetAndRowsFollowTheirPanels) {
       expected_final.emplace(visible[row], ExpectedState(row, Title(visible[row]), text->second, false));
     }
   }
+  // Connected rows first, in numeric order: the titles of the visible rows.
+  std::vector<Screenshot> expected_titles;
+  for (size_t row = 0; row < visible.size(); ++row) {
+    expected_->SetRow(row, Title(visible[row]), true, L"", false);
+    expected_titles.push_back(expected_->Render(expected_->RowControlRect(row, L"label_title")));
+  }
   std::vector<Screenshot> final_status;
   for (int connected = 15; connected <= 17; ++connected) {
     for (int upgrading = 0; upgrading <= 2; ++upgrading) {
@@ -129,6 +135,11 @@ TEST_F(ProgramUpgradeTest, SavingStartsTheFleetAndRowsFollowTheirPanels) {
       const auto expected = expected_final.find(visible[row]);
       if (expected != expected_final.end() && !Shows(end, StateTextRect(row), expected->second)) {
         missing += " row " + std::to_string(row) + " (" + Address(visible[row]) + ")";
+      }
+    }
+    for (size_t row = 0; row < visible.size(); ++row) {
+      if (!Shows(end, expected_->RowControlRect(row, L"label_title"), expected_titles[row])) {
+        missing += " title of row " + std::to_string(row);
       }
     }
     if (CountColour(end, expected_->RowControlRect(1, L"label_state"), kRed) < 20) {

@@ -4,13 +4,15 @@
 #include <unistd.h>
 
 #include <chrono>
-#include <filesystem>
 #include <string>
 #include <thread>
+#include <utility>
 
 #include <gtest/gtest.h>
 
 #include "engine/command_runner.h"
+#include "tests/support/adb_test_server.h"
+#include "tests/support/temp_folder.h"
 
 namespace {
 
@@ -19,22 +21,13 @@ namespace {
 class RealAdbServer : public ::testing::Test {
  protected:
   void SetUp() override {
-    char pattern[] = "/tmp/fleetsync-adb-XXXXXX";
-    ASSERT_NE(mkdtemp(pattern), nullptr);
-    folder_ = pattern;
-    port_ = 20000 + getpid() % 20000;
-    setenv("ANDROID_ADB_SERVER_PORT", std::to_string(port_).c_str(), 1);
-    setenv("HOME", folder_.c_str(), 1);
-    setenv("TMPDIR", folder_.c_str(), 1);
-    setenv("ADB_EMU", "0", 1);
-    setenv("ADB_MDNS", "0", 1);
-    setenv("ADB_USB", "0", 1);
-    setenv("PATH", "/usr/bin:/bin", 1);
+    port_ = fleetsync_test::FreeLoopbackPort();  // not one another test's server may hold
+    const std::pair<const char*, std::string> environment[] = {
+        {"ANDROID_ADB_SERVER_PORT", std::to_string(port_)}, {"HOME", folder_.path()}, {"TMPDIR", folder_.path()},
+        {"ADB_EMU", "0"}, {"ADB_MDNS", "0"}, {"ADB_USB", "0"}, {"PATH", "/usr/bin:/bin"}};
+    for (const auto& [name, value] : environment) setenv(name, value.c_str(), 1);
   }
-  void TearDown() override {
-    StopAdbServer();
-    std::filesystem::remove_all(folder_);
-  }
+  void TearDown() override { StopAdbServer(); }
 
   bool ServerListens() const {
     const int fd = socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
@@ -47,7 +40,7 @@ class RealAdbServer : public ::testing::Test {
     return listening;
   }
 
-  std::string folder_;
+  fleetsync_test::TempFolder folder_{"fleetsync-adb"};
   int port_ = 0;
 };
 

@@ -105,15 +105,4 @@ TEST(VersionCompare, ReturnsOnlyTheSignEvenAtTheIntLimits) {
   EXPECT_EQ(Compare("5.0.0", "1.0.0"), 1);
 }
 
-TEST(VersionToString, PrintsOnlyThePartsPresent) {
-  Version v;
-  v.major = 3;
-  v.build = "b7";
-  EXPECT_EQ(v.ToString(), "3.0.0+b7");
-  v.pre_release = "rc";
-  EXPECT_EQ(v.ToString(), "3.0.0-rc+b7");
-  EXPECT_EQ(Version{}.ToString(), "0.0.0");
-  EXPECT_EQ(Parsed("-1.0.0").ToString(), "-1.0.0");
-}
-
 }  // namespace

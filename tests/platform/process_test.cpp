@@ -71,13 +71,6 @@ Finished RunToEnd(std::vector<std::string> argv, std::string working_directory =
 
 Finished Shell(const std::string& script) { return RunToEnd({"/bin/sh", "-c", script}); }
 
-TEST(ProcessPipe, BothEndsAreCloseOnExec) {
-  Pipe pipe;
-  ASSERT_EQ(CreatePipe(pipe), 0);
-  EXPECT_TRUE(fcntl(pipe.read_end.get(), F_GETFD) & FD_CLOEXEC);
-  EXPECT_TRUE(fcntl(pipe.write_end.get(), F_GETFD) & FD_CLOEXEC);
-}
-
 TEST(SpawnChild, ReportsAProgramThatCannotBeExecuted) {
   EXPECT_EQ(RunToEnd({"fleetsync-no-such-program"}).spawn_error, ENOENT);
   EXPECT_EQ(RunToEnd({"/nonexistent/folder/tool"}).spawn_error, ENOENT);

@@ -138,18 +138,6 @@ TEST_F(AdbE2eTest, StreamingLogcatFollowsLiveUntilReboot) {
   EXPECT_TRUE(fleet_.WaitFor(kOld, [](const PanelState& s) { return s.reboot_count == 1; }));
 }
 
-TEST(AdbGonePanelTest, ConnectToARefusingPanelFails) {
-  AdbTestServer adb;
-  SimulatedFleet fleet;
-  fleet.Add("127.0.0.203").Port(kPort).Refuse();
-  fleet.Start();
-  const ProcessResult result = adb.Adb({"connect", "127.0.0.203:5610"});
-  EXPECT_NE(result.output.find("failed to connect to '127.0.0.203:5610'"), std::string::npos)
-      << result.output;
-  const ProcessResult shell = adb.Adb({"-s", "127.0.0.203:5610", "shell", "true"});
-  EXPECT_NE(shell.exit_code, 0);
-}
-
 // The whole panel side of an upgrade: staging, properties, the service
 // restart, the log followed until the panel reboots, then the new version.
 TEST(AdbUpgradeTest, ScriptedUpgradeRebootsIntoTheImageVersion) {

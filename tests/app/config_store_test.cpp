@@ -2,8 +2,6 @@
 
 #include <gtest/gtest.h>
 #include <signal.h>
-#include <spawn.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
 #include <filesystem>
@@ -14,8 +12,7 @@
 #include "base/text.h"
 #include "tests/app/numbered_settings.h"
 #include "tests/app/temp_data_home.h"
-
-extern char** environ;
+#include "tests/support/child_process.h"
 
 namespace fs = std::filesystem;
 
@@ -180,29 +177,13 @@ TEST_F(ConfigStoreTest, AFileInPlaceOfTheFolderMakesSavesFailAndLoadsDefault) {
 // Runs the save loop from `first_generation`, kills it at a random moment
 // after its first save, and reaps it.
 void KillSaverMidWrite(long first_generation, std::mt19937& random) {
-  int out[2];
-  ASSERT_EQ(::pipe(out), 0);
-  posix_spawn_file_actions_t actions;
-  posix_spawn_file_actions_init(&actions);
-  posix_spawn_file_actions_adddup2(&actions, out[1], STDOUT_FILENO);
-  posix_spawn_file_actions_addclose(&actions, out[0]);
-  const std::string generation = std::to_string(first_generation);
-  char* argv[] = {const_cast<char*>(CONFIG_SAVE_LOOP_PATH), const_cast<char*>(generation.c_str()),
-                  nullptr};
-  pid_t pid = -1;
-  const int spawned = posix_spawn(&pid, CONFIG_SAVE_LOOP_PATH, &actions, nullptr, argv, environ);
-  posix_spawn_file_actions_destroy(&actions);
-  ::close(out[1]);
-  ASSERT_EQ(spawned, 0);
-  char ready[6] = {};
-  const ssize_t got = ::read(out[0], ready, 5);
-  ::close(out[0]);
-  if (got == 5) ::usleep(std::uniform_int_distribution<useconds_t>(0, 4000)(random));
-  ::kill(pid, SIGKILL);
-  int status = 0;
-  ASSERT_EQ(::waitpid(pid, &status, 0), pid);
-  ASSERT_EQ(got, 5) << "the saver ended before its first save";
-  ASSERT_TRUE(WIFSIGNALED(status)) << "the saver stopped on its own: a save failed";
+  fleetsync_test::BackgroundProcess saver({CONFIG_SAVE_LOOP_PATH, std::to_string(first_generation)});
+  const bool ready = saver.WaitForOutput("ready", std::chrono::seconds(10));
+  if (ready) ::usleep(std::uniform_int_distribution<useconds_t>(0, 4000)(random));
+  saver.Signal(SIGKILL);
+  const fleetsync_test::ProcessResult ended = saver.Wait(std::chrono::seconds(10));
+  ASSERT_TRUE(ready) << "the saver ended before its first save: " << ended.output;
+  ASSERT_EQ(ended.exit_code, 128 + SIGKILL) << "the saver stopped on its own: a save failed";
 }
 
 TEST_F(ConfigStoreTest, SaveKilledAtAnyMomentLeavesTheOldOrTheNewFileWhole) {

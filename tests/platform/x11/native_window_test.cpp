@@ -56,19 +56,17 @@ TEST_F(NativeWindowTest, AppearsWithItsClassChineseTitleAndHints) {
   const std::string found = Capture("xdotool search --classname FleetSyncHintsTest");
   EXPECT_NE(found.find(std::to_string(window->id())), std::string::npos) << found;
   const std::string props = Capture("xprop -id " + Hex(window->id()));
-  EXPECT_NE(props.find("_NET_WM_NAME(UTF8_STRING) = \"批量升级\""), std::string::npos) << props;
-  EXPECT_NE(props.find("WM_CLASS(STRING) = \"FleetSyncHintsTest\", \"FleetSyncHintsTest\""),
-            std::string::npos);
-  EXPECT_NE(props.find("_MOTIF_WM_HINTS(_MOTIF_WM_HINTS) = 0x2, 0x0, 0x0, 0x0, 0x0"),
-            std::string::npos);
-  EXPECT_NE(props.find("WM_DELETE_WINDOW"), std::string::npos);
-  EXPECT_NE(props.find("program specified minimum size: 300 by 200"), std::string::npos);
-  EXPECT_NE(props.find("program specified maximum size: 800 by 600"), std::string::npos);
-  EXPECT_NE(props.find("_NET_WM_WINDOW_TYPE_NORMAL"), std::string::npos);
+  for (const char* expected : {"_NET_WM_NAME(UTF8_STRING) = \"批量升级\"",
+                               "WM_CLASS(STRING) = \"FleetSyncHintsTest\", \"FleetSyncHintsTest\"",
+                               "_MOTIF_WM_HINTS(_MOTIF_WM_HINTS) = 0x2, 0x0, 0x0, 0x0, 0x0", "WM_DELETE_WINDOW",
+                               "program specified minimum size: 300 by 200",
+                               "program specified maximum size: 800 by 600", "_NET_WM_WINDOW_TYPE_NORMAL"}) {
+    EXPECT_NE(props.find(expected), std::string::npos) << expected << "\n" << props;
+  }
   const std::string info = Capture("xwininfo -id " + Hex(window->id()));
-  EXPECT_NE(info.find("Absolute upper-left X:  40"), std::string::npos) << info;
-  EXPECT_NE(info.find("Width: 320"), std::string::npos);
-  EXPECT_NE(info.find("Override Redirect State: no"), std::string::npos);
+  for (const char* expected : {"Absolute upper-left X:  40", "Width: 320", "Override Redirect State: no"}) {
+    EXPECT_NE(info.find(expected), std::string::npos) << expected << "\n" << info;
+  }
 }
 
 TEST_F(NativeWindowTest, ToastIsOverrideRedirectNotificationAndModalIsTransient) {

@@ -22,6 +22,7 @@
 #include "base/thread_registry.h"
 #include "base/ui_message_loop.h"
 #include "platform/x11/x11_display.h"
+#include "tests/support/run_loop_until.h"
 #include "ui/animation/ui_timers.h"
 #include "ui/host/window_impl_base.h"
 #include "ui/resources/resource_package.h"
@@ -110,28 +111,11 @@ class GuiSession : public ::testing::Test {
     RunFor(100);
   }
 
-  // Runs the loop until `done` holds (checked every 10 ms) or `limit_ms`.
+  // Runs the loop until `done` holds or `limit_ms` passes.
   bool RunUntil(const std::function<bool()>& done, int limit_ms = 5000) {
-    bool result = false;
-    const auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(limit_ms);
-    std::function<void()> check = [&] {
-      if (done()) {
-        result = true;
-        vbase::PostQuitMessage();
-      } else if (std::chrono::steady_clock::now() > end) {
-        vbase::PostQuitMessage();
-      } else {
-        loop_.PostDelayedTask(check, vbase::TimeDelta::FromMilliseconds(10));
-      }
-    };
-    loop_.PostTask(check);
-    loop_.Run();
-    return result;
+    return fleetsync_test::RunLoopUntil(loop_, done, limit_ms);
   }
-  void RunFor(int ms) {
-    const auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(ms);
-    RunUntil([end] { return std::chrono::steady_clock::now() >= end; }, ms + 1000);
-  }
+  void RunFor(int ms) { fleetsync_test::RunLoopFor(loop_, ms); }
 
   // Runs xdotool (by its full path: tests may empty PATH) while the loop
   // keeps handling events; true on exit 0.

@@ -19,6 +19,7 @@
 
 #include "base/ui_message_loop.h"
 #include "platform/x11/x11_display.h"
+#include "tests/support/run_loop_until.h"
 #include "tests/platform/x11/x11_test_support.h"
 #include "ui/animation/ui_timers.h"
 #include "ui/resources/resource_package.h"
@@ -44,28 +45,11 @@ class GuiTest : public ::testing::Test {
     if (display_) loop_.SetNativeEventSource(nullptr);
   }
 
-  // Runs the loop until `done` holds (checked every 10 ms) or the limit passes.
-  bool RunUntil(std::function<bool()> done, int limit_ms = 5000) {
-    bool result = false;
-    int rounds = 0;
-    std::function<void()> check = [&] {
-      if (done()) {
-        result = true;
-        vbase::PostQuitMessage();
-      } else if (++rounds * 10 > limit_ms) {
-        vbase::PostQuitMessage();
-      } else {
-        loop_.PostDelayedTask(check, vbase::TimeDelta::FromMilliseconds(10));
-      }
-    };
-    loop_.PostTask(check);
-    loop_.Run();
-    return result;
+  // Runs the loop until `done` holds or `limit_ms` passes.
+  bool RunUntil(const std::function<bool()>& done, int limit_ms = 5000) {
+    return fleetsync_test::RunLoopUntil(loop_, done, limit_ms);
   }
-  void RunFor(int ms) {
-    const auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(ms);
-    RunUntil([end] { return std::chrono::steady_clock::now() >= end; }, ms + 1000);
-  }
+  void RunFor(int ms) { fleetsync_test::RunLoopFor(loop_, ms); }
 
   // RGB of a screen pixel as the server shows it.
   unsigned long ScreenPixel(int x, int y) {

@@ -63,6 +63,7 @@ bool MainThread::CreateMainWindow() {
   }
   form_ = form;
   form_alive_ = form->GetWeakFlag();
+  form->SetIcon(L"device.png");  // the panel picture doubles as the program's icon
   form->CenterWindow();
   form->ShowWindow(true, true);
   return true;

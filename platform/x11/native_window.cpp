@@ -203,6 +203,29 @@ void NativeWindow::SetTitle(const std::string& utf8_title) {
   XChangeProperty(dpy, window_, XA_WM_NAME, utf8, 8, PropModeReplace, bytes, length);
 }
 
+void NativeWindow::SetIcon(const std::vector<IconPicture>& pictures) {
+  if (!alive_) return;
+  // Format-32 properties travel as longs: width, height, then the pixels.
+  std::vector<long> data;
+  for (const IconPicture& picture : pictures) {
+    if (picture.width <= 0 || picture.height <= 0 ||
+        picture.argb.size() != static_cast<size_t>(picture.width) * picture.height) {
+      continue;
+    }
+    data.push_back(picture.width);
+    data.push_back(picture.height);
+    data.insert(data.end(), picture.argb.begin(), picture.argb.end());
+  }
+  const Atom property = display_.GetAtom("_NET_WM_ICON");
+  if (data.empty()) {
+    XDeleteProperty(display_.xdisplay(), window_, property);
+    return;
+  }
+  XChangeProperty(display_.xdisplay(), window_, property, XA_CARDINAL, 32, PropModeReplace,
+                  reinterpret_cast<const unsigned char*>(data.data()),
+                  static_cast<int>(data.size()));
+}
+
 void NativeWindow::SetSizeLimits(Size min_size, Size max_size) {
   min_size_ = min_size;
   max_size_ = max_size;

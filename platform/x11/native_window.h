@@ -27,6 +27,7 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "platform/x11/window_event.h"
 
@@ -73,6 +74,15 @@ class NativeWindow {
   bool focused() const { return focused_; }
 
   void SetTitle(const std::string& utf8_title);
+  // The window's icon at one or more sizes (_NET_WM_ICON), each picture
+  // width * height pixels of straight (not premultiplied) 0xAARRGGBB, row by
+  // row. Pictures whose pixel count does not match are left out.
+  struct IconPicture {
+    int width = 0;
+    int height = 0;
+    std::vector<uint32_t> argb;
+  };
+  void SetIcon(const std::vector<IconPicture>& pictures);
   void SetSizeLimits(Size min_size, Size max_size);
   void SetTransientFor(WindowId owner, bool modal);
   void SetEnabled(bool enabled) { enabled_ = enabled; }

@@ -8,7 +8,10 @@
 #include "ui/animation/ui_timers.h"
 #include "ui/controls/box.h"
 #include "ui/controls/button.h"
+#include "ui/host/window_icon.h"
 #include "ui/markup/layout_builder.h"
+#include "ui/resources/global_manager.h"
+#include "ui/resources/image.h"
 
 namespace ui {
 namespace {
@@ -228,6 +231,16 @@ void WindowImplBase::ShowModalFake(WindowImplBase* owner) {
   ShowWindow(true, true);
   owner->native_window()->SetEnabled(false);
   fake_modal_ = true;
+}
+
+bool WindowImplBase::SetIcon(const std::wstring& image_path) {
+  platform::x11::NativeWindow* native = native_window();
+  if (!native) return false;
+  const std::shared_ptr<ImageInfo> image =
+      GlobalManager::GetImage(GlobalManager::GetResFullPath(GetResourcePath(), image_path));
+  if (!image) return false;
+  native->SetIcon(IconPictures(*image, {32, 16}));
+  return true;
 }
 
 void WindowImplBase::Minimize() {

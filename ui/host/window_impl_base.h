@@ -62,6 +62,11 @@ class WindowImplBase : public Window, private InputRouterDelegate {
   // window closes.
   void ShowModalFake(WindowImplBase* owner);
 
+  // The native window's icon from a picture of the resource package (a path
+  // relative to the window's resource folder), at the two usual sizes, 32
+  // and 16 pixels. False when there is no native window or no such picture.
+  bool SetIcon(const std::wstring& image_path);
+
   void Minimize();
   void Maximize();  // the frame to the work area, without the shadow
   void Restore();

@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <X11/Xlib.h>
+#include <X11/Xatom.h>
 #include <X11/Xutil.h>
 
 #include <chrono>
@@ -128,6 +129,37 @@ TEST_F(WindowBaseTest, FoundByClassAndShowsChineseText) {
   EXPECT_GT(ink, 400);
   EXPECT_GT(inked_columns, 150);  // about 20 glyphs of 14 pixels
   EXPECT_GT(same, label.Width() * label.Height() * 95 / 100);
+}
+
+TEST_F(WindowBaseTest, IconIsThePictureAtBothSizes) {
+  OpenMain();
+  EXPECT_FALSE(window_->SetIcon(L"no-such-picture.png"));
+  ASSERT_TRUE(window_->SetIcon(L"device.png"));
+  XSync(display_->xdisplay(), False);
+
+  Atom type = 0;
+  int format = 0;
+  unsigned long count = 0, rest = 0;
+  unsigned char* data = nullptr;
+  ASSERT_EQ(XGetWindowProperty(display_->xdisplay(), window_->native_window()->id(),
+                               XInternAtom(display_->xdisplay(), "_NET_WM_ICON", False), 0,
+                               1 << 20, False, XA_CARDINAL, &type, &format, &count, &rest, &data),
+            Success);
+  ASSERT_NE(data, nullptr);
+  const auto* values = reinterpret_cast<const long*>(data);
+  ASSERT_EQ(count, 2u + 32 * 32 + 2u + 16 * 16);
+  EXPECT_EQ(values[0], 32);
+  EXPECT_EQ(values[1], 32);
+  EXPECT_EQ(values[2 + 32 * 32], 16);
+  EXPECT_EQ(values[3 + 32 * 32], 16);
+  // Xlib hands 32-bit items back in (sign-extended) longs.
+  auto alpha = [&](int i) { return (static_cast<unsigned long>(values[i]) & 0xFFFFFFFF) >> 24; };
+  EXPECT_EQ(alpha(2 + 16 * 32 + 16), 0xFFu);  // the panel picture's opaque middle
+  int opaque = 0;
+  for (int i = 0; i < 32 * 32; ++i) opaque += alpha(2 + i) == 0xFF;
+  EXPECT_GT(opaque, 32 * 32 / 8);
+  EXPECT_EQ(alpha(2), 0u);  // its transparent corner stays transparent
+  XFree(data);
 }
 
 TEST_F(WindowBaseTest, ClickingAButtonFiresItsClickAndHoverFadesItIn) {

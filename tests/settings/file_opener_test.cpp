@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/detached_process.h"
 #include "tests/settings/stub_dialog.h"
 #include "tests/support/scoped_env.h"
 
@@ -54,8 +55,8 @@ TEST_F(FileOpenerTest, FallsBackPastProgramsThatCannotStartAndReapsTheOneThatDid
 
 TEST_F(FileOpenerTest, NothingToStartIsReported) {
   EXPECT_FALSE(OpenFileDetached("/tmp/ip.txt"));
-  EXPECT_FALSE(LaunchDetached({}));
-  EXPECT_FALSE(LaunchDetached({""}));
+  EXPECT_FALSE(platform::LaunchDetached({}));
+  EXPECT_FALSE(platform::LaunchDetached({""}));
   EXPECT_FALSE(stubs_.Ran());
 }
 

@@ -13,6 +13,7 @@
 #include "app/device_item.h"
 #include "base/thread_registry.h"
 #include "base/ui_message_loop.h"
+#include "tests/support/run_loop_until.h"
 #include "tests/support/wait_until.h"
 #include "ui/controls/list_box.h"
 #include "ui/core/window.h"
@@ -58,28 +59,13 @@ class RowsUiTest : public ::testing::Test {
     return row;
   }
 
-  // Runs the UI loop until `done` holds (checked every 10 ms) or `limit`
-  // passes; returns whether it holds.
+  // Runs the UI loop until `done` holds or `limit` passes.
   bool RunUntil(const std::function<bool()>& done,
                 std::chrono::milliseconds limit = std::chrono::seconds(10)) {
-    const auto deadline = std::chrono::steady_clock::now() + limit;
-    bool held = false;
-    std::function<void()> check = [&] {
-      if (done()) {
-        held = true;
-        loop_.Quit();
-      } else if (std::chrono::steady_clock::now() >= deadline) {
-        loop_.Quit();
-      } else {
-        loop_.PostDelayedTask(check, vbase::TimeDelta::FromMilliseconds(10));
-      }
-    };
-    loop_.PostTask(check);
-    loop_.Run();
-    return held;
+    return fleetsync_test::RunLoopUntil(loop_, done, static_cast<int>(limit.count()));
   }
   void RunFor(std::chrono::milliseconds duration) {
-    RunUntil([] { return false; }, duration);
+    fleetsync_test::RunLoopFor(loop_, static_cast<int>(duration.count()));
   }
 
   // Polls without running the loop, so nothing posted to the UI thread runs.

@@ -10,6 +10,7 @@
 
 #include "app/stop_signal_source.h"
 #include "base/ui_message_loop.h"
+#include "tests/support/run_loop_until.h"
 
 namespace {
 
@@ -56,21 +57,7 @@ class StopSignalSourceTest : public ::testing::Test {
 
   // Runs the loop until `done` holds or 5 s pass.
   bool RunUntil(const std::function<bool()>& done) {
-    bool held = false;
-    int rounds = 0;
-    std::function<void()> check = [&] {
-      if (done()) {
-        held = true;
-        loop_.Quit();
-      } else if (++rounds > 500) {
-        loop_.Quit();
-      } else {
-        loop_.PostDelayedTask(check, vbase::TimeDelta::FromMilliseconds(10));
-      }
-    };
-    loop_.PostTask(check);
-    loop_.Run();
-    return held;
+    return fleetsync_test::RunLoopUntil(loop_, done);
   }
 
   vbase::UIMessageLoop loop_;

@@ -27,6 +27,7 @@
 #include "base/thread_registry.h"
 #include "base/ui_message_loop.h"
 #include "platform/x11/x11_display.h"
+#include "tests/platform/x11/x11_test_support.h"
 #include "tests/support/child_process.h"
 #include "ui/animation/ui_timers.h"
 #include "ui/controls/list_box.h"
@@ -76,18 +77,9 @@ class Environment {
   std::string saved_path_;
 };
 
-std::unique_ptr<platform::x11::Display> OpenDisplay() {
-  std::unique_ptr<platform::x11::Display> display;
-  for (int i = 0; i < 100 && !display && std::getenv("DISPLAY"); ++i) {
-    display = platform::x11::Display::Open();
-    if (!display) usleep(20000);
-  }
-  return display;
-}
-
 void BM_TickOfTheMainWindowWith250Rows(benchmark::State& state) {
   Environment environment;
-  std::unique_ptr<platform::x11::Display> display = OpenDisplay();
+  std::unique_ptr<platform::x11::Display> display = platform::x11::testing::OpenDisplay();
   if (!display) {
     state.SkipWithError("no X display");
     return;

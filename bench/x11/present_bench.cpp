@@ -5,13 +5,13 @@
 #include <benchmark/benchmark.h>
 #include <cairo.h>
 
-#include <unistd.h>
 
 #include <cstdlib>
 #include <memory>
 
 #include "platform/x11/native_window.h"
 #include "platform/x11/x11_display.h"
+#include "tests/platform/x11/x11_test_support.h"
 
 namespace {
 
@@ -22,12 +22,7 @@ struct NoListener : platform::x11::WindowListener {
 };
 
 void Present(benchmark::State& state, Rect dirty) {
-  std::unique_ptr<platform::x11::Display> display;
-  // A freshly started (or resetting) server may refuse the first connections.
-  for (int i = 0; i < 100 && !display && std::getenv("DISPLAY"); ++i) {
-    display = platform::x11::Display::Open();
-    if (!display) usleep(20000);
-  }
+  std::unique_ptr<platform::x11::Display> display = platform::x11::testing::OpenDisplay();
   if (!display) {
     state.SkipWithError("no X display");
     return;

@@ -4,13 +4,13 @@
 // <= 8 ms. Needs $DISPLAY (tools/with-xvfb).
 #include <X11/Xlib.h>
 #include <benchmark/benchmark.h>
-#include <unistd.h>
 
 #include <cstdlib>
 #include <memory>
 #include <string>
 
 #include "platform/x11/x11_display.h"
+#include "tests/platform/x11/x11_test_support.h"
 #include "ui/controls/label.h"
 #include "ui/controls/list_box.h"
 #include "ui/controls/list_container_element.h"
@@ -27,11 +27,7 @@ namespace {
 constexpr int kRows = 250;
 
 void BM_RepaintMainWindowWith250Rows(benchmark::State& state) {
-  std::unique_ptr<platform::x11::Display> display;
-  for (int i = 0; i < 100 && !display && std::getenv("DISPLAY"); ++i) {
-    display = platform::x11::Display::Open();
-    if (!display) usleep(20000);
-  }
+  std::unique_ptr<platform::x11::Display> display = platform::x11::testing::OpenDisplay();
   if (!display) {
     state.SkipWithError("no X display");
     return;

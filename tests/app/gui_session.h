@@ -8,7 +8,6 @@
 
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>
-#include <unistd.h>
 
 #include <chrono>
 #include <cstdlib>
@@ -22,6 +21,7 @@
 #include "base/thread_registry.h"
 #include "base/ui_message_loop.h"
 #include "platform/x11/x11_display.h"
+#include "tests/platform/x11/x11_test_support.h"
 #include "tests/support/run_loop_until.h"
 #include "ui/animation/ui_timers.h"
 #include "ui/host/window_impl_base.h"
@@ -75,10 +75,7 @@ class GuiSession : public ::testing::Test {
  protected:
   void SetUp() override {
     if (!std::getenv("DISPLAY")) GTEST_SKIP() << "DISPLAY is not set";
-    for (int i = 0; i < 100 && !display_; ++i) {
-      display_ = platform::x11::Display::Open();
-      if (!display_) usleep(20000);
-    }
+    display_ = platform::x11::testing::OpenDisplay();
     ASSERT_NE(display_, nullptr);
     ASSERT_TRUE(ui::ResourcePackage::Open(ui::ThemeArchiveData(), ui::ThemeArchiveSize()));
     ui::Startup(L"resources/", {}, L"themes/default", L"lang/zh_CN");

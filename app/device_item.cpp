@@ -39,7 +39,7 @@ bool DeviceItem::Init(const std::wstring& address, const UpgradeSettings& settin
   // never needs the row itself and a wake for a destroyed row does nothing.
   auto wake = ToWeakCallback([this] { Wake(); });
   try {
-    worker_->Start([wake](PassOutcome) {
+    worker_->Start([wake](const PassReport&) {
       // A failed post (the UI loop has ended) leaves the worker waiting.
       vbase::ThreadRegistry::PostDelayedTask(kUiThreadId, wake, kPauseBetweenPasses);
     });

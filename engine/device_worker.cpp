@@ -65,8 +65,8 @@ void DeviceWorker::WorkerLoop() {
   while (running()) {
     wake_.Acquire();
     if (!running()) break;
-    Upgrade();
-    if (running() && pass_done_) pass_done_(last_outcome());
+    const PassReport report = Upgrade();
+    if (running() && pass_done_) pass_done_(report);
   }
 }
 
@@ -92,10 +92,12 @@ void DeviceWorker::StoreState(int kind, const std::wstring& text) {
   if (observer_) observer_(record);
 }
 
-void DeviceWorker::Upgrade() {
+PassReport DeviceWorker::Upgrade() {
+  PassReport report;
+  report.address = address_;
   PassOutcome outcome = PassOutcome::kError;
   try {
-    outcome = RunPass();
+    outcome = RunPass(report);
   } catch (const std::exception& error) {
     if (running()) {
       SetError(Utf8ToUtf16(error.what()));
@@ -114,9 +116,13 @@ void DeviceWorker::Upgrade() {
                                outcome == PassOutcome::kUpgradeFailed ||
                                outcome == PassOutcome::kUnreachable;
   last_outcome_.store(outcome, std::memory_order_release);
+  report.outcome = outcome;
+  report.state = stored_state().text;
+  report.ended_at = WallClockSeconds();
+  return report;
 }
 
-PassOutcome DeviceWorker::RunPass() {
+PassOutcome DeviceWorker::RunPass(PassReport& report) {
   if (ProbeReachable(Utf16ToUtf8(address_), options_.probe_port) != 0) {
     connected_.store(false, std::memory_order_release);
     SetError(FormatString(L"无法连接%s", address_.c_str()));
@@ -133,17 +139,20 @@ PassOutcome DeviceWorker::RunPass() {
   connect_tick_.store(TickCountMilliseconds(), std::memory_order_release);
 
   const bool force = settings_.force_update;
-  const std::wstring name = ReadProjectName(serial_, &commands_);
+  report.project = ReadProjectName(serial_, &commands_);
+  const std::wstring& name = report.project;
   if (name != settings_.project && !force) {
     SetState(FormatString(L"项目名不匹配：%s", name.c_str()));
     return PassOutcome::kProjectMismatch;
   }
-  const std::wstring version_text = ReadVersionText(serial_, &commands_);
+  report.from_version = ReadVersionText(serial_, &commands_);
+  const std::wstring& version_text = report.from_version;
   if (version_text.empty() && !force) {
     SetState(L"未找到版本号");
     return PassOutcome::kNoVersion;
   }
-  const std::wstring mac = ReadEth0Mac(serial_, &commands_);
+  report.mac = ReadEth0Mac(serial_, &commands_);
+  const std::wstring& mac = report.mac;
   if (options_.write_diagnostic_line) {
     // One write, so lines of parallel workers do not interleave.
     const std::string line = "EROR/: addr " + Utf16ToUtf8(mac) + "\n";
@@ -166,15 +175,15 @@ PassOutcome DeviceWorker::RunPass() {
     return PassOutcome::kFinishedByForce;
   }
   finished_macs_.erase(mac);
-  return StageAndFollow(version_text, mac);
+  return StageAndFollow(report);
 }
 
-PassOutcome DeviceWorker::StageAndFollow(const std::wstring& version_text,
-                                         const std::wstring& mac) {
+PassOutcome DeviceWorker::StageAndFollow(PassReport& report) {
   if (settings_.update_file.empty() && settings_.boot_logo.empty()) {
     SetState(L"必须设置升级文件或者开机LOGO");
     return PassOutcome::kNothingToSend;
   }
+  report.staged = true;
   SetState(L"准备升级（设备可能会短暂黑屏）...");
   // A panel whose log already shows an upgrade is only followed: staging
   // again would restart the upgrade it is in the middle of.
@@ -191,13 +200,13 @@ PassOutcome DeviceWorker::StageAndFollow(const std::wstring& version_text,
 
   bool succeeded = false;
   {
-    MonitoringScope monitoring(*this, version_text);
+    MonitoringScope monitoring(*this, report.from_version);
     SetState(L"升级中 ...");
     succeeded = LogShowsUpgradeSuccess(FollowLog());
   }  // upgrade start is -1 again before the final state is reported
   if (!running()) return PassOutcome::kStopped;
   SetState(succeeded ? L"升级结束" : L"升级失败");
-  if (succeeded && settings_.force_update) finished_macs_.insert(mac);
+  if (succeeded && settings_.force_update) finished_macs_.insert(report.mac);
   return succeeded ? PassOutcome::kUpgraded : PassOutcome::kUpgradeFailed;
 }
 

@@ -85,12 +85,27 @@ struct WorkerOptions {
   bool write_diagnostic_line = true;
 };
 
+// What one pass found and how it ended, handed to the pass-done hook. Fields
+// the pass did not get to are empty.
+struct PassReport {
+  std::wstring address;
+  std::wstring mac;           // eth0 of the panel
+  std::wstring project;       // the panel's project name, as it reported it
+  std::wstring from_version;  // the panel's version at the start of the pass
+  PassOutcome outcome = PassOutcome::kNone;
+  std::wstring state;         // the state text the row shows after the pass
+  // The pass went past "准备升级": it staged an upgrade, or followed one that
+  // was already under way.
+  bool staged = false;
+  std::int64_t ended_at = 0;  // seconds since 1970
+};
+
 // Milliseconds of a monotonic clock (the connect tick's unit).
 std::uint64_t TickCountMilliseconds();
 
 class DeviceWorker {
  public:
-  using PassDoneHook = std::function<void(PassOutcome)>;
+  using PassDoneHook = std::function<void(const PassReport&)>;
   using StateObserver = std::function<void(const StateRecord&)>;
 
   // Takes the panel's address and a copy of the settings; running is true
@@ -111,7 +126,7 @@ class DeviceWorker {
   void Stop();
 
   // One upgrade pass on the calling thread; never throws.
-  void Upgrade();
+  PassReport Upgrade();
 
   const std::wstring& address() const { return address_; }
   const std::wstring& serial() const { return serial_; }
@@ -138,8 +153,8 @@ class DeviceWorker {
   class MonitoringScope;
 
   void WorkerLoop();
-  PassOutcome RunPass();
-  PassOutcome StageAndFollow(const std::wstring& version_text, const std::wstring& mac);
+  PassOutcome RunPass(PassReport& report);
+  PassOutcome StageAndFollow(PassReport& report);
   CommandResult FollowLog();
   void SetState(const std::wstring& text) { StoreState(kStateNormal, text); }
   void SetError(const std::wstring& text) { StoreState(kStateError, text); }

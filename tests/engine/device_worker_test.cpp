@@ -101,8 +101,11 @@ class ShortPasses : public UpgradePass, public ::testing::WithParamInterface<Sho
 TEST_P(ShortPasses, EndWithTheirTextAndStageNothing) {
   GetParam().arrange(adb_, settings_, panel_);
   auto worker = MakeWorker();
-  EXPECT_EQ(Pass(*worker), GetParam().text);
+  const PassReport report = worker->Upgrade();
+  EXPECT_EQ(report.state, GetParam().text);
+  EXPECT_EQ(report.outcome, GetParam().outcome);
   EXPECT_EQ(worker->last_outcome(), GetParam().outcome);
+  EXPECT_FALSE(report.staged);
   const bool red = GetParam().outcome == PassOutcome::kError || GetParam().outcome == PassOutcome::kUnreachable;
   EXPECT_EQ(worker->stored_state().kind, red ? kStateError : kStateNormal);
   for (const char* word : {"push", "setprop", GetParam().never_called}) EXPECT_FALSE(AnyCallContains(word)) << word;
@@ -134,7 +137,16 @@ TEST_F(UpgradePass, SuccessfulUpgradeRunsTheCommandsInOrder) {
     reported.push_back(record.text);
     starts.push_back(worker->upgrade_start());
   });
-  EXPECT_EQ(Pass(*worker), L"升级结束");
+  const PassReport report = worker->Upgrade();
+  EXPECT_EQ(report.state, L"升级结束");
+  EXPECT_EQ(report.outcome, PassOutcome::kUpgraded);
+  EXPECT_TRUE(report.staged);
+  // What the panel reported at the start (trimmed), as the fake adb scripts it.
+  EXPECT_EQ(report.address, L"127.0.0.1");
+  EXPECT_EQ(report.project, L"demo");
+  EXPECT_EQ(report.from_version, L"1.0.0");
+  EXPECT_EQ(report.mac, L"00:11:22:33:44:55");
+  EXPECT_GT(report.ended_at, 1'600'000'000);
   EXPECT_EQ(worker->last_outcome(), PassOutcome::kUpgraded);
   const std::vector<std::string> expected = {
       "connect 127.0.0.1:5555",
@@ -262,9 +274,9 @@ TEST_F(UpgradePass, WatchdogEndsTheLogOfAPanelThatStopsAnswering) {
 // Counts the passes whose end schedules the next one.
 class WorkerLoop : public UpgradePass {
  protected:
-  std::function<void(PassOutcome)> Record() {
-    return [this](PassOutcome outcome) {
-      if (passes_++ == 0) first_ = outcome;
+  DeviceWorker::PassDoneHook Record() {
+    return [this](const PassReport& report) {
+      if (passes_++ == 0) first_ = report.outcome;
     };
   }
   bool WaitForPasses(int count) { return WaitUntil([&] { return passes_ >= count; }); }
@@ -289,7 +301,7 @@ TEST_F(WorkerLoop, FirstPassRunsWithoutAWake) {
 TEST_F(WorkerLoop, WakesDuringAPassRunOneMorePass) {
   panel_.Close();
   auto worker = MakeWorker();
-  worker->Start([this, started = worker.get()](PassOutcome) {
+  worker->Start([this, started = worker.get()](const PassReport&) {
     if (++passes_ == 1) {
       started->Wake();
       started->Wake();

@@ -81,8 +81,9 @@ int RunFleet(const UpgradeSettings& settings, const std::vector<std::wstring>& a
   try {
     for (std::size_t index = 0; index < workers.size(); ++index) {
       DeviceWorker* self = workers[index].get();
-      self->Start([&tracker, &timer, &options, self, index](PassOutcome outcome) {
-        const PanelVerdict verdict = tracker.Record(index, outcome, FleetTracker::Clock::now());
+      self->Start([&tracker, &timer, &options, self, index](const PassReport& report) {
+        const PanelVerdict verdict =
+            tracker.Record(index, report.outcome, FleetTracker::Clock::now());
         if (!options.once || verdict == PanelVerdict::kPending) timer.Schedule(*self, 1s);
       });
     }

@@ -7,9 +7,9 @@
 namespace ui {
 
 ControlFades::ControlFades(Control& control, TimerManager& timers) : control_(control) {
-  if (control.HasFade(L"fadehot"))
+  if (control.HasFade(Control::kFadeHot))
     hot_ = CreateHotFadePlayer(timers, [this](int alpha) { control_.SetHotAlpha(alpha); });
-  if (control.HasFade(L"fadealpha"))
+  if (control.HasFade(Control::kFadeAlpha))
     alpha_ = CreateAlphaFadePlayer(timers, [this](int alpha) { control_.SetAlpha(alpha); });
 }
 
@@ -36,16 +36,8 @@ void ControlFades::OnHotChanged(bool hot) {
 }
 
 void InstallControlFades(Control& control, TimerManager* timers) {
-  if (!timers || (!control.HasFade(L"fadehot") && !control.HasFade(L"fadealpha"))) return;
+  if (!timers || (!control.HasFade(Control::kFadeHot) && !control.HasFade(Control::kFadeAlpha))) return;
   control.SetAnimations(std::make_unique<ControlFades>(control, *timers));
-}
-
-void InstallControlFadesInTree(Control& root, TimerManager* timers) {
-  InstallControlFades(root, timers);
-  if (auto* box = dynamic_cast<Box*>(&root)) {
-    for (size_t i = 0; i < box->GetCount(); ++i)
-      if (Control* child = box->GetItemAt(i)) InstallControlFadesInTree(*child, timers);
-  }
 }
 
 }  // namespace ui

@@ -1,11 +1,10 @@
-// The animation table of a control: one player per fade kind the markup
-// switched on, driving the control's hot-state alpha ("fadehot") and its
+// The animation table of a control: one player per fade kind switched on,
+// driving the control's hot-state alpha ("fadehot") and its
 // alpha ("fadealpha", the appearance fade used to show and hide it).
 //
 // Contract: UI thread only. The table is owned by its control (installed with
 // Control::SetAnimations) and destroyed with it, which cancels every timer,
-// so no callback reaches a destroyed control. Fade kinds other than these two
-// take effect at once.
+// so no callback reaches a destroyed control.
 #pragma once
 
 #include <memory>
@@ -39,10 +38,8 @@ class ControlFades : public ControlAnimations {
   std::unique_ptr<AnimationPlayer> alpha_;
 };
 
-// Gives `control` a fade table when its markup switched on a fade it knows.
+// Gives `control` a fade table when one of its fades is switched on.
 // Without timers (no UI loop) nothing is installed and fades are immediate.
 void InstallControlFades(Control& control, TimerManager* timers);
-// The same for every control of a tree.
-void InstallControlFadesInTree(Control& root, TimerManager* timers);
 
 }  // namespace ui

@@ -18,12 +18,11 @@ Box::~Box() {
 }
 
 bool Box::SetAttribute(const std::wstring& name, const std::wstring& value) {
-  if (layout_->SetAttribute(name, value)) return true;
-  if (name == L"mousechild") {
-    SetMouseChildEnabled(ParseBool(value));
-    return true;
-  }
-  return Control::SetAttribute(name, value);
+  static const AttributeTable<Box> table = {
+      {L"mousechild", [](Box& c, const std::wstring& v) { c.SetMouseChildEnabled(ParseBool(v)); }},
+  };
+  return layout_->SetAttribute(name, value) || table.Apply(*this, name, value) ||
+         Control::SetAttribute(name, value);
 }
 
 void Box::SetWindow(Window* window, Box* parent) {

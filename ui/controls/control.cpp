@@ -86,7 +86,6 @@ bool Control::SetAttribute(const std::wstring& name, const std::wstring& value) 
       {L"valign", [](Control& c, const std::wstring& v) { c.SetVerAlign(ParseVerAlign(v, c.GetVerAlign())); }},
       {L"margin", [](Control& c, const std::wstring& v) { c.SetMargin(ScaleInsets(ParseRect(v))); }},
       {L"bkcolor", [](Control& c, const std::wstring& v) { c.SetBkColor(v); }},
-      {L"bkcolor1", [](Control& c, const std::wstring& v) { c.bk_color1_ = v; }},
       {L"bordersize",
        [](Control& c, const std::wstring& v) {
          if (v.find(L',') != std::wstring::npos) {
@@ -101,7 +100,6 @@ bool Control::SetAttribute(const std::wstring& name, const std::wstring& value) 
       {L"rightbordersize", [](Control& c, const std::wstring& v) { SetBorderSide(c, 2, v); }},
       {L"bottombordersize", [](Control& c, const std::wstring& v) { SetBorderSide(c, 3, v); }},
       {L"borderround", [](Control& c, const std::wstring& v) { c.border_round_ = ScaleSize(ParsePair(v)); }},
-      {L"boxshadow", [](Control& c, const std::wstring& v) { c.box_shadow_ = v; }},
       {L"width", [](Control& c, const std::wstring& v) { if (auto s = ParseSize(v)) c.SetFixedWidth(*s); }},
       {L"height", [](Control& c, const std::wstring& v) { if (auto s = ParseSize(v)) c.SetFixedHeight(*s); }},
       {L"minwidth", [](Control& c, const std::wstring& v) { c.SetMinWidth(ScaleInt(ParseInt(v))); }},
@@ -120,10 +118,6 @@ bool Control::SetAttribute(const std::wstring& name, const std::wstring& value) 
          if (v == L"arrow") c.SetCursorType(CursorType::kArrow);
          else if (v == L"hand") c.SetCursorType(CursorType::kHand);
          else if (v == L"ibeam") c.SetCursorType(CursorType::kIBeam);
-       }},
-      {L"renderoffset", [](Control& c, const std::wstring& v) {
-         UiSize s = ScaleSize(ParsePair(v));
-         c.render_offset_ = {s.cx, s.cy};
        }},
       {L"normalcolor", [](Control& c, const std::wstring& v) { c.SetStateColor(ControlState::kNormal, v); }},
       {L"hotcolor", [](Control& c, const std::wstring& v) { c.SetStateColor(ControlState::kHot, v); }},
@@ -152,33 +146,10 @@ bool Control::SetAttribute(const std::wstring& name, const std::wstring& value) 
       {L"forehotimage", [](Control& c, const std::wstring& v) { c.SetForeStateImage(ControlState::kHot, v); }},
       {L"forepushedimage", [](Control& c, const std::wstring& v) { c.SetForeStateImage(ControlState::kPushed, v); }},
       {L"foredisabledimage", [](Control& c, const std::wstring& v) { c.SetForeStateImage(ControlState::kDisabled, v); }},
-      {L"loadingimage", [](Control& c, const std::wstring& v) { c.loading_image_.SetDescriptor(v); }},
-      {L"loadingbkcolor", [](Control& c, const std::wstring& v) { c.loading_bk_color_ = v; }},
+      {L"fadehot", [](Control& c, const std::wstring& v) { c.SetFade(kFadeHot, ParseBool(v)); }},
+      {L"fadealpha", [](Control& c, const std::wstring& v) { c.SetFade(kFadeAlpha, ParseBool(v)); }},
   };
-  if (table.Apply(*this, name, value)) return true;
-
-  // Fade switches: kept for the animation players.
-  static const wchar_t* const kFades[] = {
-      L"fadealpha", L"fadehot", L"fadewidth", L"fadeheight", L"fadeinoutxfromleft",
-      L"fadeinoutxfromright", L"fadeinoutyfromtop", L"fadeinoutyfrombottom"};
-  for (const wchar_t* fade : kFades) {
-    if (name == fade) {
-      bool on = ParseBool(value);
-      fades_[name] = on;
-      if (name == L"fadealpha") SetAlpha(on ? 0 : 255);
-      return true;
-    }
-  }
-  // Stored for the parts of the host that use them (menus, caching, pointer).
-  static const wchar_t* const kStored[] = {L"menupopup", L"menualign", L"menu", L"cache",
-                                           L"receivepointer"};
-  for (const wchar_t* key : kStored) {
-    if (name == key) {
-      stored_attributes_[name] = value;
-      return true;
-    }
-  }
-  return false;
+  return table.Apply(*this, name, value);
 }
 
 void Control::SetClass(const std::wstring& class_names) {
@@ -327,7 +298,7 @@ bool Control::MouseEnter(const EventArgs& args) {
   (void)args;
   if (!enabled_) return false;
   if (state_ == ControlState::kNormal) SetState(ControlState::kHot);
-  if (animations_) animations_->OnHotChanged(true);
+  if (ControlAnimations* animations = GetAnimations()) animations->OnHotChanged(true);
   return true;
 }
 
@@ -337,7 +308,7 @@ bool Control::MouseLeave(const EventArgs& args) {
   if (state_ == ControlState::kHot || state_ == ControlState::kPushed) {
     SetState(ControlState::kNormal);
   }
-  if (animations_) animations_->OnHotChanged(false);
+  if (animations_) animations_->OnHotChanged(false);  // never lit: nothing to fade back
   return true;
 }
 
@@ -436,14 +407,23 @@ uint32_t Control::ResolveColor(const std::wstring& name) const {
   return window_ ? window_->GetTextColor(name) : GlobalManager::GetTextColor(name);
 }
 
-bool Control::HasFade(const std::wstring& kind) const {
-  auto it = fades_.find(kind);
-  return it != fades_.end() && it->second;
+void Control::SetFade(FadeKind kind, bool on) {
+  (kind == kFadeHot ? fade_hot_ : fade_alpha_) = on;
+  if (kind == kFadeAlpha) SetAlpha(on ? 0 : 255);
+  if (kind == kFadeHot && !on) hot_alpha_driven_ = false;
+  animations_.reset();  // installed again, with the new switches, when needed
 }
 
 void Control::SetFadeVisible(bool visible) {
-  if (animations_ && animations_->FadeVisible(visible)) return;
+  if (ControlAnimations* animations = GetAnimations(); animations && animations->FadeVisible(visible)) {
+    return;
+  }
   SetVisible(visible);
+}
+
+ControlAnimations* Control::GetAnimations() {
+  if (!animations_ && window_ && (fade_hot_ || fade_alpha_)) window_->InstallAnimations(*this);
+  return animations_.get();
 }
 
 void Control::SetAnimations(std::unique_ptr<ControlAnimations> animations) {
@@ -481,25 +461,32 @@ void Control::PaintBkColor(RenderContext& context) {
 
 void Control::PaintBkImage(RenderContext& context) { DrawImage(context, bk_image_); }
 
+bool Control::IsHotFading() const {
+  return hot_alpha_driven_ && (state_ == ControlState::kNormal || state_ == ControlState::kHot);
+}
+
 void Control::PaintStateColors(RenderContext& context) {
-  const std::wstring* name = &state_colors_[static_cast<int>(state_)];
+  // While the hot fade runs (either way) the hot colour lies over the normal
+  // one with the fade's alpha.
+  const bool fading = IsHotFading();
+  const std::wstring* name = &state_colors_[static_cast<int>(fading ? ControlState::kNormal : state_)];
   if (name->empty()) name = &state_colors_[0];
-  uint32_t color = ResolveColor(*name);
-  if (!color) return;
-  if (state_ == ControlState::kHot && hot_alpha_driven_) {
-    uint32_t a = ((color >> 24) * hot_alpha_) / 255;
-    color = (a << 24) | (color & 0xFFFFFF);
-  }
-  context.FillRect(rect_, color);
+  if (uint32_t color = ResolveColor(*name)) context.FillRect(rect_, color);
+  if (!fading || hot_alpha_ == 0) return;
+  uint32_t hot = ResolveColor(state_colors_[static_cast<int>(ControlState::kHot)]);
+  if (!hot) return;
+  uint32_t a = ((hot >> 24) * hot_alpha_) / 255;
+  context.FillRect(rect_, (a << 24) | (hot & 0xFFFFFF));
 }
 
 void Control::PaintStateImages(RenderContext& context) {
-  Image* image = &state_images_.Get(state_);
-  if (image->IsEmpty()) image = &state_images_.normal;
-  DrawImage(context, *image);
-  Image* fore = &fore_state_images_.Get(state_);
-  if (fore->IsEmpty()) fore = &fore_state_images_.normal;
-  DrawImage(context, *fore);
+  const bool fading = IsHotFading();
+  for (StateImages* images : {&state_images_, &fore_state_images_}) {
+    Image* image = fading ? &images->normal : &images->Get(state_);
+    if (image->IsEmpty()) image = &images->normal;
+    DrawImage(context, *image);
+    if (fading && hot_alpha_ > 0) DrawImage(context, images->hot, hot_alpha_);
+  }
 }
 
 void Control::PaintBorder(RenderContext& context) {

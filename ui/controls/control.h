@@ -106,7 +106,7 @@ class Control : public PlaceHolder {
   // Every "<n>" becomes a line break.
   void SetToolTipText(const std::wstring& text);
   void SetToolTipTextId(const std::wstring& id) { tooltip_text_id_ = id; }
-  std::wstring GetToolTipText() const;
+  virtual std::wstring GetToolTipText() const;
 
   const std::wstring& GetDataId() const { return data_id_; }
   void SetDataId(const std::wstring& id) { data_id_ = id; }
@@ -129,20 +129,25 @@ class Control : public PlaceHolder {
   void SetAlpha(int alpha);
   uint8_t GetHotAlpha() const { return hot_alpha_; }
   void SetHotAlpha(int alpha);
-  UiPoint GetRenderOffset() const { return render_offset_; }
 
   // Resolves a colour name through the window (then the global table).
   uint32_t ResolveColor(const std::wstring& name) const;
 
   // --- Fades --------------------------------------------------------------
-  // Fade switches as the markup set them; the animation players read them.
-  bool HasFade(const std::wstring& kind) const;
-  const std::map<std::wstring, bool>& GetFades() const { return fades_; }
+  // Fade switches; the animation players read them. The hot fade is on
+  // unless markup said fadehot="false"; the alpha fade is off unless
+  // fadealpha="true" (which starts the control transparent).
+  enum FadeKind { kFadeHot, kFadeAlpha };
+  bool HasFade(FadeKind kind) const { return kind == kFadeHot ? fade_hot_ : fade_alpha_; }
+  void SetFade(FadeKind kind, bool on);
   // Shows or hides through the appearance fades; without animations
-  // installed (or without appearance fades) the change is immediate.
+  // (or without appearance fades) the change is immediate.
   void SetFadeVisible(bool visible);
   void SetAnimations(std::unique_ptr<ControlAnimations> animations);
-  ControlAnimations* GetAnimations() const { return animations_.get(); }
+  // The control's players, installed through its window on first need, so
+  // controls created after the window fade like the others. Null without
+  // any fade or without a window that plays them.
+  ControlAnimations* GetAnimations();
 
   // --- Painting -----------------------------------------------------------
   // Paints the control where it intersects `dirty`; invisible ones skip.
@@ -181,6 +186,8 @@ class Control : public PlaceHolder {
     (void)dirty;
   }
   virtual void PaintBorder(RenderContext& context);
+  // The hot fade drives the hot layer (hot alpha) rather than the state.
+  bool IsHotFading() const;
   // Draws an image descriptor in the control's rectangle.
   bool DrawImage(RenderContext& context, Image& image, uint8_t alpha = 255);
 
@@ -216,20 +223,15 @@ class Control : public PlaceHolder {
   std::wstring data_id_;
 
   std::wstring bk_color_;
-  std::wstring bk_color1_;
   std::wstring state_colors_[4];
   std::wstring border_color_;
   UiRect border_size_;
   UiSize border_round_;
-  std::wstring box_shadow_;
   Image bk_image_;
-  Image loading_image_;
-  std::wstring loading_bk_color_;
   uint8_t alpha_ = 255;
   uint8_t hot_alpha_ = 0;
-  UiPoint render_offset_;
-  std::map<std::wstring, bool> fades_;
-  std::map<std::wstring, std::wstring> stored_attributes_;  // menu, cache, ...
+  bool fade_hot_ = true;
+  bool fade_alpha_ = false;
 
   std::unique_ptr<ControlAnimations> animations_;
   EventMap events_;

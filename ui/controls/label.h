@@ -70,8 +70,17 @@ class LabelTemplate : public T {
     else text_style_ = (text_style_ & ~static_cast<unsigned>(kTextSingleLine)) | kTextWordBreak;
     this->Arrange();
   }
-  int GetLineLimit() const { return line_limit_; }
   bool IsAutoToolTip() const { return auto_tooltip_; }
+  // With autotooltip, a text cut short by the label's width is its own
+  // tooltip (unless the label has one).
+  std::wstring GetToolTipText() const override {
+    std::wstring own = T::GetToolTipText();
+    if (!own.empty() || !auto_tooltip_) return own;
+    std::wstring text = GetText();
+    UiRect r = this->GetPos();
+    r.Deflate(text_padding_);
+    return MeasureText(text, font_id_, kTextSingleLine, 0).cx > r.Width() ? text : std::wstring();
+  }
 
   UiSize EstimateText(UiSize available) override {
     const UiRect& p = text_padding_;
@@ -112,9 +121,7 @@ class LabelTemplate : public T {
   unsigned text_style_ = kDefaultLabelTextStyle;
   UiRect text_padding_;
   std::wstring text_colors_[4];
-  int line_limit_ = 0;
   bool auto_tooltip_ = false;
-  bool draw_text_fill_path_ = false;
 };
 
 template <typename T>
@@ -127,7 +134,6 @@ bool LabelTemplate<T>::SetAttribute(const std::wstring& name, const std::wstring
          unsigned s = c.text_style_;
          c.SetTextStyle(ParseBool(v) ? (s | kTextEndEllipsis) : (s & ~static_cast<unsigned>(kTextEndEllipsis)));
        }},
-      {L"linelimit", [](Self& c, const std::wstring& v) { c.line_limit_ = ParseInt(v); }},
       {L"singleline", [](Self& c, const std::wstring& v) { c.SetSingleLine(ParseBool(v)); }},
       {L"text", [](Self& c, const std::wstring& v) { c.SetText(v); }},
       {L"textid", [](Self& c, const std::wstring& v) { c.SetTextId(v); }},
@@ -138,7 +144,6 @@ bool LabelTemplate<T>::SetAttribute(const std::wstring& name, const std::wstring
       {L"pushedtextcolor", [](Self& c, const std::wstring& v) { c.SetStateTextColor(ControlState::kPushed, v); }},
       {L"disabledtextcolor", [](Self& c, const std::wstring& v) { c.SetStateTextColor(ControlState::kDisabled, v); }},
       {L"textpadding", [](Self& c, const std::wstring& v) { c.SetTextPadding(ScaleInsets(ParseRect(v))); }},
-      {L"drawtextfillpath", [](Self& c, const std::wstring& v) { c.draw_text_fill_path_ = ParseBool(v); }},
   };
   if (table.Apply(*this, name, value)) return true;
   return T::SetAttribute(name, value);

@@ -31,14 +31,6 @@ void MergeSort(std::vector<Control*>& items, const ListBox::CompareFunc& compare
 
 ListBox::ListBox(Layout* layout) : ScrollableBox(layout) {}
 
-bool ListBox::SetAttribute(const std::wstring& name, const std::wstring& value) {
-  if (name == L"scrollselect") {
-    scroll_select_ = ParseBool(value);
-    return true;
-  }
-  return ScrollableBox::SetAttribute(name, value);
-}
-
 bool ListBox::AddAt(Control* control, size_t index) {
   if (!ScrollableBox::AddAt(control, index)) return false;
   if (auto* row = dynamic_cast<ListContainerElement*>(control)) row->SetOwner(this);

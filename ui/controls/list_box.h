@@ -15,7 +15,6 @@ class ListBox : public ScrollableBox, public IListOwner {
   explicit ListBox(Layout* layout = nullptr);
   ~ListBox() override { BeginDestroy(); }
   std::wstring GetType() const override { return L"ListBox"; }
-  bool SetAttribute(const std::wstring& name, const std::wstring& value) override;
 
   bool AddAt(Control* control, size_t index) override;
   bool Remove(Control* control) override;
@@ -40,7 +39,6 @@ class ListBox : public ScrollableBox, public IListOwner {
 
  private:
   int cur_sel_ = -1;
-  bool scroll_select_ = false;
 };
 
 }  // namespace ui

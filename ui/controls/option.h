@@ -5,6 +5,7 @@
 
 #include <vector>
 
+#include "ui/controls/attribute_table.h"
 #include "ui/controls/check_box.h"
 #include "ui/core/window.h"
 
@@ -16,11 +17,11 @@ class OptionTemplate : public CheckBoxTemplate<T> {
   ~OptionTemplate() override { this->BeginDestroy(); }
   std::wstring GetType() const override { return L"Option"; }
   bool SetAttribute(const std::wstring& name, const std::wstring& value) override {
-    if (name == L"group") {
-      group_ = value;
-      return true;
-    }
-    return CheckBoxTemplate<T>::SetAttribute(name, value);
+    using Self = OptionTemplate<T>;
+    static const AttributeTable<Self> table = {
+        {L"group", [](Self& c, const std::wstring& v) { c.group_ = v; }},
+    };
+    return table.Apply(*this, name, value) || CheckBoxTemplate<T>::SetAttribute(name, value);
   }
 
   const std::wstring& GetGroup() const override { return group_; }

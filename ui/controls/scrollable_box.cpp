@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "ui/controls/attribute_table.h"
 #include "ui/core/window.h"
 #include "ui/render/render_context.h"
 
@@ -17,19 +18,16 @@ ScrollableBox::ScrollableBox(Layout* layout) : Box(layout) {
 }
 
 bool ScrollableBox::SetAttribute(const std::wstring& name, const std::wstring& value) {
-  if (name == L"vscrollbar") EnableVScrollBar(ParseBool(value));
-  else if (name == L"hscrollbar") hscrollbar_ = ParseBool(value);
-  else if (name == L"vscrollbarstyle") vscrollbar_style_ = value;
-  else if (name == L"hscrollbarstyle") hscrollbar_style_ = value;
-  else if (name == L"scrollbarpadding") scrollbar_padding_ = ScaleInsets(ParseRect(value));
-  else if (name == L"vscrollunit") SetVerScrollUnit(ParseInt(value), true);
-  else if (name == L"hscrollunit") hor_scroll_unit_ = ScaleInt(ParseInt(value));
-  else if (name == L"scrollbarfloat") scrollbar_float_ = ParseBool(value);
-  else if (name == L"vscrollbarleft") vscrollbar_left_ = ParseBool(value);
-  else if (name == L"defaultdisplayscrollbar") default_display_scrollbar_ = ParseBool(value);
-  else if (name == L"holdend") hold_end_ = ParseBool(value);
-  else return Box::SetAttribute(name, value);
-  return true;
+  using Self = ScrollableBox;
+  static const AttributeTable<Self> table = {
+      {L"vscrollbar", [](Self& c, const std::wstring& v) { c.EnableVScrollBar(ParseBool(v)); }},
+      {L"scrollbarpadding", [](Self& c, const std::wstring& v) { c.scrollbar_padding_ = ScaleInsets(ParseRect(v)); }},
+      {L"vscrollunit", [](Self& c, const std::wstring& v) { c.SetVerScrollUnit(ParseInt(v), true); }},
+      {L"scrollbarfloat", [](Self& c, const std::wstring& v) { c.scrollbar_float_ = ParseBool(v); }},
+      {L"vscrollbarleft", [](Self& c, const std::wstring& v) { c.vscrollbar_left_ = ParseBool(v); }},
+      {L"holdend", [](Self& c, const std::wstring& v) { c.hold_end_ = ParseBool(v); }},
+  };
+  return table.Apply(*this, name, value) || Box::SetAttribute(name, value);
 }
 
 void ScrollableBox::EnableVScrollBar(bool on) {

@@ -44,17 +44,12 @@ class ScrollableBox : public Box {
   int content_height_ = 0;
   int viewport_height_ = 0;
   int ver_scroll_unit_ = 30;
-  int hor_scroll_unit_ = 30;
   int scrollbar_width_ = 6;
   bool vscrollbar_ = false;
-  bool hscrollbar_ = false;
   bool scrollbar_float_ = true;
   bool vscrollbar_left_ = false;
-  bool default_display_scrollbar_ = true;
   bool hold_end_ = false;
-  UiRect scrollbar_padding_;
-  std::wstring vscrollbar_style_;
-  std::wstring hscrollbar_style_;
+  UiRect scrollbar_padding_;  // insets the bar's track (top and bottom)
 };
 
 }  // namespace ui

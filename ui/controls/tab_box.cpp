@@ -1,18 +1,17 @@
 #include "ui/controls/tab_box.h"
 
+#include "ui/controls/attribute_table.h"
+
 namespace ui {
 
 TabBox::TabBox() : Box(new Layout) {}
 
 bool TabBox::SetAttribute(const std::wstring& name, const std::wstring& value) {
-  if (name == L"selectedid") {
-    SelectItem(ParseInt(value));
-  } else if (name == L"fadeswitch") {
-    fade_switch_ = ParseBool(value);
-  } else {
-    return Box::SetAttribute(name, value);
-  }
-  return true;
+  static const AttributeTable<TabBox> table = {
+      {L"selectedid", [](TabBox& c, const std::wstring& v) { c.SelectItem(ParseInt(v)); }},
+      {L"fadeswitch", [](TabBox& c, const std::wstring& v) { c.fade_switch_ = ParseBool(v); }},
+  };
+  return table.Apply(*this, name, value) || Box::SetAttribute(name, value);
 }
 
 bool TabBox::Add(Control* control) { return AddAt(control, GetCount()); }
@@ -53,6 +52,13 @@ bool TabBox::SelectItem(int index) {
   int old = cur_sel_;
   cur_sel_ = index;
   for (size_t i = 0; i < GetCount(); ++i) GetItemAt(i)->SetVisible(static_cast<int>(i) == index);
+  if (fade_switch_ && old >= 0 && old != index) {
+    // The new page fades in where the window plays fades, else shows at once.
+    Control* page = GetItemAt(static_cast<size_t>(index));
+    page->SetFade(kFadeAlpha, true);
+    if (page->GetAnimations()) page->SetFadeVisible(true);
+    else page->SetFade(kFadeAlpha, false);
+  }
   Arrange();
   if (old != index && window_) SendEvent(kEventSelect, static_cast<uintptr_t>(index), old);
   return true;

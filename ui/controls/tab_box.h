@@ -1,5 +1,6 @@
 // ui::TabBox: shows exactly one of its items, the selected one; the others
-// are hidden. Items overlap (plain layout).
+// are hidden. Items overlap (plain layout). With fadeswitch the newly
+// selected page fades in.
 #pragma once
 
 #include "ui/controls/box.h"

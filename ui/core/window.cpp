@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstdlib>
 
+#include "ui/controls/attribute_table.h"
 #include "ui/controls/box.h"
 #include "ui/markup/value_parser.h"
 #include "ui/render/render_context.h"
@@ -305,40 +306,29 @@ uint32_t Window::GetTextColor(const std::wstring& name) const {
 }
 
 bool Window::SetAttribute(const std::wstring& name, const std::wstring& value) {
-  if (name == L"size") {
-    init_size_ = ScaleSize(ParsePair(value));
-  } else if (name == L"heightpercent") {
-    height_percent_ = std::wcstod(value.c_str(), nullptr);
-    if (!(height_percent_ > 0)) height_percent_ = 0;
-  } else if (name == L"sizebox") {
-    size_box_ = ParseRect(value);
-  } else if (name == L"caption") {
-    caption_rect_ = ScaleInsets(ParseRect(value));
-  } else if (name == L"textid") {
-    text_id_ = value;
-  } else if (name == L"roundcorner") {
-    round_corner_ = ScaleSize(ParsePair(value));
-  } else if (name == L"mininfo") {
-    min_info_ = ScaleSize(ParsePair(value));
-  } else if (name == L"maxinfo") {
-    max_info_ = ScaleSize(ParsePair(value));
-  } else if (name == L"shadowattached") {
-    shadow_attached_ = ParseBool(value);
-  } else if (name == L"shadowimage") {
-    shadow_image_ = value;
-    shadow_.SetDescriptor(value);
-  } else if (name == L"shadowcorner") {
-    shadow_corner_ = ScaleInsets(ParseRect(value));
-  } else if (name == L"alphafixcorner") {
-    alpha_fix_corner_ = ParseRect(value);
-  } else if (name == L"custom_shadow") {
-    custom_shadow_ = ScaleInsets(ParseRect(value));
-  } else if (name == L"renderalpha") {
-    render_alpha_ = ParseBool(value);
-  } else {
-    return false;
-  }
-  return true;
+  static const AttributeTable<Window> table = {
+      {L"size", [](Window& w, const std::wstring& v) { w.init_size_ = ScaleSize(ParsePair(v)); }},
+      {L"heightpercent",
+       [](Window& w, const std::wstring& v) {
+         w.height_percent_ = std::wcstod(v.c_str(), nullptr);
+         if (!(w.height_percent_ > 0 && w.height_percent_ <= 1)) w.height_percent_ = 0;
+       }},
+      {L"sizebox", [](Window& w, const std::wstring& v) { w.size_box_ = ParseRect(v); }},
+      {L"caption", [](Window& w, const std::wstring& v) { w.caption_rect_ = ScaleInsets(ParseRect(v)); }},
+      {L"textid", [](Window& w, const std::wstring& v) { w.text_id_ = v; }},
+      {L"roundcorner", [](Window& w, const std::wstring& v) { w.round_corner_ = ScaleSize(ParsePair(v)); }},
+      {L"mininfo", [](Window& w, const std::wstring& v) { w.min_info_ = ScaleSize(ParsePair(v)); }},
+      {L"maxinfo", [](Window& w, const std::wstring& v) { w.max_info_ = ScaleSize(ParsePair(v)); }},
+      {L"shadowattached", [](Window& w, const std::wstring& v) { w.shadow_attached_ = ParseBool(v); }},
+      {L"shadowimage",
+       [](Window& w, const std::wstring& v) {
+         w.shadow_image_ = v;
+         w.shadow_.SetDescriptor(v);
+       }},
+      {L"shadowcorner", [](Window& w, const std::wstring& v) { w.shadow_corner_ = ScaleInsets(ParseRect(v)); }},
+      {L"custom_shadow", [](Window& w, const std::wstring& v) { w.custom_shadow_ = ScaleInsets(ParseRect(v)); }},
+  };
+  return table.Apply(*this, name, value);
 }
 
 }  // namespace ui

@@ -13,6 +13,7 @@
 // routing references never point to a detached or destroyed control.
 #pragma once
 
+#include <functional>
 #include <map>
 #include <memory>
 #include <string>
@@ -132,6 +133,15 @@ class Window : public virtual vbase::SupportWeakCallback {
   void ReleaseCapture();
   bool IsCaptured() const;
 
+  // --- Fades ----------------------------------------------------------------
+  // How the window's controls get their fade players (the host sets it: it
+  // owns the timers). Without one every fade is immediate.
+  using AnimationInstaller = std::function<void(Control&)>;
+  void SetAnimationInstaller(AnimationInstaller installer) { animation_installer_ = std::move(installer); }
+  void InstallAnimations(Control& control) {
+    if (animation_installer_) animation_installer_(control);
+  }
+
   // --- Window-local resources --------------------------------------------
   void AddClass(const std::wstring& name, const std::wstring& attribute_list);
   // The window's own class (no global fall-back); empty when unknown.
@@ -160,11 +170,10 @@ class Window : public virtual vbase::SupportWeakCallback {
   bool IsShadowAttached() const { return shadow_attached_; }
   const std::wstring& GetShadowImage() const { return shadow_image_; }
   const UiRect& GetShadowCorner() const { return shadow_corner_; }
-  const UiRect& GetAlphaFixCorner() const { return alpha_fix_corner_; }
   const UiRect& GetCustomShadow() const { return custom_shadow_; }
-  bool IsRenderAlpha() const { return render_alpha_; }
-  // The fraction of the work-area height, or 0 when not set.
+  // The fraction (0..1] of the work-area height the window starts with, or 0.
   double GetHeightPercent() const { return height_percent_; }
+  // The language string that titles the native window, or empty.
   const std::wstring& GetTextId() const { return text_id_; }
 
  private:
@@ -173,6 +182,7 @@ class Window : public virtual vbase::SupportWeakCallback {
   void ClearReferencesInto(Control* subtree);
 
   WindowHost* host_ = nullptr;
+  AnimationInstaller animation_installer_;
   Box* root_ = nullptr;
   std::map<std::wstring, Control*> names_;
   std::map<std::wstring, std::wstring> classes_;
@@ -202,9 +212,7 @@ class Window : public virtual vbase::SupportWeakCallback {
   UiRect shadow_corner_{14, 14, 14, 14};
   UiRect shadow_padding_;
   Image shadow_;  // the picture of shadow_image_, loaded on first paint
-  UiRect alpha_fix_corner_;
   UiRect custom_shadow_;
-  bool render_alpha_ = false;
   double height_percent_ = 0;
   std::wstring text_id_;
 };

@@ -84,10 +84,18 @@ bool WindowImplBase::Create(x11::Display& display, WindowImplBase* owner, const 
     }
     AttachRoot(root);
   }
-  InstallControlFadesInTree(*GetRoot(), UiTimerScope::current());
+  SetAnimationInstaller([](Control& control) { InstallControlFades(control, UiTimerScope::current()); });
+
+  if (const double percent = GetHeightPercent(); percent > 0) {
+    const x11::Rect work = display.GetWorkArea();
+    int height = static_cast<int>(work.height * percent);
+    if (GetMinInfo().cy > 0) height = std::max(height, GetMinInfo().cy);
+    if (GetMaxInfo().cy > 0) height = std::min(height, GetMaxInfo().cy);
+    SetInitSize({GetInitSize().cx, height});
+  }
 
   x11::WindowOptions options;
-  options.title = Utf16ToUtf8(title);
+  options.title = Utf16ToUtf8(title.empty() ? GlobalManager::GetText(GetTextId()) : title);
   options.class_name = Utf16ToUtf8(GetWindowClassName());
   options.translucent = translucent;
   if (!bounds.IsEmpty()) {

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "ui/controls/attribute_table.h"
 #include "ui/controls/box.h"
 #include "ui/markup/value_parser.h"
 
@@ -18,14 +19,11 @@ int ClampToMinMax(int value, int min_value, int max_value) {
 }  // namespace
 
 bool Layout::SetAttribute(const std::wstring& name, const std::wstring& value) {
-  if (name == L"padding") {
-    SetPadding(ParseRect(value), true);
-  } else if (name == L"childmargin") {
-    SetChildMargin(ParseInt(value), true);
-  } else {
-    return false;
-  }
-  return true;
+  static const AttributeTable<Layout> table = {
+      {L"padding", [](Layout& l, const std::wstring& v) { l.SetPadding(ParseRect(v), true); }},
+      {L"childmargin", [](Layout& l, const std::wstring& v) { l.SetChildMargin(ParseInt(v), true); }},
+  };
+  return table.Apply(*this, name, value);
 }
 
 void Layout::SetPadding(const UiRect& padding, bool scale) {

@@ -58,6 +58,18 @@ void Diagnose(const std::wstring& source, const pugi::xml_node& node, const std:
                name.empty() ? "" : "\"", what.c_str());
 }
 
+// Applies the attributes of `node` in document order through `set`, which
+// returns false for a name its target does not support: reported alike for
+// controls, window roots and the global root.
+template <typename Setter>
+void ApplyAttributes(const std::wstring& source, const pugi::xml_node& node, Setter set) {
+  for (pugi::xml_attribute a : node.attributes()) {
+    if (!set(Wide(a.name()), Wide(a.value()))) {
+      Diagnose(source, node, "unknown or unsupported attribute \"" + std::string(a.name()) + "\" ignored");
+    }
+  }
+}
+
 // Reads and parses a layout; null (with a diagnostic) when it cannot.
 Document LoadDocument(const std::wstring& markup) {
   std::string data;
@@ -169,12 +181,9 @@ class TreeBuilder {
 
     if (node.first_child()) BuildChildren(node, control, nullptr);
 
-    for (pugi::xml_attribute a : node.attributes()) {
-      std::wstring name = Wide(a.name());
-      if (!control->SetAttribute(name, Wide(a.value()))) {
-        Diagnose(source_, node, "unknown attribute \"" + std::string(a.name()) + "\" ignored");
-      }
-    }
+    ApplyAttributes(source_, node, [control](const std::wstring& name, const std::wstring& value) {
+      return control->SetAttribute(name, value);
+    });
 
     if (control == user_box) return control;
     if (Box* box = dynamic_cast<Box*>(parent)) {
@@ -258,10 +267,8 @@ class TreeBuilder {
   std::vector<std::wstring>& include_chain_;
 };
 
-void ApplyGlobal(const pugi::xml_node& root) {
-  for (pugi::xml_attribute a : root.attributes()) {
-    DefaultColors::SetAttribute(Wide(a.name()), Wide(a.value()));
-  }
+void ApplyGlobal(const std::wstring& source, const pugi::xml_node& root) {
+  ApplyAttributes(source, root, &DefaultColors::SetAttribute);
   for (pugi::xml_node n : root.children()) {
     if (n.type() != pugi::node_element) continue;
     std::string element = n.name();
@@ -281,9 +288,11 @@ void ApplyGlobal(const pugi::xml_node& root) {
   }
 }
 
-void ApplyWindowRoot(const pugi::xml_node& root, Window* window) {
+void ApplyWindowRoot(const std::wstring& source, const pugi::xml_node& root, Window* window) {
   if (!window) return;
-  for (pugi::xml_attribute a : root.attributes()) window->SetAttribute(Wide(a.name()), Wide(a.value()));
+  ApplyAttributes(source, root, [window](const std::wstring& name, const std::wstring& value) {
+    return window->SetAttribute(name, value);
+  });
   for (pugi::xml_node n : root.children()) {
     std::string element = n.name();
     if (element == "Class") {
@@ -303,14 +312,14 @@ Control* BuildDocument(const pugi::xml_document& doc, const std::wstring& source
   pugi::xml_node root = doc.document_element();
   std::string root_name = root.name();
   if (root_name == "Global") {
-    ApplyGlobal(root);
+    ApplyGlobal(source, root);
     return nullptr;
   }
   if (root_name != "Window") {
     Diagnose(source, root, "root is neither Window nor Global; nothing built");
     return nullptr;
   }
-  ApplyWindowRoot(root, window);
+  ApplyWindowRoot(source, root, window);
   std::vector<std::wstring> chain;
   if (source.empty() || source[0] != L'<') chain.push_back(source);
   TreeBuilder builder(source, callback, window, chain);

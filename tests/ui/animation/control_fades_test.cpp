@@ -5,6 +5,7 @@
 #include "tests/ui/animation/manual_timer_environment.h"
 #include "ui/controls/box.h"
 #include "ui/controls/control.h"
+#include "ui/core/window.h"
 
 namespace ui {
 namespace {
@@ -80,6 +81,7 @@ TEST_F(ControlFadesTest, AlphaFadeShowsAndHidesTheControlWhenItEnds) {
 
 TEST_F(ControlFadesTest, ControlsWithoutFadesOrWithoutTimersChangeAtOnce) {
   Control plain;
+  plain.SetAttribute(L"fadehot", L"false");
   InstallControlFades(plain, &timers_);
   EXPECT_EQ(plain.GetAnimations(), nullptr);
   plain.SetFadeVisible(false);
@@ -91,20 +93,23 @@ TEST_F(ControlFadesTest, ControlsWithoutFadesOrWithoutTimersChangeAtOnce) {
   EXPECT_EQ(faded.GetAnimations(), nullptr);
 }
 
-TEST_F(ControlFadesTest, TreeInstallReachesNestedControlsAndDestructionCancelsTimers) {
+// The hot fade is on by default, and a control that joins the window later
+// (a device row, a settings field) gets its players when first needed.
+TEST_F(ControlFadesTest, LateControlsFadeThroughTheirWindowAndDestructionCancelsTimers) {
+  Window window;
+  window.SetAnimationInstaller([this](Control& c) { InstallControlFades(c, &timers_); });
   auto* root = new Box;
+  window.AttachRoot(root);
   auto* inner = new Box;
   auto* button = new Control;
-  button->SetAttribute(L"fadehot", L"true");
   inner->Add(button);
   root->Add(inner);
-  InstallControlFadesInTree(*root, &timers_);
   ASSERT_NE(button->GetAnimations(), nullptr);
-  EXPECT_EQ(inner->GetAnimations(), nullptr);
-
   button->GetAnimations()->OnHotChanged(true);
   env_.AdvanceTo(50);
-  delete root;  // the players go with their controls
+  EXPECT_GT(button->GetHotAlpha(), 0);
+  root->RemoveAll();  // queued for deletion: the players go with the controls
+  window.DestroyQueuedControls();
   env_.AdvanceTo(1000);
   EXPECT_EQ(timers_.pending_count(), 0u);
 }

@@ -2,7 +2,10 @@
 // and the fill-a-box cache.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <memory>
+#include <string>
+#include <vector>
 
 #include "base/text.h"
 #include "tests/support/temp_folder.h"
@@ -108,8 +111,7 @@ TEST_F(LayoutBuilderTest, WindowAttributesAreStoredScaledWhereDocumented) {
   GlobalManager::SetScale(150);
   BuildWindow(
       L"<Window size=\"500,600\" mininfo=\"100,50\" caption=\"0,0,0,35\" sizebox=\"10,10,10,10\" "
-      L"title=\"this\" shadowattached=\"false\" shadowcorner=\"20,20,20,20\" "
-      L"alphafixcorner=\"1,2,3,4\" custom_shadow=\"10,10,10,10\" renderalpha=\"true\" "
+      L"shadowattached=\"false\" shadowcorner=\"20,20,20,20\" custom_shadow=\"10,10,10,10\" "
       L"roundcorner=\"4,4\" heightpercent=\"0.5\" textid=\"STRID\"><VBox/></Window>");
   EXPECT_EQ(window_->GetInitSize(), (UiSize{750, 900}));
   EXPECT_EQ(window_->GetMinInfo(), (UiSize{150, 75}));
@@ -117,12 +119,43 @@ TEST_F(LayoutBuilderTest, WindowAttributesAreStoredScaledWhereDocumented) {
   EXPECT_EQ(window_->GetSizeBox(), (UiRect{10, 10, 10, 10}));
   EXPECT_FALSE(window_->IsShadowAttached());
   EXPECT_EQ(window_->GetShadowCorner(), (UiRect{30, 30, 30, 30}));
-  EXPECT_EQ(window_->GetAlphaFixCorner(), (UiRect{1, 2, 3, 4}));
   EXPECT_EQ(window_->GetCustomShadow(), (UiRect{15, 15, 15, 15}));
-  EXPECT_TRUE(window_->IsRenderAlpha());
   EXPECT_EQ(window_->GetRoundCorner(), (UiSize{6, 6}));
   EXPECT_DOUBLE_EQ(window_->GetHeightPercent(), 0.5);
   EXPECT_EQ(window_->GetTextId(), L"STRID");
+}
+
+// Every attribute is either taken by the class that owns it or reported, the
+// same way for controls, containers, the window root and the global root.
+TEST_F(LayoutBuilderTest, UnsupportedAttributesAreReportedWhereverTheyAppear) {
+  struct Case {
+    const wchar_t* markup;
+    std::vector<std::string> reported;
+  } cases[] = {
+      {L"<Window heightpercent=\"0.5\" textid=\"T\" title=\"this\" alphafixcorner=\"0,0,0,0\" "
+       L"renderalpha=\"true\"><VBox/></Window>",
+       {"title", "alphafixcorner", "renderalpha"}},
+      {L"<Window><VBox padding=\"1,1,1,1\" childmargin=\"2\" mousechild=\"false\" fadehot=\"false\" "
+       L"menu=\"m\" bkcolor1=\"c\" fadewidth=\"true\" loadingimage=\"x.png\"/></Window>",
+       {"menu", "bkcolor1", "fadewidth", "loadingimage"}},
+      {L"<Window><VListBox vscrollbar=\"true\" holdend=\"true\" scrollbarpadding=\"0,2,0,2\" "
+       L"hscrollbar=\"true\" scrollselect=\"true\" vscrollbarstyle=\"s\"/></Window>",
+       {"hscrollbar", "scrollselect", "vscrollbarstyle"}},
+      {L"<Window><TabBox selectedid=\"0\" fadeswitch=\"true\"><Option group=\"g\" "
+       L"autotooltip=\"true\" linelimit=\"2\" drawtextfillpath=\"true\"/></TabBox></Window>",
+       {"linelimit", "drawtextfillpath"}},
+      {L"<Global selectedcolor=\"c\" nosuchdefault=\"c\"/>", {"nosuchdefault"}},
+  };
+  for (const Case& c : cases) {
+    ::testing::internal::CaptureStderr();
+    BuildWindow(c.markup);
+    const std::string err = ::testing::internal::GetCapturedStderr();
+    size_t lines = std::count(err.begin(), err.end(), '\n');
+    EXPECT_EQ(lines, c.reported.size()) << err;
+    for (const std::string& name : c.reported) {
+      EXPECT_NE(err.find("unsupported attribute \"" + name + "\""), std::string::npos) << err;
+    }
+  }
 }
 
 TEST_F(LayoutBuilderTest, WindowColoursShadowGlobalOnes) {

@@ -10,7 +10,7 @@
 
 namespace vbase {
 
-class IOMessageLoop : public MessageLoop {
+class IOMessageLoop final : public MessageLoop {
  public:
   IOMessageLoop() : MessageLoop(Type::kIO, std::make_shared<PollMessagePump>()) {}
 };

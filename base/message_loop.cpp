@@ -33,6 +33,10 @@ MessageLoop::MessageLoop(Type type, std::shared_ptr<MessagePump> pump)
 MessageLoop::~MessageLoop() {
   assert(OnLoopThread() && !state_);
 
+  // From here on posts through the proxy fail, before anything of the loop
+  // is gone. Closures already accepted are destroyed below, on this thread.
+  proxy_->WillDestroyCurrentMessageLoop();
+
   // Destroying a closure may post new ones (an owner's destructor); chase them.
   for (int pass = 0; pass < kMaxDeletionPasses; ++pass) {
     DeletePendingTasks();
@@ -42,11 +46,8 @@ MessageLoop::~MessageLoop() {
 
   destruction_observers_.ForEach(
       [](DestructionObserver& observer) { observer.WillDestroyCurrentMessageLoop(); });
-
-  // From here on posts through the proxy fail. Whatever reached the incoming
-  // queue before is destroyed here, on the loop thread, rather than with the
+  // What an observer posted directly is destroyed here rather than with the
   // queue's storage.
-  proxy_->WillDestroyCurrentMessageLoop();
   for (int pass = 0; pass < kMaxDeletionPasses; ++pass) {
     ReloadWorkQueue();
     if (!DeletePendingTasks()) break;

@@ -16,8 +16,12 @@
 // never empty (posts arriving faster than they run) does not end. Tasks must
 // not throw.
 //
-// Shutdown: destroying the loop destroys every queued closure without running
-// it, notifies the destruction observers and detaches the proxy.
+// Shutdown: destroying the loop first detaches the proxy, so that no post
+// through it reaches a loop whose destruction has begun, then destroys every
+// queued closure without running it and notifies the destruction observers.
+// A post from another thread touches only this class's incoming queue and its
+// pump reference, never a virtual function, so a derived loop's destructor
+// has nothing a racing post could reach.
 //
 // Lock order: a proxy's lock, then the incoming-queue lock. The pump is woken
 // after the incoming lock is released, only when the incoming queue turns
@@ -54,8 +58,8 @@ class MessageLoop : public MessagePump::Delegate {
     virtual ~TaskObserver() = default;
   };
 
-  // Told, on the loop thread, after the last task was destroyed and before the
-  // proxy is detached.
+  // Told, on the loop thread, after the proxy was detached and the last task
+  // destroyed.
   class DestructionObserver {
    public:
     virtual void WillDestroyCurrentMessageLoop() = 0;
@@ -107,8 +111,6 @@ class MessageLoop : public MessagePump::Delegate {
   MessagePump* pump() const { return pump_.get(); }
   bool OnLoopThread() const { return std::this_thread::get_id() == thread_id_; }
 
-  virtual void AddToIncomingQueue(PendingTask task);
-
  private:
   struct RunState {
     int run_depth;
@@ -119,6 +121,8 @@ class MessageLoop : public MessagePump::Delegate {
   bool DoDelayedWork(TimeTicks* next_delayed_work_time) override;
   bool DoIdleWork() override;
 
+  // Any thread; not virtual, see Shutdown above.
+  void AddToIncomingQueue(PendingTask task);
   void ReloadWorkQueue();
   void AddToDelayedWorkQueue(PendingTask task);
   bool DeferOrRunPendingTask(PendingTask task);

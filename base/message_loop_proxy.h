@@ -3,9 +3,10 @@
 //
 // Every loop creates one proxy and hands out shared references to it. Posts
 // made through it while the loop lives are forwarded under the proxy's lock,
-// which the loop's destruction also takes to detach it; afterwards every post
-// returns false and the closure is destroyed on the posting thread. Closures
-// the loop has accepted are run or destroyed on the loop thread.
+// which the loop's destructor takes to detach it before it destroys anything;
+// afterwards every post returns false and the closure is destroyed on the
+// posting thread. Closures the loop has accepted are run or destroyed on the
+// loop thread.
 //
 // The last shared reference may be dropped on any thread.
 #pragma once

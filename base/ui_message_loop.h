@@ -16,7 +16,7 @@ namespace vbase {
 
 class PollMessagePump;
 
-class UIMessageLoop : public MessageLoop {
+class UIMessageLoop final : public MessageLoop {
  public:
   UIMessageLoop();
 

@@ -123,8 +123,13 @@ struct Probe {
 };
 
 struct DestructionRecorder : MessageLoop::DestructionObserver {
-  void WillDestroyCurrentMessageLoop() override { ++calls; }
+  void WillDestroyCurrentMessageLoop() override {
+    ++calls;
+    proxy_took_post = proxy->PostTask([] {});
+  }
+  std::shared_ptr<vbase::MessageLoopProxy> proxy;
   int calls = 0;
+  bool proxy_took_post = true;
 };
 
 // Posts a task to the current loop from its destructor.
@@ -143,7 +148,7 @@ TEST(MessageLoop, DestroyedLoopDestroysQueuedClosuresWithoutRunningAny) {
   std::shared_ptr<vbase::MessageLoopProxy> proxy;
   {
     auto loop = std::make_unique<MessageLoop>();
-    proxy = loop->message_loop_proxy();
+    proxy = recorder.proxy = loop->message_loop_proxy();
     loop->AddDestructionObserver(&recorder);
     // One run moves these two into the delayed queue, where they stay.
     loop->PostDelayedTask(in_heap.Task(), TimeDelta::FromSeconds(10));
@@ -161,6 +166,7 @@ TEST(MessageLoop, DestroyedLoopDestroysQueuedClosuresWithoutRunningAny) {
     EXPECT_FALSE(*probe->ran);
   }
   EXPECT_EQ(recorder.calls, 1);
+  EXPECT_FALSE(recorder.proxy_took_post);  // detached before anything went
   EXPECT_EQ(MessageLoop::current(), nullptr);
   EXPECT_FALSE(proxy->PostTask(detached_post.Task()));
   EXPECT_TRUE(detached_post.Destroyed());

@@ -34,10 +34,12 @@ class RegisteredThread : public FrameworkThread {
   const int id_;
 };
 
-// Lives on the loop thread; counts the calls that reach it.
+// Lives on the loop thread; counts the calls that reach it in a counter that
+// outlives it.
 struct Row : vbase::SupportWeakCallback {
+  explicit Row(std::atomic<int>& updates) : updates(updates) {}
   void Update() { ++updates; }
-  std::atomic<int> updates{0};
+  std::atomic<int>& updates;
 };
 
 TEST(ThreadRegistry, PostsByIdentifierRunOnTheRegisteredThread) {
@@ -128,10 +130,12 @@ TEST(ThreadRegistry, PostsDuringAndAfterShutdownFailCleanlyOnThePoster) {
   ASSERT_TRUE(thread->Start());
   // The row lives on the loop thread, as device rows live on the UI thread.
   std::unique_ptr<Row> row;
+  std::atomic<int> updates{0};
+  int updates_when_the_row_went = -1;
   std::shared_ptr<vbase::WeakCallback<std::function<void()>>> update;
   std::atomic<bool> update_ready{false};
   thread->message_loop_proxy()->PostTask([&] {
-    row = std::make_unique<Row>();
+    row = std::make_unique<Row>(updates);
     update = std::make_shared<vbase::WeakCallback<std::function<void()>>>(
         row->ToWeakCallback(std::function<void()>([r = row.get()] { r->Update(); })));
     update_ready = true;
@@ -157,7 +161,10 @@ TEST(ThreadRegistry, PostsDuringAndAfterShutdownFailCleanlyOnThePoster) {
   while (accepted < 200) std::this_thread::yield();
   // Shutdown as the application does it: the row goes on the UI thread, then
   // the loop quits and the thread unregisters, while workers keep posting.
-  thread->message_loop_proxy()->PostTask([&row] { row.reset(); });
+  thread->message_loop_proxy()->PostTask([&] {
+    updates_when_the_row_went = updates;
+    row.reset();
+  });
   thread->Stop();
   while (refused < 200) std::this_thread::yield();
   stop_posting = true;
@@ -165,6 +172,7 @@ TEST(ThreadRegistry, PostsDuringAndAfterShutdownFailCleanlyOnThePoster) {
 
   EXPECT_GT(accepted.load(), 0);
   EXPECT_EQ(row, nullptr);
+  EXPECT_EQ(updates, updates_when_the_row_went);  // the gone row was never reached
   EXPECT_TRUE(update->expired());
   EXPECT_EQ(marker.use_count(), 1);  // every closure destroyed, accepted or not
   EXPECT_FALSE(ThreadRegistry::PostTask(0, [marker] {}));
@@ -172,45 +180,37 @@ TEST(ThreadRegistry, PostsDuringAndAfterShutdownFailCleanlyOnThePoster) {
   thread.reset();
 }
 
-TEST(ThreadRegistry, RepeatedTaskRunsTheGivenNumberOfTimes) {
-  MessageLoop loop;
-  Row row;
-  auto tick = row.ToWeakCallback([&row] { row.Update(); });
-  EXPECT_FALSE(ThreadRegistry::PostRepeatedTask(tick, TimeDelta(), 0));
-  EXPECT_FALSE(ThreadRegistry::PostRepeatedTask(tick, TimeDelta(), -2));
-  ASSERT_TRUE(ThreadRegistry::PostRepeatedTask(tick, TimeDelta::FromMilliseconds(1), 3));
-  loop.PostDelayedTask([&loop] { loop.Quit(); }, TimeDelta::FromMilliseconds(40));
-  loop.Run();
-  EXPECT_EQ(row.updates, 3);
-}
-
-TEST(ThreadRegistry, RepeatedTaskStopsOnceItsOwnerIsGone) {
-  MessageLoop loop;
-  auto row = std::make_unique<Row>();
-  int runs = 0;
-  // The owner dies during the second run: no third run, nothing re-posted.
-  auto tick = row->ToWeakCallback([&] {
-    if (++runs == 2) row.reset();
-  });
-  ASSERT_TRUE(ThreadRegistry::PostRepeatedTask(tick, TimeDelta::FromMilliseconds(1), -1));
-  loop.PostDelayedTask([&loop] { loop.Quit(); }, TimeDelta::FromMilliseconds(30));
-  loop.Run();
-  EXPECT_EQ(runs, 2);
-}
-
-TEST(ThreadRegistry, RepeatedTaskWithoutEndRunsUntilCancelled) {
-  MessageLoop loop;
-  vbase::WeakCallbackFlag timer;
-  int runs = 0;
-  auto tick = timer.ToWeakCallback([&] {
-    if (++runs == 25) {
-      timer.Cancel();
-      loop.PostDelayedTask([&loop] { loop.Quit(); }, TimeDelta::FromMilliseconds(10));
+// The run that ends a case posts the quit itself, so no case races a clock;
+// that nothing was re-posted shows in the closure being gone.
+TEST(ThreadRegistry, RepeatedTaskRunsItsCountOrUntilItsOwnerGoes) {
+  struct Case {
+    int times;
+    TimeDelta delay;
+    int last_run;     // the run that posts the quit
+    bool owner_goes;  // ... and destroys the task's owner
+  };
+  for (const Case& c : {Case{3, TimeDelta::FromMilliseconds(1), 3, false},
+                        Case{-1, TimeDelta(), 2, true}}) {
+    MessageLoop loop;
+    std::atomic<int> updates{0};
+    auto row = std::make_unique<Row>(updates);
+    auto closure_alive = std::make_shared<int>(0);
+    {
+      auto tick = row->ToWeakCallback([&, closure_alive] {
+        row->Update();
+        if (updates != c.last_run) return;
+        if (c.owner_goes) row.reset();
+        loop.PostTask([&loop] { loop.Quit(); });
+      });
+      EXPECT_FALSE(ThreadRegistry::PostRepeatedTask(tick, c.delay, 0));
+      EXPECT_FALSE(ThreadRegistry::PostRepeatedTask(tick, c.delay, -2));
+      ASSERT_TRUE(ThreadRegistry::PostRepeatedTask(tick, c.delay, c.times));
     }
-  });
-  ASSERT_TRUE(ThreadRegistry::PostRepeatedTask(tick, TimeDelta(), -1));
-  loop.Run();
-  EXPECT_EQ(runs, 25);
+    loop.PostDelayedTask([&loop] { loop.Quit(); }, TimeDelta::FromSeconds(60));  // a hang guard
+    loop.Run();
+    EXPECT_EQ(updates, c.last_run);
+    EXPECT_EQ(closure_alive.use_count(), 1);
+  }
 }
 
 TEST(ThreadRegistry, CurrentThreadDelayedPostRunsOnItsOwnLoop) {

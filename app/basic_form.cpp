@@ -32,8 +32,10 @@ BasicForm::~BasicForm() {
 void BasicForm::InitWindow() {
   vbase::ThreadRegistry::PostDelayedTask(kUiThread, [] { LaunchUpdater(); }, kUpdaterDelay);
 
+  // Weak: a toast about the fleet record may be posted after this window went.
   device_list_ = std::make_unique<DeviceListController>(
-      this, [this](const std::wstring& text) { ShowToast(text, this); }, row_options_);
+      this, ToWeakCallback([this](const std::wstring& text) { ShowToast(text, this); }),
+      row_options_);
 
   if (auto* title = dynamic_cast<ui::Label*>(FindControl(L"title"))) {
     title->SetText(FormatString(L"批量升级 %s+%s", Utf8ToUtf16(kAppVersion).c_str(),

@@ -34,6 +34,8 @@ std::wstring GetSettingsFilePath() { return GetDataFilePath(L"settings.ini"); }
 
 std::wstring GetAddressListPath() { return GetDataFilePath(L"ip.txt"); }
 
+std::wstring GetHistoryFilePath() { return GetDataFilePath(L"history.csv"); }
+
 std::wstring ReadIniString(const std::wstring& section, const std::wstring& key,
                            const std::wstring& default_value) {
   const std::wstring path = GetSettingsFilePath();

@@ -1,4 +1,5 @@
-// The configuration store: settings.ini and ip.txt in the per-user data folder
+// The configuration store: settings.ini and ip.txt (and the place of the fleet
+// record history.csv) in the per-user data folder
 // "<local application data>/Lumora/FleetSync".
 //
 // Free functions with no state: every call finds the folder anew and opens the
@@ -28,6 +29,8 @@ bool EnsureFolderTree(const std::wstring& path);
 // application-data folder.
 std::wstring GetSettingsFilePath();
 std::wstring GetAddressListPath();
+// "<data folder>/history.csv", the fleet record; as above.
+std::wstring GetHistoryFilePath();
 
 // A value of the settings file, at most 2047 characters (longer ones are cut);
 // `default_value` when the file, section or key is missing.

@@ -19,7 +19,7 @@ DeviceItem::~DeviceItem() {
 }  // worker_ joins its thread here
 
 bool DeviceItem::Init(const std::wstring& address, const UpgradeSettings& settings,
-                      const WorkerOptions& options) {
+                      const WorkerOptions& options, DeviceWorker::PassDoneHook on_pass_done) {
   address_ = address;
   worker_ = std::make_unique<DeviceWorker>(address, settings, options);
 
@@ -39,9 +39,10 @@ bool DeviceItem::Init(const std::wstring& address, const UpgradeSettings& settin
   // never needs the row itself and a wake for a destroyed row does nothing.
   auto wake = ToWeakCallback([this] { Wake(); });
   try {
-    worker_->Start([wake](const PassReport&) {
+    worker_->Start([wake, on_pass_done = std::move(on_pass_done)](const PassReport& report) {
       // A failed post (the UI loop has ended) leaves the worker waiting.
       vbase::ThreadRegistry::PostDelayedTask(kUiThreadId, wake, kPauseBetweenPasses);
+      if (on_pass_done) on_pass_done(report);
     });
   } catch (const std::system_error&) {
     worker_.reset();

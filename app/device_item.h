@@ -36,9 +36,10 @@ class DeviceItem : public ui::ListContainerElement {
   // Finds the row's controls, shows the address, wires and hides the delete
   // button and starts the worker. Call once, after the layout is built. False
   // when the worker thread cannot be started: the row is then inert and the
-  // caller destroys it instead of listing it.
+  // caller destroys it instead of listing it. `on_pass_done` gets every
+  // pass's report on the worker thread (the fleet record).
   bool Init(const std::wstring& address, const UpgradeSettings& settings,
-            const WorkerOptions& options = {});
+            const WorkerOptions& options = {}, DeviceWorker::PassDoneHook on_pass_done = {});
 
   // The main window's one-second tick: title enabled while the last probe
   // succeeded, then the worker's current display record. Nothing once the

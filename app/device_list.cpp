@@ -13,6 +13,7 @@
 #include "app/config_store.h"
 #include "app/device_item.h"
 #include "base/text.h"
+#include "base/thread_registry.h"
 #include "engine/child_group.h"
 #include "engine/command_runner.h"
 #include "ui/controls/list_box.h"
@@ -22,6 +23,7 @@
 namespace {
 
 constexpr wchar_t kRowLayout[] = L"fleet_sync/device_item.xml";
+constexpr int kUiThreadId = 0;
 
 // What swscanf(text, "%d.%d.%d.%d") reports: the number of numbers read
 // (-1 when the text holds nothing but blanks), the numbers in `octets`.
@@ -161,15 +163,25 @@ void DeviceListController::RebuildDeviceList() {
     StartAdbServer();
   } catch (const std::runtime_error&) {
   }
+  if (!history_) history_ = std::make_shared<FleetHistory>(GetHistoryFilePath(), HistoryFailureToast());
+  history_->BeginRun(settings.version);
+  const auto record = [history = history_](const PassReport& report) { history->Record(report); };
   for (const std::wstring& address : addresses) {
     auto* row = new DeviceItem;
     ui::LayoutBuilder::FillBox(kRowLayout, row);
-    if (!row->Init(address, settings, row_options_)) {
+    if (!row->Init(address, settings, row_options_, record)) {
       ui::Control::Destroy(row);  // never listed, so nothing else would free it
       continue;
     }
     forms_list_->Add(row);
   }
+}
+
+FleetHistory::FailureHook DeviceListController::HistoryFailureToast() const {
+  const std::wstring text = FormatString(L"无法写入升级记录：%s", GetHistoryFilePath().c_str());
+  return [show_toast = show_toast_, text](const std::string&) {
+    vbase::ThreadRegistry::PostTask(kUiThreadId, [show_toast, text] { show_toast(text); });
+  };
 }
 
 void DeviceListController::StopAllDevices() {

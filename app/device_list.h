@@ -10,7 +10,12 @@
 //     saved-callback;
 //   - StopAllDevices() from its close handler, before it posts the quit.
 // Toasts are the window's own: the controller hands their text to the
-// `show_toast` function it was given.
+// `show_toast` function it was given - on the UI thread, also for a fleet
+// record that cannot be written (posted there from the record's thread), so
+// `show_toast` must do nothing once the window is gone (a weak callback).
+//
+// The fleet record: every row's passes go to history.csv in the data folder
+// (FleetHistory); each rebuild starts a new run of it.
 //
 // Ownership: the window owns the list box "forms" and, through it, the rows;
 // the controller only points at the list and the label "status_label" of the
@@ -23,8 +28,10 @@
 #include <cstdint>
 #include <functional>
 #include <map>
+#include <memory>
 #include <string>
 
+#include "app/fleet_history.h"
 #include "engine/device_worker.h"
 #include "ui/controls/label.h"
 
@@ -66,8 +73,8 @@ class DeviceListController {
   // 升级文件"), that a target version is set ("未设置目标版本") and that the
   // address list is not empty ("IP配置为空"); the first failure is shown and
   // the list stays as it is (empty after StopAllDevices). Then starts the adb
-  // server once and adds one started row per address. A row whose worker
-  // cannot start is dropped.
+  // server once, a new run of the fleet record, and adds one started row per
+  // address. A row whose worker cannot start is dropped.
   void RebuildDeviceList();
 
   // Stops every row, ends this program's adb children and the adb server so
@@ -90,10 +97,15 @@ class DeviceListController {
   }
 
  private:
+  // Shows the record's failure as a toast, posted to the UI thread.
+  FleetHistory::FailureHook HistoryFailureToast() const;
+
   ui::Window* const window_;
   const ShowToast show_toast_;
   const WorkerOptions row_options_;
   ui::ListBox* forms_list_ = nullptr;
   ui::Label* status_label_ = nullptr;
   std::map<std::wstring, bool> connected_by_address_;
+  // Shared with the rows' hooks: rows may be destroyed after the controller.
+  std::shared_ptr<FleetHistory> history_;
 };

@@ -45,7 +45,7 @@ class PanelPort {
 class CliProcess : public ::testing::Test {
  protected:
   CliProcess() {
-    for (const char* name : {"HOME", "TMPDIR"}) setenv(name, folder_.c_str(), 1);
+    for (const char* name : {"HOME", "TMPDIR", "XDG_DATA_HOME"}) setenv(name, folder_.c_str(), 1);
     for (const char* name : {"ADB_EMU", "ADB_MDNS", "ADB_USB"}) setenv(name, "0", 1);
     std::ofstream(folder_ / "update.img") << "image";
     std::ofstream(folder_ / "settings.ini") << "[fleet]\nupdate_file=" << (folder_ / "update.img").string()

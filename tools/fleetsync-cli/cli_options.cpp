@@ -35,9 +35,15 @@ std::optional<CliOptions> ParseCliOptions(int argc, const char* const* argv, std
       options.verbose = true;
     } else if (arg == "--kill-server") {
       options.kill_server = true;
-    } else if (arg == "--settings" || arg == "--ips") {
+    } else if (arg == "--no-history") {
+      options.no_history = true;
+    } else if (arg == "--summary") {
+      options.summary = true;
+    } else if (arg == "--settings" || arg == "--ips" || arg == "--history") {
       if (!value(text)) return std::nullopt;
-      (arg == "--settings" ? options.settings_path : options.addresses_path) = text;
+      (arg == "--settings" ? options.settings_path
+       : arg == "--ips"    ? options.addresses_path
+                           : options.history_path) = text;
     } else if (arg == "--timeout" || arg == "--attempts") {
       if (!value(text)) return std::nullopt;
       if (!ParsePositive(text, number) || number > 1'000'000) {
@@ -50,6 +56,10 @@ std::optional<CliOptions> ParseCliOptions(int argc, const char* const* argv, std
       error = "unknown argument '" + arg + "'";
       return std::nullopt;
     }
+  }
+  if (options.summary && !options.once) {
+    error = "--summary needs --once";
+    return std::nullopt;
   }
   return options;
 }
@@ -76,6 +86,15 @@ std::string CliUsage() {
       "  --attempts N     failed passes in a row before giving up (default 3)\n"
       "  --verbose        also print the per-pass diagnostic line to stderr\n"
       "  --kill-server    stop the adb server when done\n"
+      "  --history FILE   fleet record (default: history.csv of the data folder):\n"
+      "                     one CSV line per change of a panel's outcome and per\n"
+      "                     upgrade staged; a file that cannot be written costs\n"
+      "                     one line on stderr, never an upgrade\n"
+      "  --no-history     keep no fleet record\n"
+      "  --summary        with --once: at the end, a table of the panels per\n"
+      "                     outcome (\"upgraded\": upgraded in this run and\n"
+      "                     confirmed at the target version) and every panel\n"
+      "                     that is not done\n"
       "  --help           this text\n"
       "\n"
       "Without --once the driver runs until Ctrl-C or SIGTERM; either ends every\n"

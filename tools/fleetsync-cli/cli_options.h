@@ -13,6 +13,9 @@ struct CliOptions {
   int attempts = 3;
   bool verbose = false;       // also the per-pass diagnostic line on stderr
   bool kill_server = false;   // stop the adb server when done
+  std::string history_path;   // empty: history.csv of the data folder
+  bool no_history = false;    // keep no fleet record
+  bool summary = false;       // the outcome table at the end of --once
   bool help = false;
 };
 

@@ -7,6 +7,8 @@
 #include "engine/child_group.h"
 #include "engine/command_runner.h"
 #include "engine/device_worker.h"
+#include "app/fleet_history.h"
+#include "tools/fleetsync-cli/fleet_summary.h"
 #include "tools/fleetsync-cli/fleet_tracker.h"
 #include "tools/fleetsync-cli/pass_timer.h"
 
@@ -66,6 +68,16 @@ int RunFleet(const UpgradeSettings& settings, const std::vector<std::wstring>& a
   worker_options.write_diagnostic_line = options.verbose;
   StatePrinter printer(addresses.size(), out);
   FleetTracker tracker(addresses.size(), options.unreachable_timeout, options.attempts);
+  FleetSummary summary(addresses);
+  std::unique_ptr<FleetHistory> history;
+  if (!options.no_history) {
+    history = std::make_unique<FleetHistory>(
+        Utf8ToUtf16(options.history_path), [](const std::string& reason) {
+          std::fprintf(stderr, "fleetsync-cli: fleet record not written: %s (upgrades go on)\n",
+                       reason.c_str());
+        });
+    history->BeginRun(settings.version);
+  }
   PassTimer timer;
   std::vector<std::unique_ptr<DeviceWorker>> workers;
   workers.reserve(addresses.size());
@@ -81,7 +93,9 @@ int RunFleet(const UpgradeSettings& settings, const std::vector<std::wstring>& a
   try {
     for (std::size_t index = 0; index < workers.size(); ++index) {
       DeviceWorker* self = workers[index].get();
-      self->Start([&tracker, &timer, &options, self, index](const PassReport& report) {
+      self->Start([&, self, index](const PassReport& report) {
+        if (history) history->Record(report);
+        summary.Record(index, report);
         const PanelVerdict verdict =
             tracker.Record(index, report.outcome, FleetTracker::Clock::now());
         if (!options.once || verdict == PanelVerdict::kPending) timer.Schedule(*self, 1s);
@@ -105,11 +119,16 @@ int RunFleet(const UpgradeSettings& settings, const std::vector<std::wstring>& a
   EndAllChildren();
   timer.Shutdown();
   workers.clear();
+  history.reset();  // writes what is still queued
   if (options.kill_server) StopAdbServer();
 
   if (interrupted) return kInterruptedExit;
   for (std::size_t index = 0; index < addresses.size(); ++index) {
     printer.Summary(addresses[index], VerdictName(tracker.verdict(index)));
+  }
+  if (options.summary) {
+    std::fputs(summary.Table([&tracker](std::size_t index) { return tracker.verdict(index); }).c_str(),
+               out);
   }
   return tracker.ExitCode();
 }

@@ -52,6 +52,10 @@ int main(int argc, char** argv) {
   if (options->settings_path.empty()) settings_path = GetSettingsFilePath();
   std::wstring addresses_path = Utf8ToUtf16(options->addresses_path);
   if (options->addresses_path.empty()) addresses_path = GetAddressListPath();
+  CliOptions run_options = *options;
+  if (!run_options.no_history && run_options.history_path.empty()) {
+    run_options.history_path = Utf16ToUtf8(GetHistoryFilePath());
+  }
   if (settings_path.empty() || addresses_path.empty()) return Fail("no data folder (set HOME)");
   if (!std::filesystem::is_regular_file(Utf16ToUtf8(settings_path))) {
     return Fail("no settings file " + Utf16ToUtf8(settings_path));
@@ -74,7 +78,7 @@ int main(int argc, char** argv) {
   sigaddset(&stop_signals, SIGTERM);
   pthread_sigmask(SIG_BLOCK, &stop_signals, nullptr);
   try {
-    return RunFleet(settings, addresses, *options, stop_signals, stdout);
+    return RunFleet(settings, addresses, run_options, stop_signals, stdout);
   } catch (const std::exception& failure) {
     std::fprintf(stderr, "fleetsync-cli: %s\n", failure.what());
     return 1;

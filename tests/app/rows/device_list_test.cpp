@@ -135,12 +135,17 @@ TEST_F(DeviceListTest, RebuildChecksInOrderAndLeavesTheListEmptyOnFailure) {
   EXPECT_EQ(controller_->forms_list()->GetCount(), 0u);
 
   WriteAddressList("127.0.5.21 127.0.5.20\n127.0.5.22\n");
+  // A fleet record that cannot be written (a folder in its place) costs a
+  // toast, not a row.
+  std::filesystem::create_directory(home_.data_folder() / "history.csv");
   Rebuild();
   EXPECT_TRUE(toasts_.empty());
   EXPECT_EQ(ListedAddresses(list_),
             (std::vector<std::wstring>{L"127.0.5.20", L"127.0.5.21", L"127.0.5.22"}));
   controller_->RefreshStatusLine();
   EXPECT_EQ(StatusText(), L"已连接数量：0    正在升级数量：0    无法连接数量：3 ");
+  ASSERT_TRUE(RunUntil([&] { return !toasts_.empty(); }));
+  EXPECT_EQ(toasts_[0], L"无法写入升级记录：" + TempDataHome::Wide(home_.data_folder() / "history.csv"));
 
   // A failed check after a run: the stop emptied the list and it stays so.
   std::filesystem::remove(image);

@@ -163,7 +163,10 @@ void DeviceListController::RebuildDeviceList() {
     StartAdbServer();
   } catch (const std::runtime_error&) {
   }
-  if (!history_) history_ = std::make_shared<FleetHistory>(GetHistoryFilePath(), HistoryFailureToast());
+  if (!history_) {
+    const std::wstring path = GetHistoryFilePath();
+    history_ = std::make_shared<FleetHistory>(path, HistoryFailureToast(path));
+  }
   history_->BeginRun(settings.version);
   const auto record = [history = history_](const PassReport& report) { history->Record(report); };
   for (const std::wstring& address : addresses) {
@@ -177,8 +180,8 @@ void DeviceListController::RebuildDeviceList() {
   }
 }
 
-FleetHistory::FailureHook DeviceListController::HistoryFailureToast() const {
-  const std::wstring text = FormatString(L"无法写入升级记录：%s", GetHistoryFilePath().c_str());
+FleetHistory::FailureHook DeviceListController::HistoryFailureToast(const std::wstring& path) const {
+  const std::wstring text = FormatString(L"无法写入升级记录：%s", path.c_str());
   return [show_toast = show_toast_, text](const std::string&) {
     vbase::ThreadRegistry::PostTask(kUiThreadId, [show_toast, text] { show_toast(text); });
   };

@@ -97,8 +97,9 @@ class DeviceListController {
   }
 
  private:
-  // Shows the record's failure as a toast, posted to the UI thread.
-  FleetHistory::FailureHook HistoryFailureToast() const;
+  // Shows a failure of the record at `path` as a toast, posted to the UI
+  // thread.
+  FleetHistory::FailureHook HistoryFailureToast(const std::wstring& path) const;
 
   ui::Window* const window_;
   const ShowToast show_toast_;

@@ -15,8 +15,10 @@ namespace {
 
 constexpr std::string_view kByteOrderMark = "\xEF\xBB\xBF";
 // Another writer may rotate or remove the file between our open and our
-// lock; after this many fresh opens in a row something keeps replacing it.
-constexpr int kMaxOpens = 4;
+// lock - several times over, as flock is not fair and a busy file fills up
+// while we wait. After this many fresh opens in a row something else keeps
+// replacing it.
+constexpr int kMaxOpens = 64;
 
 std::string Reason(const std::string& what, int error_number) {
   return what + ": " + std::generic_category().message(error_number);

@@ -8,9 +8,12 @@ Runs, each time against a fresh simulator and a fresh isolated adb server:
   2. fleetsync-cli --once (probe, identify, stage, trigger, follow the log,
      reboot, confirm the new version);
   3. fleetsync-cli without --once on the now-current fleet for a while:
-     CPU and peak RSS of the driver at steady state.
-Prints the wall times, their ratio (target <= 1.2) and the steady-state
-figures per 100 panels. Panels live on 127.0.0.2 and up.
+     CPU and peak RSS of the driver at steady state, once keeping the fleet
+     record (history.csv) and once with --no-history.
+Prints the wall times, their ratio (target <= 1.2), the steady-state figures
+per 100 panels and the driver's CPU per pass with and without the record
+(passes counted from the simulator's own command log). Panels live on
+127.0.0.2 and up.
 """
 import argparse
 import json
@@ -122,6 +125,42 @@ def rss_kib(pid):
     return 0
 
 
+def version_reads(state_dir, addresses):
+    """Passes that got as far as reading the version, from the simulator's
+    record of every panel (its command log keeps the last 2000 commands)."""
+    total = 0
+    for address in addresses:
+        try:
+            with open(os.path.join(state_dir, address, "state.json")) as f:
+                total += json.load(f)["commands"].count("getprop ro.app.version")
+        except (OSError, ValueError, KeyError):
+            pass
+    return total
+
+
+def steady_state(cli, config, env, sim, addresses, seconds, extra):
+    """Driver CPU, wall time, peak RSS, CPU of it with its adb clients and the
+    passes made over `seconds` of a fleet that stays current."""
+    before = resource.getrusage(resource.RUSAGE_CHILDREN)
+    steady = subprocess.Popen([cli, *config, *extra], env=env.env,
+                              stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+    time.sleep(3)  # every panel through its first passes
+    reads_start = version_reads(sim.state, addresses)
+    cpu_start, wall_start = cpu_seconds(steady.pid), time.monotonic()
+    peak_rss = 0
+    while time.monotonic() - wall_start < seconds:
+        peak_rss = max(peak_rss, rss_kib(steady.pid))
+        time.sleep(0.5)
+    driver_cpu = cpu_seconds(steady.pid) - cpu_start
+    wall = time.monotonic() - wall_start
+    passes = version_reads(sim.state, addresses) - reads_start
+    steady.send_signal(signal.SIGINT)
+    steady.wait(30)
+    after = resource.getrusage(resource.RUSAGE_CHILDREN)
+    total_cpu = (after.ru_utime + after.ru_stime) - (before.ru_utime + before.ru_stime)
+    return driver_cpu, wall, peak_rss, total_cpu, passes
+
+
 def main():
     parser = argparse.ArgumentParser()
     parser.add_argument("cli")
@@ -148,26 +187,21 @@ def main():
             sim = Simulator(args.sim, root, addresses)
             try:
                 start = time.monotonic()
-                run = subprocess.run([args.cli, "--once", "--timeout", "60", *config], env=env.env,
+                run = subprocess.run([args.cli, "--once", "--timeout", "60", "--history",
+                                      os.path.join(root, "once.csv"), *config],
+                                     env=env.env,
                                      stdout=subprocess.PIPE, stderr=subprocess.STDOUT, text=True)
                 cli_seconds = time.monotonic() - start
                 done = run.stdout.count(" done\n")
 
-                before = resource.getrusage(resource.RUSAGE_CHILDREN)
-                steady = subprocess.Popen([args.cli, *config], env=env.env,
-                                          stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
-                time.sleep(3)  # every panel through its first passes
-                cpu_start, wall_start = cpu_seconds(steady.pid), time.monotonic()
-                peak_rss = 0
-                while time.monotonic() - wall_start < args.steady_seconds:
-                    peak_rss = max(peak_rss, rss_kib(steady.pid))
-                    time.sleep(0.5)
-                driver_cpu = cpu_seconds(steady.pid) - cpu_start
-                wall = time.monotonic() - wall_start
-                steady.send_signal(signal.SIGINT)
-                steady.wait(30)
-                after = resource.getrusage(resource.RUSAGE_CHILDREN)
-                total_cpu = (after.ru_utime + after.ru_stime) - (before.ru_utime + before.ru_stime)
+                history = os.path.join(root, "history.csv")
+                driver_cpu, wall, peak_rss, total_cpu, passes = steady_state(
+                    args.cli, config, env, sim, addresses, args.steady_seconds,
+                    ["--history", history])
+                bare_cpu, bare_wall, _, _, bare_passes = steady_state(
+                    args.cli, config, env, sim, addresses, args.steady_seconds, ["--no-history"])
+                with open(history, encoding="utf-8-sig") as f:
+                    record_lines = sum(1 for _ in f) - 1
             finally:
                 sim.close()
 
@@ -181,6 +215,11 @@ def main():
           f"of a core per 100 panels, with its adb clients "
           f"{100 * total_cpu / (wall + 3) * per100:.1f}%; peak RSS {peak_rss / 1024 * per100:.1f} MiB "
           f"per 100 panels ({peak_rss / 1024:.1f} MiB total)")
+    with_record = driver_cpu / max(passes, 1)
+    without_record = bare_cpu / max(bare_passes, 1)
+    print(f"fleet record: {record_lines} lines; driver CPU per pass {1e3 * with_record:.3f} ms "
+          f"with it ({passes / wall:.0f} passes/s), {1e3 * without_record:.3f} ms without "
+          f"({bare_passes / bare_wall:.0f} passes/s); ratio {with_record / max(without_record, 1e-9):.2f}")
     if run.returncode != 0:
         print(run.stdout[-3000:], file=sys.stderr)
         return 1

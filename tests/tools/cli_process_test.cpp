@@ -82,12 +82,19 @@ class CliProcess : public ::testing::Test {
 TEST_F(CliProcess, OnceExitsZeroWhenEveryPanelIsCurrent) {
   PanelPort first(LoopbackSocket::kListening), second(LoopbackSocket::kListening);
   WriteAddresses({first.address(), second.address()});
-  Start({"--once"});
+  // A fleet record that cannot be written (its folder is a file): one line on
+  // stderr, and the run goes on as before.
+  std::ofstream(folder_ / "not-a-folder") << "";
+  Start({"--once", "--history", (folder_ / "not-a-folder" / "history.csv").string()});
   EXPECT_EQ(Wait(60s), 0) << Output();
   const std::string output = Output();
   EXPECT_NE(output.find(first.address()), std::string::npos) << output;
   EXPECT_NE(output.find("已经是最新版本：1.1.0"), std::string::npos) << output;
   EXPECT_EQ(output.find("正在连接..."), std::string::npos) << output;
+  const std::string failure = "fleet record not written: cannot open " + folder_.string() +
+                              "/not-a-folder/history.csv: Not a directory (upgrades go on)\n";
+  ASSERT_NE(output.find(failure), std::string::npos) << output;
+  EXPECT_EQ(output.find(failure), output.rfind(failure)) << output;
 }
 
 TEST_F(CliProcess, OnceExitsOneWhenAnAnsweringPanelIsNotCurrent) {

@@ -3,11 +3,11 @@
 #include <memory>
 #include <mutex>
 
+#include "app/fleet_history.h"
 #include "base/text.h"
 #include "engine/child_group.h"
 #include "engine/command_runner.h"
 #include "engine/device_worker.h"
-#include "app/fleet_history.h"
 #include "tools/fleetsync-cli/fleet_summary.h"
 #include "tools/fleetsync-cli/fleet_tracker.h"
 #include "tools/fleetsync-cli/pass_timer.h"

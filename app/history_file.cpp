@@ -91,7 +91,10 @@ bool HistoryFile::Append(std::string_view record, std::string* error) {
 
 HistoryFile::Step HistoryFile::AppendLocked(std::string_view record, std::string* error) {
   FileLock lock(fd_.get());
-  if (!lock.locked()) {
+  // Some network and user-space file systems have no locks: there the
+  // appends still never interleave, only the header and the rotation lose
+  // their guard against a second writer at the same moment.
+  if (!lock.locked() && errno != ENOLCK && errno != EOPNOTSUPP) {
     *error = Reason("cannot lock " + path_bytes_, errno);
     return Step::kFailed;
   }

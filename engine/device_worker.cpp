@@ -66,7 +66,9 @@ void DeviceWorker::WorkerLoop() {
     wake_.Acquire();
     if (!running()) break;
     const PassReport report = Upgrade();
-    if (running() && pass_done_) pass_done_(report);
+    // A pass that ended on its own is reported even when a stop follows at
+    // once: what it did to the panel belongs in the fleet record.
+    if (pass_done_ && report.outcome != PassOutcome::kStopped) pass_done_(report);
   }
 }
 

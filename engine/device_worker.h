@@ -23,10 +23,12 @@
 //
 // Pacing: the worker runs one pass per release of its wake semaphore (count 1,
 // maximum 1: extra wakes before a pass are one wake). It starts released, so
-// the first pass runs at once. After each pass it calls the pass-done hook;
-// the owner arranges for Wake() about a second later (the GUI posts a weak
-// closure to the UI thread; the driver uses its own timer). A hook that does
-// not wake the worker leaves it waiting until Wake() or Stop().
+// the first pass runs at once. After each pass it calls the pass-done hook
+// (also for a pass that ended just before a stop, never for one that a stop
+// cut short); the owner arranges for Wake() about a second later (the GUI
+// posts a weak closure to the UI thread; the driver uses its own timer). A
+// hook that does not wake the worker leaves it waiting until Wake() or
+// Stop().
 //
 // Stop: clears running, cancels every adb child of this worker for good (a
 // blocked command ends at once and any later command fails without starting)

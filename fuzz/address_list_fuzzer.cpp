@@ -1,11 +1,13 @@
 // The ip.txt reader on arbitrary file contents: every address it returns is
-// canonical and valid, and no token gives more than 256 of them.
+// canonical and valid, no token gives more than 256 of them, and a token is
+// valid exactly when, trimmed, it matches the documented address pattern.
 #include <unistd.h>
 
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
 #include <fstream>
+#include <regex>
 #include <string>
 #include <string_view>
 
@@ -34,6 +36,14 @@ bool IsCanonical(const std::wstring& text) {
     i = end + 1;
   }
   return parts == 4;
+}
+
+bool MatchesAddressPattern(std::wstring token) {
+  static const std::wregex pattern(
+      L"((25[0-5]|2[0-4][0-9]|1[0-9][0-9]|[1-9][0-9]|[0-9])\\.){3}"
+      L"(25[0-5]|2[0-4][0-9]|1[0-9][0-9]|[1-9][0-9]|[0-9])");
+  Trim(token);
+  return std::regex_match(token, pattern);
 }
 
 const std::string& ScratchFile() {
@@ -68,10 +78,14 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     FUZZ_CHECK(ValidateAddress(address, &canonical));
     FUZZ_CHECK(canonical == address);
   }
-  // Validation agrees with the canonical form on any token.
+  // Validation agrees with the pattern and the canonical form on any token
+  // (the pattern is skipped for long tokens, which would only deepen the
+  // pattern engine's recursion).
   for (const std::string& token : tokens) {
     std::wstring canonical;
-    if (ValidateAddress(Utf8ToUtf16(token), &canonical)) {
+    const bool valid = ValidateAddress(Utf8ToUtf16(token), &canonical);
+    if (token.size() <= 64) FUZZ_CHECK(valid == MatchesAddressPattern(Utf8ToUtf16(token)));
+    if (valid) {
       FUZZ_CHECK(IsCanonical(canonical));
       FUZZ_CHECK(addresses.count(canonical) == 1);
     }

@@ -1,18 +1,13 @@
 #include "app/config_store.h"
 
 #include <gtest/gtest.h>
-#include <signal.h>
-#include <unistd.h>
 
 #include <filesystem>
 #include <fstream>
-#include <random>
 #include <sstream>
 
 #include "base/text.h"
-#include "tests/app/numbered_settings.h"
 #include "tests/app/temp_data_home.h"
-#include "tests/support/child_process.h"
 
 namespace fs = std::filesystem;
 
@@ -34,12 +29,6 @@ class ConfigStoreTest : public ::testing::Test {
 
   TempDataHome data_home_;
 };
-
-std::string SerializedSettings(const UpgradeSettings& s) {
-  return "[fleet]\nupdate_file=" + Utf16ToUtf8(s.update_file) + "\nboot_logo=" +
-         Utf16ToUtf8(s.boot_logo) + "\nversion=" + Utf16ToUtf8(s.version) + "\nproject=" +
-         Utf16ToUtf8(s.project) + "\nforce_update=" + (s.force_update ? "1" : "0") + "\n";
-}
 
 #define ExpectSameSettings(actual, expected) EXPECT_EQ(Fields(actual), Fields(expected))
 auto Fields(const UpgradeSettings& s) {
@@ -172,36 +161,6 @@ TEST_F(ConfigStoreTest, AFileInPlaceOfTheFolderMakesSavesFailAndLoadsDefault) {
   EXPECT_FALSE(SaveUpgradeSettings(settings));
   ExpectSameSettings(LoadUpgradeSettings(), UpgradeSettings{});
   EXPECT_TRUE(fs::is_regular_file(data_home_.data_folder()));
-}
-
-// Runs the save loop from `first_generation`, kills it at a random moment
-// after its first save, and reaps it.
-void KillSaverMidWrite(long first_generation, std::mt19937& random) {
-  fleetsync_test::BackgroundProcess saver({CONFIG_SAVE_LOOP_PATH, std::to_string(first_generation)});
-  const bool ready = saver.WaitForOutput("ready", std::chrono::seconds(10));
-  if (ready) ::usleep(std::uniform_int_distribution<useconds_t>(0, 4000)(random));
-  saver.Signal(SIGKILL);
-  const fleetsync_test::ProcessResult ended = saver.Wait(std::chrono::seconds(10));
-  ASSERT_TRUE(ready) << "the saver ended before its first save: " << ended.output;
-  ASSERT_EQ(ended.exit_code, 128 + SIGKILL) << "the saver stopped on its own: a save failed";
-}
-
-TEST_F(ConfigStoreTest, SaveKilledAtAnyMomentLeavesTheOldOrTheNewFileWhole) {
-  ASSERT_TRUE(SaveUpgradeSettings(NumberedSettings(0)));
-  std::mt19937 random(20261206);
-  long last_generation = 0;
-  for (int round = 0; round < 60; ++round) {
-    KillSaverMidWrite(last_generation + 1, random);
-    if (HasFatalFailure()) return;
-
-    const UpgradeSettings loaded = LoadUpgradeSettings();
-    ASSERT_EQ(loaded.version.rfind(L"1.0.", 0), 0u) << "round " << round;
-    const long generation = std::stol(loaded.version.substr(4));
-    ASSERT_GT(generation, last_generation) << "round " << round;
-    EXPECT_EQ(ReadSettingsBytes(), SerializedSettings(NumberedSettings(generation)))
-        << "round " << round;
-    last_generation = generation;
-  }
 }
 
 }  // namespace

@@ -56,20 +56,6 @@ TEST(MessageLoop, DelayedTasksRunByDueTimeAndSameDelayKeepsPostingOrder) {
   EXPECT_GE((late_ran - posted).InMicroseconds(), 60000);  // never early
 }
 
-TEST(PendingTask, EqualRunTimesAreOrderedBySequenceNumber) {
-  const TimeTicks t = TimeTicks::FromInternalValue(1000);
-  vbase::PendingTask first([] {}, t, true), second([] {}, t, true), earlier([] {}, t - TimeDelta::FromMicroseconds(1), true);
-  first.sequence_num = 1;
-  second.sequence_num = 2;
-  earlier.sequence_num = 3;
-  EXPECT_TRUE(second.RunsAfter(first));
-  EXPECT_FALSE(first.RunsAfter(second));
-  EXPECT_TRUE(first.RunsAfter(earlier));
-  // Sequence numbers beyond 32 bits still compare as queued later.
-  second.sequence_num = int64_t{1} << 40;
-  EXPECT_TRUE(second.RunsAfter(first));
-}
-
 TEST(MessageLoop, NonNestableTaskWaitsUntilTheOutermostRunIsIdle) {
   MessageLoop loop;
   std::vector<std::string> order;

@@ -3,7 +3,8 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
-#include <chrono>
+#include <functional>
+#include <future>
 #include <memory>
 #include <thread>
 #include <utility>
@@ -12,6 +13,7 @@
 #include "base/framework_thread.h"
 #include "base/message_loop.h"
 #include "base/message_loop_proxy.h"
+#include "base/ui_message_loop.h"
 #include "base/weak_callback.h"
 
 namespace {
@@ -41,20 +43,6 @@ struct Row : vbase::SupportWeakCallback {
   void Update() { ++updates; }
   std::atomic<int>& updates;
 };
-
-TEST(ThreadRegistry, PostsByIdentifierRunOnTheRegisteredThread) {
-  RegisteredThread thread(7);
-  ASSERT_TRUE(thread.Start());
-  ASSERT_TRUE(thread.registered);
-  std::atomic<bool> on_loop_thread{false};
-  auto proxy = ThreadRegistry::GetMessageLoopProxy(7);
-  ASSERT_TRUE(proxy);
-  EXPECT_TRUE(ThreadRegistry::PostTask(7, [&] { on_loop_thread = proxy->BelongsToCurrentThread(); }));
-  EXPECT_TRUE(ThreadRegistry::PostDelayedTask(7, [] {}, TimeDelta::FromMilliseconds(1)));
-  thread.Stop();
-  EXPECT_TRUE(on_loop_thread);
-  EXPECT_FALSE(ThreadRegistry::GetMessageLoopProxy(7));
-}
 
 TEST(ThreadRegistry, PostingToAnUnknownIdentifierFailsAndDestroysTheClosure) {
   auto marker = std::make_shared<int>(0);
@@ -100,84 +88,89 @@ TEST(ThreadRegistry, AThreadThatEndsRegisteredLeavesNoEntry) {
   EXPECT_FALSE(ThreadRegistry::PostTask(3, [] {}));
 }
 
-TEST(ThreadRegistry, PostingFromManyThreadsAtOnceKeepsEachThreadsOrder) {
+// Posts by identifier, immediate and delayed, from several threads at once:
+// they run on the registered thread in each poster's order.
+TEST(ThreadRegistry, PostsFromManyThreadsRunOnTheRegisteredThreadInEachPostersOrder) {
   constexpr int kPosters = 4;
-  constexpr int kPostsEach = 5000;
-  RegisteredThread thread(0);
+  constexpr int kPostsEach = 1000;
+  RegisteredThread thread(7);
   ASSERT_TRUE(thread.Start());
+  ASSERT_TRUE(thread.registered);
+  auto proxy = ThreadRegistry::GetMessageLoopProxy(7);
+  ASSERT_TRUE(proxy);
   std::vector<std::vector<int>> received(kPosters);  // touched on the loop thread only
-  std::atomic<bool> go{false};
+  std::atomic<int> elsewhere{0}, delayed_ran{0};
   std::vector<std::thread> posters;
   for (int p = 0; p < kPosters; ++p) {
     posters.emplace_back([&, p] {
-      while (!go) std::this_thread::yield();
       for (int i = 0; i < kPostsEach; ++i) {
-        ASSERT_TRUE(ThreadRegistry::PostTask(0, [&received, p, i] { received[p].push_back(i); }));
+        ASSERT_TRUE(ThreadRegistry::PostTask(7, [&, p, i] {
+          if (!proxy->BelongsToCurrentThread()) ++elsewhere;
+          received[p].push_back(i);
+        }));
       }
+      ASSERT_TRUE(ThreadRegistry::PostDelayedTask(7, [&, p] {
+        received[p].push_back(-1);
+        ++delayed_ran;
+      }, TimeDelta::FromMilliseconds(1)));
     });
   }
-  go = true;
   for (auto& poster : posters) poster.join();
+  while (delayed_ran < kPosters) std::this_thread::yield();  // a stop would drop them
   thread.Stop();
+  EXPECT_EQ(elsewhere, 0);
+  EXPECT_FALSE(ThreadRegistry::GetMessageLoopProxy(7));
   for (int p = 0; p < kPosters; ++p) {
-    ASSERT_EQ(received[p].size(), static_cast<size_t>(kPostsEach));
+    ASSERT_EQ(received[p].size(), static_cast<size_t>(kPostsEach + 1));
     for (int i = 0; i < kPostsEach; ++i) ASSERT_EQ(received[p][i], i);
   }
 }
 
+// Shutdown as the application does it, while workers keep posting weak
+// updates of a row: the row goes on the UI thread, the loop ends by the quit
+// message and the thread unregisters. Every post after that fails on the
+// poster, every closure is destroyed, and the gone row is never reached.
 TEST(ThreadRegistry, PostsDuringAndAfterShutdownFailCleanlyOnThePoster) {
-  auto thread = std::make_unique<RegisteredThread>(0);
-  ASSERT_TRUE(thread->Start());
-  // The row lives on the loop thread, as device rows live on the UI thread.
-  std::unique_ptr<Row> row;
+  RegisteredThread thread(0);
+  ASSERT_TRUE(thread.Start(MessageLoop::Type::kUI));
   std::atomic<int> updates{0};
   int updates_when_the_row_went = -1;
-  std::shared_ptr<vbase::WeakCallback<std::function<void()>>> update;
-  std::atomic<bool> update_ready{false};
-  thread->message_loop_proxy()->PostTask([&] {
+  std::unique_ptr<Row> row;
+  using Update = vbase::WeakCallback<std::function<void()>>;
+  std::promise<Update> made;  // made on the loop thread, as a row makes it
+  thread.message_loop_proxy()->PostTask([&] {
     row = std::make_unique<Row>(updates);
-    update = std::make_shared<vbase::WeakCallback<std::function<void()>>>(
-        row->ToWeakCallback(std::function<void()>([r = row.get()] { r->Update(); })));
-    update_ready = true;
+    made.set_value(row->ToWeakCallback(std::function<void()>([r = row.get()] { r->Update(); })));
   });
-  while (!update_ready) std::this_thread::yield();  // handed to the workers, as a row does
+  const Update update = made.get_future().get();
 
   std::atomic<int> accepted{0}, refused{0};
-  std::atomic<bool> stop_posting{false};
   auto marker = std::make_shared<int>(0);
   std::vector<std::thread> workers;
   for (int w = 0; w < 3; ++w) {
-    workers.emplace_back([&, w, callback = *update] {
-      while (!stop_posting) {
-        const bool ok = ThreadRegistry::PostDelayedTask(0, [callback, marker] { callback(); },
+    workers.emplace_back([&, w] {
+      while (refused < 200) {
+        const bool ok = ThreadRegistry::PostDelayedTask(0, [update, marker] { update(); },
                                                         TimeDelta::FromMicroseconds(w * 50));
         (ok ? accepted : refused)++;
-        // Posting flat out would keep the loop from ever becoming idle, and a
-        // stop waits for idle.
-        std::this_thread::sleep_for(std::chrono::microseconds(20));
       }
     });
   }
   while (accepted < 200) std::this_thread::yield();
-  // Shutdown as the application does it: the row goes on the UI thread, then
-  // the loop quits and the thread unregisters, while workers keep posting.
-  thread->message_loop_proxy()->PostTask([&] {
+  thread.message_loop_proxy()->PostTask([&] {
     updates_when_the_row_went = updates;
     row.reset();
+    vbase::PostQuitMessage();
   });
-  thread->Stop();
-  while (refused < 200) std::this_thread::yield();
-  stop_posting = true;
+  thread.Stop();
   for (auto& worker : workers) worker.join();
 
-  EXPECT_GT(accepted.load(), 0);
   EXPECT_EQ(row, nullptr);
-  EXPECT_EQ(updates, updates_when_the_row_went);  // the gone row was never reached
-  EXPECT_TRUE(update->expired());
-  EXPECT_EQ(marker.use_count(), 1);  // every closure destroyed, accepted or not
+  EXPECT_EQ(updates, updates_when_the_row_went);
+  EXPECT_TRUE(update.expired());
+  EXPECT_EQ(marker.use_count(), 1);
   EXPECT_FALSE(ThreadRegistry::PostTask(0, [marker] {}));
   EXPECT_EQ(marker.use_count(), 1);
-  thread.reset();
 }
 
 // The run that ends a case posts the quit itself, so no case races a clock;

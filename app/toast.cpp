@@ -23,7 +23,7 @@ void ForEachControl(ui::Control* control, const std::function<void(ui::Control*)
 }  // namespace
 
 bool Toast::Open(platform::x11::Display& display, ui::WindowImplBase* owner,
-                 const std::wstring& text) {
+                 const std::wstring& text, int lifetime_ms) {
   // The title carries the message too, for assistive tools that read a
   // notification's name.
   if (!Create(display, owner, text)) return false;
@@ -31,7 +31,7 @@ bool Toast::Open(platform::x11::Display& display, ui::WindowImplBase* owner,
   // The close is a weak callback: a toast closed (and deleted) earlier makes
   // it a no-op. Without a registered UI thread the toast's own loop serves.
   auto close = ToWeakCallback([this] { Close(1); });
-  const auto delay = vbase::TimeDelta::FromMilliseconds(kLifetimeMs);
+  const auto delay = vbase::TimeDelta::FromMilliseconds(lifetime_ms);
   if (!vbase::ThreadRegistry::PostDelayedTask(0, close, delay)) {
     vbase::ThreadRegistry::PostDelayedTask(close, delay);
   }

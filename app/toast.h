@@ -26,9 +26,11 @@ class Toast : public ui::WindowImplBase {
   Toast() = default;
   ~Toast() override = default;
 
-  // Creates, fills and shows the toast. False (and nothing shown) when the
-  // window cannot be made; the caller then still owns the object.
-  bool Open(platform::x11::Display& display, ui::WindowImplBase* owner, const std::wstring& text);
+  // Creates, fills and shows the toast, which closes by itself after
+  // `lifetime_ms`. False (and nothing shown) when the window cannot be made;
+  // the caller then still owns the object.
+  bool Open(platform::x11::Display& display, ui::WindowImplBase* owner, const std::wstring& text,
+            int lifetime_ms = kLifetimeMs);
 
   ui::Label* contentLabel = nullptr;     // "content": the message
   ui::Control* closeButton = nullptr;    // "close_btn"; null when the layout has none

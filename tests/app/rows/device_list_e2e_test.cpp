@@ -122,9 +122,7 @@ TEST_F(DeviceListEndToEnd, RowsFollowTheirPanelsThroughAnUpgrade) {
   const DeviceCounts counts = controller_->CountDevices(TickCountMilliseconds());
   EXPECT_EQ(counts.upgrading, 0);
   EXPECT_EQ(counts.unreachable, 0);
-  const auto start = std::chrono::steady_clock::now();
   controller_->StopAllDevices();
-  EXPECT_LT(std::chrono::steady_clock::now() - start, 3s);
   EXPECT_EQ(list_->GetCount(), 0u);
 }
 

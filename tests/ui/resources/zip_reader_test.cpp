@@ -160,35 +160,37 @@ TEST(ZipReaderTest, DamagedHeadersAreRejected) {
   EXPECT_EQ(OpenAndReadAll("not a zip archive at all, just text"), kZipCannotOpen);
 }
 
-TEST(ZipReaderTest, TruncatedArchiveNeverReadsPastTheBlock) {
-  const std::string good = BuildZip({{"resources/a.xml", Repeated("abc", 300)}, {"resources/b.png", "stored", 0}});
-  for (size_t length = 0; length < good.size(); ++length) {
-    // A fresh heap copy of exactly `length` bytes lets the address sanitizer
-    // see any read past the end.
-    const std::string cut = good.substr(0, length);
-    EXPECT_NE(OpenAndReadAll(cut), kZipOk) << length;
-  }
-}
-
-TEST(ZipReaderTest, SizesThatLieAreRejected) {
+// Entries whose header fields lie about the data, and what the reader makes
+// of them (truncated and corrupted archives in general are the fuzzer's).
+TEST(ZipReaderTest, EntriesWhoseHeadersLieAreRefused) {
   const std::string text = Repeated("0123456789", 100);
   const uint32_t real = static_cast<uint32_t>(text.size());
-  // Declared smaller than the stream: inflating must stop, not overrun.
-  EXPECT_EQ(OpenAndReadAll(BuildZip({{"a", text, 8, real - 1}})), kZipBadEntry);
-  // Declared larger: the stream ends early.
-  EXPECT_EQ(OpenAndReadAll(BuildZip({{"a", text, 8, real + 1}})), kZipBadEntry);
-  // Compressed size larger than what is left of the block.
-  EXPECT_EQ(OpenAndReadAll(BuildZip({{"a", text, 8, std::nullopt, 0x00FFFFFF}})), kZipBadEntry);
-  // Compressed size cutting the stream short.
-  EXPECT_EQ(OpenAndReadAll(BuildZip({{"a", text, 8, std::nullopt, 5}})), kZipBadEntry);
-  // Stored entries must declare equal sizes.
-  EXPECT_EQ(OpenAndReadAll(BuildZip({{"a", text, 0, real - 10, real - 10}})), kZipBadEntry);
-  EXPECT_EQ(OpenAndReadAll(BuildZip({{"a", text, 0, real + 10}})), kZipBadEntry);
-}
+  ZipTestEntry encrypted{"a", "secret", 0};
+  encrypted.flags = 1;
+  const struct {
+    const char* what;
+    ZipTestEntry entry;
+    uint32_t expected;
+  } cases[] = {
+      {"size below the stream's (inflating must stop)", {"a", text, 8, real - 1}, kZipBadEntry},
+      {"size above the stream's", {"a", text, 8, real + 1}, kZipBadEntry},
+      {"compressed size past the block", {"a", text, 8, std::nullopt, 0x00FFFFFF}, kZipBadEntry},
+      {"compressed size cutting the stream", {"a", text, 8, std::nullopt, 5}, kZipBadEntry},
+      {"stored with unequal sizes", {"a", text, 0, real - 10, real - 10}, kZipBadEntry},
+      {"stored, size past the data", {"a", text, 0, real + 10}, kZipBadEntry},
+      {"deflated, wrong CRC", {"a", "payload", 8, std::nullopt, std::nullopt, 0x1234}, kZipBadEntry},
+      {"stored, wrong CRC", {"a", "payload", 0, std::nullopt, std::nullopt, 0x1234}, kZipBadEntry},
+      {"encrypted", encrypted, kZipBadEntry},
+      // A tiny stream claiming nearly 4 GiB is refused before any buffer is made.
+      {"bomb", {"bomb", std::string(1000, '\0'), 8, 0xFFFFFFF0}, kZipEntryTooLarge},
+      {"over the entry limit", {"bomb", "", 8, static_cast<uint32_t>(kMaxEntrySize + 1)}, kZipEntryTooLarge},
+  };
+  for (const auto& c : cases) EXPECT_EQ(OpenAndReadAll(BuildZip({c.entry})), c.expected) << c.what;
 
-TEST(ZipReaderTest, CrcMismatchIsDetectedForBothMethods) {
-  EXPECT_EQ(OpenAndReadAll(BuildZip({{"a", "payload", 8, std::nullopt, std::nullopt, 0x1234}})), kZipBadEntry);
-  EXPECT_EQ(OpenAndReadAll(BuildZip({{"a", "payload", 0, std::nullopt, std::nullopt, 0x1234}})), kZipBadEntry);
+  ZipLayout layout;
+  std::string unknown_method = BuildZip({{"a", "bzip2?", 0}}, &layout);
+  test::Patch16(unknown_method, layout.central_headers[0] + 10, 12);
+  EXPECT_EQ(OpenAndReadAll(unknown_method), kZipBadEntry);
 }
 
 TEST(ZipReaderTest, CorruptDeflateStreamGivesACode) {
@@ -198,34 +200,6 @@ TEST(ZipReaderTest, CorruptDeflateStreamGivesACode) {
   zip[data] = static_cast<char>(0xFF);  // invalid block type bits
   zip[data + 1] = static_cast<char>(0xFF);
   EXPECT_EQ(OpenAndReadAll(zip), kZipBadEntry);
-}
-
-TEST(ZipReaderTest, ZipBombIsRefusedWithoutAllocating) {
-  // A tiny stream claiming nearly 4 GiB: refused before any buffer is made.
-  EXPECT_EQ(OpenAndReadAll(BuildZip({{"bomb", std::string(1000, '\0'), 8, 0xFFFFFFF0}})), kZipEntryTooLarge);
-  EXPECT_EQ(OpenAndReadAll(BuildZip({{"bomb", "", 8, static_cast<uint32_t>(kMaxEntrySize + 1)}})), kZipEntryTooLarge);
-}
-
-TEST(ZipReaderTest, EncryptedAndUnknownMethodsAreNotDecoded) {
-  ZipTestEntry encrypted{"a", "secret", 0};
-  encrypted.flags = 1;
-  EXPECT_EQ(OpenAndReadAll(BuildZip({encrypted})), kZipBadEntry);
-  ZipLayout layout;
-  std::string zip = BuildZip({{"a", "bzip2?", 0}}, &layout);
-  test::Patch16(zip, layout.central_headers[0] + 10, 12);
-  EXPECT_EQ(OpenAndReadAll(zip), kZipBadEntry);
-}
-
-TEST(ZipReaderTest, SingleByteCorruptionAnywhereIsHandled) {
-  const std::string good = BuildZip({{"resources/a.xml", Repeated("<Font id=\"x\"/>", 40)}, {"resources/b", "bb", 0}});
-  for (size_t pos = 0; pos < good.size(); ++pos) {
-    for (unsigned char value : {0x00, 0x7F, 0xFF}) {
-      std::string zip = good;
-      zip[pos] = static_cast<char>(value);
-      const uint32_t result = OpenAndReadAll(zip);
-      EXPECT_NE(result, 0xDEADu) << pos;
-    }
-  }
 }
 
 }  // namespace

@@ -46,18 +46,12 @@ class ThemeLayoutsTest : public ::testing::Test {
 
 TEST_F(ThemeLayoutsTest, MainWindowBuildsAndArranges) {
   ASSERT_NE(Load(L"main.xml", L"fleet_sync/"), nullptr);
-  EXPECT_EQ(window_->GetInitSize(), (UiSize{500, 600}));
-  EXPECT_EQ(window_->GetCaptionRect(), (UiRect{0, 0, 0, 35}));
-  EXPECT_EQ(window_->GetSizeBox(), (UiRect{10, 10, 10, 10}));
   auto* forms = dynamic_cast<ListBox*>(window_->FindControl(L"forms"));
   auto* status = dynamic_cast<Label*>(window_->FindControl(L"status_label"));
   auto* tab = dynamic_cast<TabBox*>(window_->FindControl(L"tab"));
   auto* settings = dynamic_cast<Button*>(window_->FindControl(L"btn_settings"));
   ASSERT_TRUE(forms && status && tab && settings);
-  EXPECT_TRUE(tab->IsFadeSwitch());
-  EXPECT_EQ(settings->GetTextPadding(), (UiRect{16, 8, 16, 8}));
-  EXPECT_EQ(settings->GetFixedHeight(), 30);  // written after the class
-  EXPECT_FALSE(window_->FindControl(L"restorebtn")->IsVisible());
+  EXPECT_EQ(settings->GetFixedHeight(), 30);  // written after the class, which sets another
 
   tab->SelectItem(1);
   for (int i = 0; i < 3; ++i) {
@@ -92,10 +86,7 @@ TEST_F(ThemeLayoutsTest, SettingsAndToastLayouts) {
   EXPECT_EQ(size.cx, 500);
   EXPECT_GT(size.cy, 35 + 20);
 
-  Box* toast = Load(L"toast.xml", L"custom_toast/");
-  ASSERT_NE(toast, nullptr);
-  EXPECT_FALSE(window_->IsShadowAttached());
-  EXPECT_EQ(window_->GetCustomShadow(), (UiRect{10, 10, 10, 10}));
+  ASSERT_NE(Load(L"toast.xml", L"custom_toast/"), nullptr);
   ASSERT_NE(window_->FindControl(L"content"), nullptr);
 }
 

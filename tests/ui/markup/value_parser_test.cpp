@@ -81,7 +81,7 @@ TEST_F(ValueParserTest, ImageDescriptorsArePathsOrQuotedItems) {
 
   ImageAttribute a = ImageAttribute::Parse(
       L"file='close.png' source='25,0,49,24' corner = '2,2,2,2' fade='128' xtiled='true' "
-      L"ytiled='false' dest='1,2,3,4' playcount='3' tiledmargin='5'");
+      L"ytiled='false' dest='1,2,3,4'");
   EXPECT_EQ(a.path, L"close.png");
   EXPECT_TRUE(a.has_source);
   EXPECT_EQ(a.source, (UiRect{25, 0, 49, 24}));
@@ -90,8 +90,6 @@ TEST_F(ValueParserTest, ImageDescriptorsArePathsOrQuotedItems) {
   EXPECT_TRUE(a.xtiled);
   EXPECT_FALSE(a.ytiled);
   EXPECT_EQ(a.dest, (UiRect{1, 2, 3, 4}));
-  EXPECT_EQ(a.play_count, 3);
-  EXPECT_EQ(a.tiled_margin, 5);
 
   EXPECT_EQ(ImageAttribute::Parse(L"res='a.png' fade='999'").fade, 255);
   EXPECT_EQ(ImageAttribute::Parse(L"file='a.png").path, L"file='a.png");  // unterminated

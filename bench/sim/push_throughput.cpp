@@ -1,6 +1,7 @@
 // Push throughput of Debian's adb into the simulator, as a ratio of a plain
 // loopback TCP copy of the same bytes (file -> socket -> file), and the time
-// one simulator process needs to serve 250 panels. Prints figures; no test.
+// one simulator process needs to serve 250 panels. Prints figures, and says so
+// when the pushed bytes differ from the image.
 //
 //   sim_push_bench [MiB]     (default 256)
 #include <arpa/inet.h>
@@ -28,6 +29,12 @@ using fleetsync_test::SimulatedFleet;
 using Clock = std::chrono::steady_clock;
 
 double Seconds(Clock::duration d) { return std::chrono::duration<double>(d).count(); }
+
+bool SameBytes(const std::string& a, const std::string& b) {
+  std::ifstream left(a, std::ios::binary), right(b, std::ios::binary);
+  return std::equal(std::istreambuf_iterator<char>(left), std::istreambuf_iterator<char>(),
+                    std::istreambuf_iterator<char>(right), std::istreambuf_iterator<char>());
+}
 
 // Sends `path` over one loopback TCP connection into `copy`, 64 KiB at a time.
 double PlainTcpCopySeconds(const std::string& path, const std::string& copy) {
@@ -100,6 +107,10 @@ void PushBenchmark(size_t mib) {
     const double seconds = Seconds(Clock::now() - start);
     if (push.exit_code != 0) {
       std::printf("push failed: %s\n", push.output.c_str());
+      return;
+    }
+    if (!SameBytes(image, fleet.FilePath(panel, "/tmp/fleet-sync/update.img"))) {
+      std::printf("the pushed file differs from the image\n");
       return;
     }
     best_adb = std::min(best_adb, seconds);

@@ -114,15 +114,6 @@ TEST_F(AdbE2eTest, PushesArriveByteExact) {
   EXPECT_EQ(state.commands.back(), "push /tmp/fleet-sync/update.img");
 }
 
-TEST_F(AdbE2eTest, PushOf100MiBArrivesByteExact) {
-  StartFleet(222);
-  const std::string local = MakeImage(adb_.tmpdir() + "/big.img", "2.0.0", 100u << 20);
-  const ProcessResult pushed =
-      adb_.Adb({"-s", Serial(kNew), "push", local, "/tmp/fleet-sync/update.img"});
-  ASSERT_EQ(pushed.exit_code, 0) << pushed.output;
-  EXPECT_TRUE(SameBytes(local, fleet_.FilePath(kNew, "/tmp/fleet-sync/update.img")));
-}
-
 // Raw shell: the stream shows lines logged after it started, and ends with
 // exit 0 when the panel reboots.
 TEST_F(AdbE2eTest, StreamingLogcatFollowsLiveUntilReboot) {

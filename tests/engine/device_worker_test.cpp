@@ -141,12 +141,10 @@ TEST_F(UpgradePass, SuccessfulUpgradeRunsTheCommandsInOrder) {
   EXPECT_EQ(report.state, L"升级结束");
   EXPECT_EQ(report.outcome, PassOutcome::kUpgraded);
   EXPECT_TRUE(report.staged);
-  // What the panel reported at the start (trimmed), as the fake adb scripts it.
-  EXPECT_EQ(report.address, L"127.0.0.1");
+  // What the panel reported (trimmed), as the fake adb scripts it.
   EXPECT_EQ(report.project, L"demo");
   EXPECT_EQ(report.from_version, L"1.0.0");
   EXPECT_EQ(report.mac, L"00:11:22:33:44:55");
-  EXPECT_GT(report.ended_at, 1'600'000'000);
   EXPECT_EQ(worker->last_outcome(), PassOutcome::kUpgraded);
   const std::vector<std::string> expected = {
       "connect 127.0.0.1:5555",

@@ -6,7 +6,6 @@
 
 #include "app/config_store.h"
 #include "app/device_list.h"
-#include "platform/file_util.h"
 #include "tests/app/rows/rows_fixture.h"
 #include "tests/app/temp_data_home.h"
 #include "tests/support/adb_test_server.h"
@@ -98,24 +97,6 @@ TEST_F(DeviceListEndToEnd, RowsFollowTheirPanelsThroughAnUpgrade) {
   EXPECT_EQ(fleet_.State("127.0.7.2").upgrades_done, 1);
   EXPECT_EQ(fleet_.State("127.0.7.3").upgrades_done, 1);
   EXPECT_TRUE(fleet_.State("127.0.7.4").pushed.empty());
-
-  // The fleet record in the data folder: one line per upgrade, one for the
-  // panel that was current all along however many passes it had.
-  const std::wstring history_path = TempDataHome::Wide(home_.data_folder() / "history.csv");
-  auto occurrences = [&](const std::string& text) {
-    std::string history;
-    platform::ReadFileBytes(history_path, &history);
-    size_t count = 0;
-    for (size_t at = history.find(text); at != std::string::npos; at = history.find(text, at + 1)) ++count;
-    return count;
-  };
-  for (const std::string address : {"127.0.7.2", "127.0.7.3"}) {
-    const std::string line = "," + address + ",02:00:7f:00:07:0" + address.back() +
-                             ",demo,1.0.0,1.1.0,upgraded,升级结束\n";
-    EXPECT_TRUE(fleetsync_test::WaitUntil([&] { return occurrences(line) > 0; })) << line;
-    EXPECT_EQ(occurrences(line), 1u);
-  }
-  EXPECT_EQ(occurrences(",127.0.7.4,"), 1u);
 
   // Every panel is current and connected; a stop empties the list at once.
   controller_->RefreshStatusLine();

@@ -1,5 +1,5 @@
 // A raw socket client against an in-process panel: the handshake, flow
-// control, and hostile input that must close only that connection.
+// control and refused services (pushes are the sync and end-to-end tests').
 #include <gtest/gtest.h>
 
 #include <arpa/inet.h>
@@ -9,7 +9,6 @@
 #include <sys/socket.h>
 #include <unistd.h>
 
-#include <fstream>
 #include <functional>
 #include <optional>
 
@@ -169,67 +168,6 @@ TEST_F(ConnectionTest, UnknownServiceIsRefusedAndTheConnectionStays) {
   auto data = Receive(client);
   ASSERT_TRUE(data);
   EXPECT_EQ(data->payload, "QN\r\n");
-}
-
-TEST_F(ConnectionTest, HostileInputClosesOnlyThatConnection) {
-  struct Case {
-    const char* name;
-    std::function<void(RawClient&)> send;
-  };
-  const Case cases[] = {
-      {"wrong magic", [](RawClient& c) {
-         std::string bytes;
-         AppendMessage(bytes, kCnxn, 0x01000001, 4096, "host::");
-         bytes[20] = 0;
-         c.SendRaw(bytes);
-       }},
-      {"huge length", [](RawClient& c) { c.Send(kCnxn, 0x01000001, 4096); std::string b; AppendMessage(b, kWrte, 1, 1); b[12] = b[13] = b[14] = b[15] = char(0xff); c.SendRaw(b); }},
-      {"unknown command", [](RawClient& c) { c.Send(MakeCommand("XXXX"), 0, 0); }},
-      {"open before cnxn", [](RawClient& c) { c.Send(kOpen, 1, 0, std::string("shell:id\0", 9)); }},
-      {"open with id 0", [](RawClient& c) { c.Send(kCnxn, 0x01000001, 4096); c.Send(kOpen, 0, 0, std::string("sync:\0", 6)); }},
-  };
-  for (const Case& c : cases) {
-    RawClient client;
-    ASSERT_TRUE(client.connected()) << c.name;
-    c.send(client);
-    EXPECT_TRUE(Pump([&] { return client.closed(); })) << c.name;
-  }
-  {
-    RawClient truncated;  // half a header, then the host goes away
-    truncated.SendRaw("CNXN\x01");
-    Pump([] { return true; });
-  }
-  RawClient healthy;
-  Handshake(healthy);
-}
-
-TEST_F(ConnectionTest, PushThroughTheStreamLandsOnDisk) {
-  RawClient client;
-  Handshake(client);
-  client.Send(kOpen, 9, 0, std::string("sync:\0", 6));
-  auto okay = Receive(client);
-  ASSERT_TRUE(okay && okay->header.command == kOkay);
-  const uint32_t local = okay->header.arg0;
-  auto le = [](uint32_t v) { return std::string{char(v), char(v >> 8), char(v >> 16), char(v >> 24)}; };
-  const std::string destination = "/tmp/fleet-sync/logo.JPG,33188";
-  // One request split over two WRTEs.
-  const std::string request = "SEND" + le(uint32_t(destination.size())) + destination + "DATA" + le(5) + "hello" + "DONE" + le(0);
-  client.Send(kWrte, 9, local, request.substr(0, 10));
-  client.Send(kWrte, 9, local, request.substr(10));
-  std::string replies;
-  while (replies.find("OKAY") == std::string::npos) {
-    auto m = Receive(client);
-    ASSERT_TRUE(m);
-    if (m->header.command == kWrte) {
-      replies += m->payload;
-      client.Send(kOkay, 9, local);
-    }
-  }
-  EXPECT_EQ(replies, "OKAY" + le(0));
-  std::ifstream in(state_dir_ + "/" + kAddress + "_" + std::to_string(kPort) + "/files/tmp/fleet-sync/logo.JPG");
-  std::string content;
-  std::getline(in, content);
-  EXPECT_EQ(content, "hello");
 }
 
 }  // namespace

@@ -44,34 +44,5 @@ TEST(ScenarioTest, RejectsWhatCouldLeaveLoopbackOrIsMistyped) {
   EXPECT_NO_THROW(ParseScenario(R"({"panels": [{"address": "127.0.0.5"}, {"address": "127.0.0.5", "port": 5556}]})"));
 }
 
-TEST(ScenarioTest, WrittenScenarioReadsBackUnchanged) {
-  PanelConfig panel = DefaultPanel("127.0.0.77");
-  panel.project = "项目";
-  panel.version = "";
-  panel.mac = "";
-  panel.shell_v2 = true;
-  panel.props["persist.x"] = "y";
-  panel.log = {"Enter upgrade..."};
-  panel.timing.parts = 7;
-  panel.faults.drop_push_after = 12345;
-  panel.faults.rate_limit = 1000;
-  panel.faults.non_utf8_props = {"ro.app.name"};
-  panel.faults.power_back_ms = 10;
-  const auto back = ParseScenario(ScenarioToJson({panel}));
-  ASSERT_EQ(back.size(), 1u);
-  const PanelConfig& p = back[0];
-  EXPECT_EQ(p.project, panel.project);
-  EXPECT_EQ(p.version, "");
-  EXPECT_EQ(p.mac, "");
-  EXPECT_TRUE(p.shell_v2);
-  EXPECT_EQ(p.props, panel.props);
-  EXPECT_EQ(p.log, panel.log);
-  EXPECT_EQ(p.timing.parts, 7);
-  EXPECT_EQ(p.faults.drop_push_after, 12345);
-  EXPECT_EQ(p.faults.rate_limit, 1000);
-  EXPECT_EQ(p.faults.non_utf8_props, panel.faults.non_utf8_props);
-  EXPECT_EQ(p.faults.power_back_ms, 10);
-}
-
 }  // namespace
 }  // namespace sim

@@ -143,17 +143,6 @@ TEST_F(UpgradeEndToEnd, RejectedPushIsAnErrorAndTheRetryGetsPastTheFolder) {
   EXPECT_FALSE(fleet_.State("127.0.3.10").hmi_running);  // stopped for staging, as on a real panel
 }
 
-TEST_F(UpgradeEndToEnd, ForcedUpgradeRunsOncePerMac) {
-  settings_.force_update = true;
-  Panel("127.0.3.11").Version("1.1.0").Project("other").UpgradeVersion("1.1.0");
-  auto worker = FirstPass("127.0.3.11");
-  EXPECT_EQ(worker->stored_state().text, L"升级结束");
-  ASSERT_TRUE(PassUntil(*worker, PassOutcome::kFinishedByForce));
-  EXPECT_EQ(worker->stored_state().text, L"该设备已完成升级，当前版本 1.1.0");
-  EXPECT_EQ(worker->finished_macs().size(), 1u);
-  EXPECT_EQ(fleet_.State("127.0.3.11").upgrades_done, 1);
-}
-
 TEST_F(UpgradeEndToEnd, ImageOnlyLogoOnlyAndBoth) {
   const struct {
     const char* address;
@@ -194,15 +183,15 @@ TEST_F(UpgradeEndToEnd, StopEndsAWorkerBlockedOnASilentPanel) {
   Panel("127.0.3.16").PowerCutDuringUpgrade();
   fleet_.Start();
   WorkerOptions options;
-  options.write_diagnostic_line = false;  // default watchdog: 15 s, longer than this test waits
+  options.write_diagnostic_line = false;
+  options.log_watchdog_limit = std::chrono::hours(1);  // only the stop can end the stream
   auto worker = std::make_unique<DeviceWorker>(L"127.0.3.16", settings_, options);
   worker->Start(nullptr);
   ASSERT_TRUE(fleetsync_test::WaitUntil([&] { return worker->upgrade_start() >= 0; }));
   ASSERT_TRUE(fleet_.WaitFor("127.0.3.16", [](const PanelState& s) { return !s.powered; }));
-  const auto stop_started = std::chrono::steady_clock::now();
   worker->Stop();
-  worker.reset();
-  EXPECT_LT(std::chrono::steady_clock::now() - stop_started, 10s);
+  EXPECT_TRUE(fleetsync_test::WaitUntil([&] { return worker->last_outcome() == PassOutcome::kStopped; }));
+  worker.reset();  // and joined
 }
 
 }  // namespace

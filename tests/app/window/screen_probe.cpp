@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <cstdlib>
 
+#include "platform/x11/x_error_trap.h"
 #include "tests/support/child_process.h"
 
 namespace fleetsync_test {
@@ -27,6 +28,9 @@ bool Screenshot::SavePng(const std::string& path) const {
 }
 
 std::unique_ptr<ScreenProbe> ScreenProbe::Open() {
+  // A window that closes while the probe looks at it (a toast, a program
+  // ending) is no reason to end the test process.
+  platform::x11::InstallXErrorHandler();
   _XDisplay* display = XOpenDisplay(nullptr);
   if (!display) return nullptr;
   return std::unique_ptr<ScreenProbe>(new ScreenProbe(display));

@@ -107,7 +107,9 @@ TEST_F(UpgradeEndToEnd, FailedUpgradeIsReportedAndRetried) {
 }
 
 TEST_F(UpgradeEndToEnd, UpgradeUnderwayAtStartIsOnlyFollowed) {
-  Panel("127.0.3.8").UpgradeUnderway(800).UpgradeVersion("1.1.0");
+  // Long enough for the first pass to find it still under way on a busy machine
+  // (the pass then follows it to its end).
+  Panel("127.0.3.8").UpgradeUnderway(6000).UpgradeVersion("1.1.0");
   auto worker = FirstPass("127.0.3.8");
   EXPECT_EQ(worker->stored_state().text, L"升级结束");
   const PanelState state = fleet_.State("127.0.3.8");

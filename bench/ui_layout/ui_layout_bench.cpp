@@ -130,10 +130,6 @@ class HeadlessHost : public ui::WindowHost {
 
 class NoDelegate : public ui::InputRouterDelegate {
  public:
-  void SetClipboardText(const std::string&) override {}
-  void RequestClipboardText(std::function<void(std::optional<std::string>)> done) override {
-    done(std::nullopt);
-  }
   void StartHoverTimer() override {}
   void StopHoverTimer() override {}
 };

@@ -2,13 +2,21 @@
 // text, with composition handled by the input method when one runs (the
 // built-in "@im=none" method otherwise).
 //
+// When the input method can, the composition in progress is drawn by the
+// program at its caret (on-the-spot, XIMPreeditCallbacks): the context
+// reports it as kCompositionStart / kComposition / kCompositionEnd events.
+// Otherwise the input method shows it in a window of its own.
+//
 // Opening sets the process's character-type locale from the environment
 // (falling back to C.UTF-8 when that is not a UTF-8 locale), as Xlib's
 // input methods need it. UI thread only; owned by the Display, and input
-// contexts must be destroyed before it.
+// contexts must be destroyed before it. A context's callback runs from
+// inside XFilterEvent (Display::DispatchNativeEvents).
 #pragma once
 
 #include <cstdint>
+#include <functional>
+#include <memory>
 #include <string>
 
 #include "platform/x11/window_event.h"
@@ -20,6 +28,44 @@ union _XEvent;
 
 namespace platform::x11 {
 
+class InputContext {
+ public:
+  using CompositionCallback = std::function<void(const WindowEvent&)>;
+
+  ~InputContext();
+  InputContext(const InputContext&) = delete;
+  InputContext& operator=(const InputContext&) = delete;
+
+  // The window has (or lost) the keyboard focus.
+  void SetFocus(bool focused);
+  // The extra event mask the context needs selected on its window.
+  long FilterEvents() const;
+  // The program draws the composition (kComposition events come).
+  bool shows_composition() const { return on_the_spot_; }
+
+  // The keysym and UTF-8 text of a KeyPress; `context` may be null (then
+  // only the plain keyboard mapping is used).
+  static void LookupKey(InputContext* context, _XEvent& key_press, uint32_t* keysym,
+                        std::string* text);
+
+ private:
+  friend class InputMethod;
+  InputContext() = default;
+  void Report(EventType type);
+  static int OnStart(_XIC*, char* self, char*);
+  // Xlib declares these with its XIMProc type, which names an XIM first
+  // (the input context is passed there, unused here).
+  static void OnDone(_XIM*, char* self, char*);
+  static void OnDraw(_XIM*, char* self, char* data);
+  static void OnCaret(_XIM*, char* self, char* data);
+
+  _XIC* ic_ = nullptr;
+  bool on_the_spot_ = false;
+  CompositionCallback on_composition_;
+  std::wstring text_;  // the composition in progress
+  int caret_ = 0;
+};
+
 class InputMethod {
  public:
   explicit InputMethod(_XDisplay* display);
@@ -30,14 +76,10 @@ class InputMethod {
   bool available() const { return im_ != nullptr; }
 
   // An input context for a top-level window, or null (then LookupKey falls
-  // back to the plain keyboard mapping). The caller destroys it.
-  _XIC* CreateContext(WindowId window);
-  void DestroyContext(_XIC* context);
-  // The extra event mask the context needs selected on its window.
-  long FilterEvents(_XIC* context) const;
-
-  // The keysym and UTF-8 text of a KeyPress.
-  static void LookupKey(_XIC* context, _XEvent& key_press, uint32_t* keysym, std::string* text);
+  // back to the plain keyboard mapping). `on_composition` receives the
+  // composition events.
+  std::unique_ptr<InputContext> CreateContext(WindowId window,
+                                              InputContext::CompositionCallback on_composition);
 
  private:
   _XDisplay* display_;

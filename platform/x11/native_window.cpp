@@ -174,16 +174,17 @@ bool NativeWindow::Init(const WindowOptions& options) {
   SetSizeLimits(options.min_size, options.max_size);
   if (options.transient_for) SetTransientFor(options.transient_for, options.modal);
 
-  ic_ = display_.input_method().CreateContext(window_);
-  if (ic_) XSelectInput(dpy, window_, kEventMask | display_.input_method().FilterEvents(ic_));
+  ic_ = display_.input_method().CreateContext(window_, [this](const WindowEvent& composition) {
+    if (enabled_) Deliver(composition);
+  });
+  if (ic_) XSelectInput(dpy, window_, kEventMask | ic_->FilterEvents());
   return true;
 }
 
 void NativeWindow::ForgetNativeWindow() {
   ::Display* dpy = display_.xdisplay();
   display_.UnregisterWindow(window_);
-  display_.input_method().DestroyContext(ic_);
-  ic_ = nullptr;
+  ic_.reset();
   if (gc_) XFreeGC(dpy, gc_);
   gc_ = nullptr;
   if (colormap_) XFreeColormap(dpy, colormap_);
@@ -499,10 +500,7 @@ void NativeWindow::HandleXEvent(_XEvent& event) {
       if (focus.mode == NotifyGrab || focus.mode == NotifyUngrab || focus.detail == NotifyPointer)
         return;
       focused_ = event.type == FocusIn;
-      if (ic_) {
-        if (focused_) XSetICFocus(ic_);
-        else XUnsetICFocus(ic_);
-      }
+      if (ic_) ic_->SetFocus(focused_);
       out.type = focused_ ? EventType::kFocusIn : EventType::kFocusOut;
       break;
     }
@@ -560,7 +558,7 @@ void NativeWindow::HandleXEvent(_XEvent& event) {
       display_.double_click().Reset();
       out.type = EventType::kKeyPress;
       out.modifiers = ToModifiers(event.xkey.state);
-      InputMethod::LookupKey(ic_, event, &out.keysym, &out.text);
+      InputContext::LookupKey(ic_.get(), event, &out.keysym, &out.text);
       break;
     case KeyRelease: {
       if (!enabled_) return;

@@ -33,12 +33,12 @@
 
 union _XEvent;
 struct _XGC;
-struct _XIC;
 typedef struct _cairo_surface cairo_surface_t;
 
 namespace platform::x11 {
 
 class Display;
+class InputContext;
 
 struct WindowOptions {
   std::string title;       // UTF-8 (_NET_WM_NAME and WM_NAME)
@@ -143,7 +143,7 @@ class NativeWindow {
   WindowId window_ = 0;
   unsigned long colormap_ = 0;
   _XGC* gc_ = nullptr;
-  _XIC* ic_ = nullptr;
+  std::unique_ptr<InputContext> ic_;
   void* visual_ = nullptr;
   int depth_ = 0;
   bool translucent_ = false;

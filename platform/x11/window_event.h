@@ -83,6 +83,13 @@ enum class EventType {
   kWheel,          // wheel_delta: +120 per notch away from the user, -120 towards
   kKeyPress,       // keysym, text (UTF-8 from the input method, may be empty)
   kKeyRelease,     // keysym
+  // An input method's composition (preedit) shown by the program: it
+  // starts, changes (text: all of it, UTF-8; composition_caret: the
+  // insertion point in characters) and ends. Committed text arrives as a
+  // kKeyPress with text.
+  kCompositionStart,
+  kComposition,
+  kCompositionEnd,
   kCloseRequest,   // the window manager (or the user) asks the window to close
   kDestroyed,      // the native window is gone; the last event of a window
 };
@@ -100,6 +107,7 @@ struct WindowEvent {
   int wheel_delta = 0;
   uint32_t keysym = 0;
   std::string text;
+  int composition_caret = 0;
 };
 
 class WindowListener {

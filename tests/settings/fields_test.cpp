@@ -86,7 +86,6 @@ TEST_F(FieldsTest, RowsAreAutoHighVerticalBoxesOfCaptionAndInput) {
   EXPECT_FALSE(path->input->IsMultiLine());
 
   ASSERT_EQ(text->GetCount(), 2u);
-  EXPECT_TRUE(text->input->WantsReturnMsg());
 
   ASSERT_EQ(toggle->GetCount(), 1u);
   EXPECT_EQ(toggle->label, nullptr);

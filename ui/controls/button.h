@@ -3,11 +3,9 @@
 #pragma once
 
 #include "ui/controls/label.h"
+#include "ui/core/key_codes.h"
 
 namespace ui {
-
-inline constexpr wchar_t kKeySpace = 32;
-inline constexpr wchar_t kKeyReturn = 13;
 
 template <typename T>
 class ButtonTemplate : public LabelTemplate<T> {
@@ -22,7 +20,7 @@ class ButtonTemplate : public LabelTemplate<T> {
  protected:
   void HandleEventInternal(const EventArgs& args) override {
     if (args.type == kEventKeyDown && this->IsKeyboardEnabled() &&
-        (args.key_code == kKeySpace || args.key_code == kKeyReturn)) {
+        (args.key_code == kKeySpace || args.key_code == kKeyEnter)) {
       Activate();
       return;
     }

@@ -191,7 +191,7 @@ void Control::AttachXmlBubbledEvent(EventType type, EventCallback callback) {
 }
 
 void Control::SendEvent(EventType type, uintptr_t w_param, intptr_t l_param, wchar_t key,
-                        UiPoint mouse) {
+                        UiPoint mouse, uint32_t modifiers) {
   EventArgs args;
   args.type = type;
   args.sender = this;
@@ -200,6 +200,7 @@ void Control::SendEvent(EventType type, uintptr_t w_param, intptr_t l_param, wch
   args.key_code = key;
   args.w_param = w_param;
   args.l_param = l_param;
+  args.modifiers = modifiers;
   HandleEvent(args);
 }
 

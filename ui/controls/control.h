@@ -75,7 +75,7 @@ class Control : public PlaceHolder {
   // Builds an event (current tick, window's last mouse point) with this
   // control as sender and dispatches it.
   void SendEvent(EventType type, uintptr_t w_param = 0, intptr_t l_param = 0,
-                 wchar_t key = 0, UiPoint mouse = {});
+                 wchar_t key = 0, UiPoint mouse = {}, uint32_t modifiers = 0);
   // Dispatch: handler tables, then the built-in handling. Events that are
   // not consumed travel to the parent.
   void HandleEvent(const EventArgs& args);

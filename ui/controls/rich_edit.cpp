@@ -4,7 +4,6 @@
 
 #include "ui/controls/attribute_table.h"
 #include "ui/controls/default_colors.h"
-#include "ui/core/window.h"
 #include "ui/render/render_context.h"
 #include "ui/render/text_style.h"
 #include "ui/resources/global_manager.h"
@@ -44,7 +43,7 @@ bool RichEdit::SetAttribute(const std::wstring& name, const std::wstring& value)
       {L"prompttext", [](RichEdit& c, const std::wstring& v) { c.SetPromptText(v); }},
       {L"prompttextid", [](RichEdit& c, const std::wstring& v) { c.prompt_text_id_ = v; }},
       {L"focusedimage", [](RichEdit& c, const std::wstring& v) { c.focused_image_.SetDescriptor(v); }},
-      {L"font", [](RichEdit& c, const std::wstring& v) { c.font_id_ = v; c.Arrange(); }},
+      {L"font", [](RichEdit& c, const std::wstring& v) { c.font_id_ = v; c.caret_map_width_ = -1; c.Arrange(); }},
       {L"text", [](RichEdit& c, const std::wstring& v) { c.SetText(v); }},
       {L"textid", [](RichEdit& c, const std::wstring& v) { c.SetTextId(v); }},
       {L"wanttab", [](RichEdit& c, const std::wstring& v) { c.want_tab_ = ParseBool(v); }},
@@ -58,12 +57,11 @@ bool RichEdit::SetAttribute(const std::wstring& name, const std::wstring& value)
 }
 
 std::wstring RichEdit::GetText() const {
-  return text_.empty() ? GlobalManager::GetText(text_id_) : text_;
+  return buffer_.text().empty() ? GlobalManager::GetText(text_id_) : buffer_.text();
 }
 
 void RichEdit::SetText(const std::wstring& text) {
-  caret_ = anchor_ = text.size();
-  StoreText(text);
+  if (buffer_.SetText(text)) AfterTextChange();
 }
 
 void RichEdit::SetPromptText(const std::wstring& text) {
@@ -71,27 +69,19 @@ void RichEdit::SetPromptText(const std::wstring& text) {
   Invalidate();
 }
 
-void RichEdit::StoreText(std::wstring text) {
-  if (text == text_) return;
-  text_ = std::move(text);
-  caret_ = std::min(caret_, text_.size());
-  anchor_ = std::min(anchor_, text_.size());
+void RichEdit::SetSel(size_t anchor, size_t caret) {
+  buffer_.Select(anchor, caret);
+  RestartBlink();
+  Invalidate();
+}
+
+void RichEdit::AfterTextChange() {
   if (IsAutoSized()) Arrange();
   Invalidate();
   SendEvent(kEventTextChange);
 }
 
-void RichEdit::SetSel(size_t anchor, size_t caret) {
-  anchor_ = std::min(anchor, text_.size());
-  caret_ = std::min(caret, text_.size());
-  Invalidate();
-}
-
-void RichEdit::SelectAll() { SetSel(0, text_.size()); }
-
-std::wstring RichEdit::GetSelectedText() const {
-  return text_.substr(GetSelStart(), GetSelEnd() - GetSelStart());
-}
+bool RichEdit::CanEdit() const { return !read_only_ && IsEnabled(); }
 
 std::wstring RichEdit::FilterInput(const std::wstring& text) const {
   std::wstring out;
@@ -104,113 +94,180 @@ std::wstring RichEdit::FilterInput(const std::wstring& text) const {
   return out;
 }
 
-bool RichEdit::InsertText(const std::wstring& text) {
-  if (read_only_ || !IsEnabled()) return false;
+bool RichEdit::Edit(size_t from, size_t to, const std::wstring& text, EditKind kind) {
+  if (!CanEdit()) return false;
   std::wstring insert = FilterInput(text);
-  size_t start = GetSelStart();
-  size_t end = GetSelEnd();
   if (max_char_ > 0) {
-    size_t kept = text_.size() - (end - start);
-    size_t room = static_cast<size_t>(max_char_) > kept ? max_char_ - kept : 0;
+    const size_t replaced = std::max(from, to) - std::min(from, to);
+    const size_t kept = buffer_.text().size() - std::min(replaced, buffer_.text().size());
+    const size_t room = static_cast<size_t>(max_char_) > kept ? max_char_ - kept : 0;
     if (insert.size() > room) insert.resize(room);
   }
-  if (insert.empty() && start == end) return false;
-  std::wstring next = text_.substr(0, start) + insert + text_.substr(end);
-  caret_ = anchor_ = start + insert.size();
-  StoreText(std::move(next));
+  RestartBlink();
+  if (!buffer_.Replace(from, to, insert, kind)) return false;
+  AfterTextChange();
   return true;
 }
 
-bool RichEdit::DeleteBackward() {
-  if (read_only_ || !IsEnabled()) return false;
-  if (GetSelStart() == GetSelEnd()) {
-    if (caret_ == 0) return false;
-    anchor_ = caret_ - 1;
-  }
-  return InsertText(std::wstring());
+bool RichEdit::InsertText(const std::wstring& text) {
+  return Edit(GetSelStart(), GetSelEnd(), text, EditKind::kOther);
 }
 
-bool RichEdit::DeleteForward() {
-  if (read_only_ || !IsEnabled()) return false;
-  if (GetSelStart() == GetSelEnd()) {
-    if (caret_ >= text_.size()) return false;
-    anchor_ = caret_ + 1;
-  }
-  return InsertText(std::wstring());
-}
-
-void RichEdit::MoveCaret(size_t position, bool extend) {
-  caret_ = std::min(position, text_.size());
-  if (!extend) anchor_ = caret_;
+void RichEdit::MoveCaretTo(size_t position, bool extend) {
+  buffer_.MoveCaret(position, extend);
+  RestartBlink();
   Invalidate();
 }
 
-unsigned RichEdit::TextStyle() const {
-  unsigned style = align_style_ | kTextNoClip;
-  style |= multi_line_ ? kTextWordBreak : kTextSingleLine;
-  return style;
+void RichEdit::Copy() {
+  if (!buffer_.has_selection() || password_ || !window_ || !window_->GetHost()) return;
+  window_->GetHost()->SetClipboardText(buffer_.selected_text());
 }
 
-UiRect RichEdit::TextRect() const {
-  UiRect r = GetPos();
-  r.Deflate(GetLayout()->GetPadding());
-  return r;
+void RichEdit::Paste() {
+  if (!CanEdit() || !window_ || !window_->GetHost()) return;
+  window_->GetHost()->RequestClipboardText(
+      ToWeakCallback([this](std::optional<std::wstring> text) {
+        if (text) InsertText(*text);
+      }));
 }
 
-std::wstring RichEdit::DisplayText() const {
-  std::wstring text = GetText();
-  return password_ ? std::wstring(text.size(), kPasswordChar) : text;
+void RichEdit::RestartBlink() {
+  caret_shown_ = true;
+  if (!IsFocused() || !window_ || !window_->GetHost()) return;
+  window_->GetHost()->StartTimer(blink_flag_, [this] {
+    caret_shown_ = !caret_shown_;
+    Invalidate();
+  }, kCaretBlinkMs);
 }
 
-size_t RichEdit::HitTestCaret(UiPoint point) const {
-  std::wstring shown = DisplayText();
-  UiRect r = TextRect();
-  const unsigned style = TextStyle() & ~static_cast<unsigned>(kTextWordBreak);
-  int x = point.x - r.left;
-  int previous = 0;
-  for (size_t i = 1; i <= shown.size(); ++i) {
-    int width = MeasureText(shown.substr(0, i), font_id_, style | kTextSingleLine, 0).cx;
-    if (x < (previous + width) / 2) return i - 1;
-    previous = width;
+void RichEdit::OnFocusChanged(bool focused) {
+  selecting_ = false;
+  if (focused) RestartBlink();
+  else blink_flag_.Cancel();
+  Invalidate();
+}
+
+bool RichEdit::HandleKeyDown(const EventArgs& args) {
+  const bool ctrl = args.modifiers & kModifierControl;
+  const bool shift = args.modifiers & kModifierShift;
+  const size_t caret = buffer_.caret();
+  const size_t size = buffer_.text().size();
+  switch (args.key_code) {
+    case kKeyLeft:
+    case kKeyRight: {
+      const bool left = args.key_code == kKeyLeft;
+      size_t to;
+      if (buffer_.has_selection() && !shift && !ctrl) {
+        to = left ? GetSelStart() : GetSelEnd();  // the selection collapses
+      } else if (ctrl) {
+        to = left ? buffer_.PreviousWordStart(caret) : buffer_.NextWordStart(caret);
+      } else {
+        to = left ? (caret > 0 ? caret - 1 : 0) : std::min(caret + 1, size);
+      }
+      MoveCaretTo(to, shift);
+      return true;
+    }
+    case kKeyHome: MoveCaretTo(0, shift); return true;
+    case kKeyEnd: MoveCaretTo(size, shift); return true;
+    case kKeyBack:
+      if (buffer_.has_selection()) Edit(GetSelStart(), GetSelEnd(), {}, EditKind::kDeletion);
+      else if (caret > 0)
+        Edit(ctrl ? buffer_.PreviousWordStart(caret) : caret - 1, caret, {}, EditKind::kDeletion);
+      return true;
+    case kKeyDelete:
+      if (shift && !ctrl) {
+        Copy();
+        Edit(GetSelStart(), GetSelEnd(), {}, EditKind::kOther);
+      } else if (buffer_.has_selection()) {
+        Edit(GetSelStart(), GetSelEnd(), {}, EditKind::kDeletion);
+      } else if (caret < size) {
+        Edit(caret, ctrl ? buffer_.NextWordStart(caret) : caret + 1, {}, EditKind::kDeletion);
+      }
+      return true;
+    case kKeyInsert:
+      if (shift) Paste();
+      else if (ctrl) Copy();
+      return true;
+    case kKeyEnter:
+      if (want_return_msg_) SendEvent(kEventReturn);
+      else if (multi_line_) Edit(GetSelStart(), GetSelEnd(), L"\n", EditKind::kTyping);
+      return true;  // a single-value input swallows it
+    default: break;
   }
-  return shown.size();
+  if (!ctrl) return false;
+  switch (args.key_code) {
+    case L'A': SelectAll(); return true;
+    case L'C': Copy(); return true;
+    case L'X':
+      Copy();
+      if (!password_) Edit(GetSelStart(), GetSelEnd(), {}, EditKind::kOther);
+      return true;
+    case L'V': Paste(); return true;
+    case L'Z':
+    case L'Y': {
+      if (!CanEdit()) return true;
+      const bool redo = args.key_code == L'Y' || shift;
+      RestartBlink();
+      if (redo ? buffer_.Redo() : buffer_.Undo()) AfterTextChange();
+      return true;
+    }
+    default: return false;
+  }
 }
 
-UiSize RichEdit::EstimateText(UiSize available) {
-  const UiRect& p = GetLayout()->GetPadding();
-  std::wstring text = DisplayText();
-  if (text.empty()) text = prompt_text_.empty() ? L" " : prompt_text_;
-  UiSize s = MeasureText(text, font_id_, TextStyle(), available.cx - p.left - p.right);
-  return {s.cx + p.left + p.right, s.cy + p.top + p.bottom};
+void RichEdit::HandleMouse(const EventArgs& args) {
+  if (!IsEnabled() || !IsMouseEnabled()) return;
+  switch (args.type) {
+    case kEventMouseButtonDown:
+      SetFocus();
+      MoveCaretTo(PositionAt(args.mouse_point), args.modifiers & kModifierShift);
+      selecting_ = true;
+      break;
+    case kEventInternalDoubleClick: {
+      const auto [start, end] = buffer_.WordAt(PositionAt(args.mouse_point));
+      SetSel(start, end);
+      break;
+    }
+    case kEventMouseMove:
+      if (selecting_) MoveCaretTo(PositionAt(args.mouse_point), true);
+      break;
+    case kEventMouseButtonUp: selecting_ = false; break;
+    default: break;
+  }
 }
 
 void RichEdit::HandleEventInternal(const EventArgs& args) {
   switch (args.type) {
     case kEventChar: {
-      wchar_t c = args.key_code ? args.key_code : static_cast<wchar_t>(args.w_param);
-      if (c == L'\t' ? want_tab_ : (c >= 32 && c != 127)) InsertText(std::wstring(1, c));
+      const wchar_t c = args.key_code;
+      if (args.modifiers & (kModifierControl | kModifierAlt)) return;
+      if (c == L'\t' ? want_tab_ : (c >= 32 && c != 127)) {
+        Edit(GetSelStart(), GetSelEnd(), std::wstring(1, c), EditKind::kTyping);
+      }
       return;
     }
     case kEventKeyDown:
-      switch (args.key_code) {
-        case kKeyBack: DeleteBackward(); return;
-        case kKeyDelete: DeleteForward(); return;
-        case kKeyLeft: MoveCaret(caret_ > 0 ? caret_ - 1 : 0, false); return;
-        case kKeyRight: MoveCaret(caret_ + 1, false); return;
-        case kKeyHome: MoveCaret(0, false); return;
-        case kKeyEnd: MoveCaret(text_.size(), false); return;
-        case kKeyEnter:
-          if (want_return_msg_) SendEvent(kEventReturn);
-          else if (multi_line_) InsertText(L"\n");
-          return;
-        default: break;
-      }
+      if (HandleKeyDown(args)) return;
+      break;
+    case kEventImeStartComposition:
+    case kEventImeComposition:
+    case kEventImeEndComposition:
+      composition_ = (args.type == kEventImeEndComposition || !window_)
+                         ? Window::ImeComposition{}
+                         : window_->GetImeComposition();
+      RestartBlink();
+      Invalidate();
+      return;
+    case kEventInternalSetFocus:
+    case kEventInternalKillFocus:
+      OnFocusChanged(args.type == kEventInternalSetFocus);
       break;
     case kEventMouseButtonDown:
-      if (IsEnabled() && IsMouseEnabled()) {
-        SetFocus();
-        MoveCaret(HitTestCaret(args.mouse_point), false);
-      }
+    case kEventMouseButtonUp:
+    case kEventMouseMove:
+    case kEventInternalDoubleClick:
+      HandleMouse(args);
       break;
     case kEventSetCursor:
       if (window_) window_->SetCursor(CursorType::kIBeam);
@@ -220,36 +277,121 @@ void RichEdit::HandleEventInternal(const EventArgs& args) {
   ScrollableBox::HandleEventInternal(args);
 }
 
+// --- Layout and painting -------------------------------------------------------
+
+UiRect RichEdit::TextRect() const {
+  UiRect r = GetPos();
+  r.Deflate(GetLayout()->GetPadding());
+  return r;
+}
+
+unsigned RichEdit::LayoutStyle() const {
+  return multi_line_ ? kTextWordBreak : kTextSingleLine;
+}
+
+RichEdit::TextView RichEdit::LayOut() {
+  TextView view;
+  view.shown = password_ ? std::wstring(buffer_.text().size(), kPasswordChar) : GetText();
+  view.caret = std::min(buffer_.caret(), view.shown.size());
+  if (!composition_.text.empty()) {
+    const size_t at = std::min(GetSelStart(), view.shown.size());
+    view.shown.replace(at, std::min(GetSelEnd(), view.shown.size()) - at, composition_.text);
+    view.composition_start = at;
+    view.composition_end = at + composition_.text.size();
+    view.caret = at + std::min(composition_.caret, composition_.text.size());
+  }
+  const UiRect r = TextRect();
+  if (view.shown != caret_map_text_ || r.Width() != caret_map_width_) {
+    caret_map_ = TextCaretMap(view.shown, font_id_, LayoutStyle(), r.Width());
+    caret_map_text_ = view.shown;
+    caret_map_width_ = r.Width();
+  }
+  const UiSize size = caret_map_.GetSize();
+  // Keep the caret inside the rectangle, and no empty space after the text.
+  const int caret_x = caret_map_.CaretRect(view.caret).left;
+  if (caret_x - scroll_x_ >= r.Width()) scroll_x_ = caret_x - r.Width() + 1;
+  if (caret_x < scroll_x_) scroll_x_ = caret_x;
+  scroll_x_ = std::clamp(scroll_x_, 0, std::max(0, size.cx + 1 - r.Width()));
+
+  view.origin = {r.left - scroll_x_, r.top};
+  if (size.cx < r.Width() && !multi_line_) {
+    if (align_style_ & kTextCenter) view.origin.x = r.left + (r.Width() - size.cx) / 2;
+    else if (align_style_ & kTextRight) view.origin.x = r.right - size.cx - 1;
+  }
+  if (align_style_ & kTextVCenter) view.origin.y = r.top + (r.Height() - size.cy) / 2;
+  else if (align_style_ & kTextBottom) view.origin.y = r.bottom - size.cy;
+  return view;
+}
+
+size_t RichEdit::PositionAt(UiPoint point) {
+  const TextView view = LayOut();
+  size_t position = caret_map_.PositionAt({point.x - view.origin.x, point.y - view.origin.y});
+  // Inside a composition the caret stays where the composition began.
+  if (position > view.composition_start && !composition_.text.empty()) {
+    position = position >= view.composition_end ? position - composition_.text.size()
+                                                : view.composition_start;
+  }
+  return std::min(position, buffer_.text().size());
+}
+
+UiSize RichEdit::EstimateText(UiSize available) {
+  const UiRect& p = GetLayout()->GetPadding();
+  std::wstring text = password_ ? std::wstring(buffer_.text().size(), kPasswordChar) : GetText();
+  if (text.empty()) text = prompt_text_.empty() ? L" " : prompt_text_;
+  UiSize s = MeasureText(text, font_id_, LayoutStyle(), available.cx - p.left - p.right);
+  return {s.cx + p.left + p.right, s.cy + p.top + p.bottom};
+}
+
+void RichEdit::PaintStateImages(RenderContext& context) {
+  // The focus frame stands in for the state image, under the text.
+  if (IsFocused() && !focused_image_.IsEmpty() && DrawImage(context, focused_image_)) return;
+  ScrollableBox::PaintStateImages(context);
+}
+
 void RichEdit::PaintText(RenderContext& context) {
-  UiRect r = TextRect();
-  std::wstring shown = DisplayText();
-  const unsigned style = TextStyle();
-  if (shown.empty()) {
-    std::wstring prompt = prompt_text_.empty() ? GlobalManager::GetText(prompt_text_id_) : prompt_text_;
+  const UiRect r = TextRect();
+  if (r.IsEmpty()) return;
+  const TextView view = LayOut();
+  const bool focused = IsFocused();
+  context.PushClip(r);
+  if (view.shown.empty()) {
+    const std::wstring prompt =
+        prompt_text_.empty() ? GlobalManager::GetText(prompt_text_id_) : prompt_text_;
     if (!prompt.empty()) {
-      std::wstring color = prompt_color_.empty() ? DefaultColors::Get().disabled_font_color : prompt_color_;
-      context.DrawText(prompt, r, font_id_, ResolveColor(color), style);
+      const std::wstring& color =
+          prompt_color_.empty() ? DefaultColors::Get().disabled_font_color : prompt_color_;
+      context.DrawText(prompt, r, font_id_, ResolveColor(color),
+                       align_style_ | kTextNoClip | LayoutStyle());
     }
   } else {
+    if (focused && buffer_.has_selection() && composition_.text.empty()) {
+      for (UiRect box : caret_map_.RangeRects(GetSelStart(), GetSelEnd())) {
+        box.Offset(view.origin.x, view.origin.y);
+        context.FillRect(box, kSelectionColor);
+      }
+    }
     const bool disabled = GetState() == ControlState::kDisabled;
     std::wstring color = disabled ? text_colors_[3] : text_colors_[0];
     if (color.empty()) {
-      color = disabled ? DefaultColors::Get().disabled_font_color : DefaultColors::Get().default_font_color;
+      color = disabled ? DefaultColors::Get().disabled_font_color
+                       : DefaultColors::Get().default_font_color;
     }
-    context.DrawText(shown, r, font_id_, ResolveColor(color), style);
+    const uint32_t argb = ResolveColor(color);
+    const UiSize size = caret_map_.GetSize();
+    const UiRect layout{view.origin.x, view.origin.y, view.origin.x + std::max(size.cx + 1, r.Width()),
+                        view.origin.y + size.cy};
+    context.DrawText(view.shown, layout, font_id_, argb, LayoutStyle() | kTextNoClip);
+    for (UiRect line : caret_map_.RangeRects(view.composition_start, view.composition_end)) {
+      line.Offset(view.origin.x, view.origin.y);
+      context.FillRect({line.left, line.bottom - 1, line.right, line.bottom}, argb);
+    }
   }
-  if (IsFocused() && !read_only_) {
-    int x = r.left + MeasureText(shown.substr(0, caret_), font_id_, style | kTextSingleLine, 0).cx;
-    int h = MeasureText(L" ", font_id_, kTextSingleLine, 0).cy;
-    int top = (style & kTextVCenter) ? r.top + (r.Height() - h) / 2 : r.top;
-    uint32_t color = caret_color_.empty() ? kDefaultCaretColor : ResolveColor(caret_color_);
-    context.DrawLine({x, top}, {x, top + h}, 1, color);
+  if (focused && !read_only_ && caret_shown_) {
+    UiRect caret = caret_map_.CaretRect(view.caret);
+    caret.Offset(view.origin.x, view.origin.y);
+    context.FillRect(caret, caret_color_.empty() ? kDefaultCaretColor : ResolveColor(caret_color_));
   }
-}
-
-void RichEdit::PaintChildren(RenderContext& context, const UiRect& dirty) {
-  if (IsFocused()) DrawImage(context, focused_image_);
-  ScrollableBox::PaintChildren(context, dirty);
+  context.PopClip();
 }
 
 }  // namespace ui

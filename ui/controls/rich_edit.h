@@ -1,39 +1,49 @@
-// ui::RichEdit: a windowless text input. This is the headless model: the
-// text, caret and selection, prompt text and the flags of the markup. Every
-// change of the text raises the text-change event (46); setting the text it
-// already holds raises nothing.
+// ui::RichEdit: a windowless text input, the one place where text is edited.
 //
-// Editing entry points for the window host (keyboard, IME, clipboard):
-// InsertText, DeleteBackward, DeleteForward, MoveCaret, SelectAll,
-// GetSelectedText, and HitTestCaret for clicks. Edits that come from the user
-// are refused while the input is read-only; SetText from code always works.
-// The built-in handling already maps "char" and the editing keys of
-// "keydown" (Backspace, Delete, arrows, Home, End, Return) onto them.
+// It shows its text inside its padding (a long line scrolls sideways so the
+// caret stays visible), a blinking caret and the selection while it has the
+// focus, the prompt text while empty, and an input method's composition in
+// progress at the caret, underlined.
+//
+// Input arrives as framework events from the window's router:
+// - "char" (key_code: the character) inserts at the caret, replacing the
+//   selection; control characters are ignored (Tab only with wanttab).
+// - "keydown" (key_code: ui/core/key_codes.h, modifiers: KeyModifier):
+//   Left/Right/Home/End (Ctrl: by word; Shift: selecting), Backspace/Delete
+//   (Ctrl: by word), Ctrl+A selects all, Ctrl+Z undoes, Ctrl+Y and
+//   Ctrl+Shift+Z redo, Ctrl+C/X/V and Ctrl+Insert, Shift+Delete,
+//   Shift+Insert use the clipboard (through the WindowHost), Return raises
+//   "return" with wantreturnmsg, inserts a line break when multi-line and is
+//   swallowed otherwise.
+// - The mouse: a press places the caret (Shift+press extends the
+//   selection), dragging selects, a double click selects a word.
+// - Composition events (50, 49, 51) show the window's ImeComposition; the
+//   committed text arrives as "char" events.
+// Every change of the text raises the text-change event (46) once; setting
+// the text it already holds changes nothing (not even the caret). User
+// edits are refused while read-only or disabled; SetText from code always
+// works. Single-line inputs drop line breaks from typed and pasted text.
 // UI thread only.
 #pragma once
 
 #include <string>
 
+#include "base/weak_callback.h"
 #include "ui/controls/scrollable_box.h"
+#include "ui/controls/text_edit_buffer.h"
+#include "ui/core/key_codes.h"
+#include "ui/core/window.h"
+#include "ui/render/text_caret_map.h"
 
 namespace ui {
 
-// Key codes of "keydown" the input understands (Windows virtual keys).
-enum EditKey : wchar_t {
-  kKeyBack = 8,
-  kKeyTab = 9,
-  kKeyEnter = 13,
-  kKeyEnd = 35,
-  kKeyHome = 36,
-  kKeyLeft = 37,
-  kKeyUp = 38,
-  kKeyRight = 39,
-  kKeyDown = 40,
-  kKeyDelete = 46,
-};
-
 class RichEdit : public ScrollableBox {
  public:
+  // Half a blink period: the caret shows as long as it hides.
+  static constexpr int kCaretBlinkMs = 530;
+  // Behind selected text (dark text stays dark on it).
+  static constexpr uint32_t kSelectionColor = 0xFF99C9EF;
+
   RichEdit();
   ~RichEdit() override { BeginDestroy(); }
   std::wstring GetType() const override { return L"RichEdit"; }
@@ -41,8 +51,8 @@ class RichEdit : public ScrollableBox {
 
   // The literal text, or the language string of the text id while empty.
   std::wstring GetText() const;
-  // Replaces the whole content (caret at the end); raises text change once
-  // when the text differs.
+  // Replaces the whole content (caret at the end, history cleared); raises
+  // text change once when the text differs, and does nothing otherwise.
   void SetText(const std::wstring& text);
   void SetTextId(const std::wstring& id) { text_id_ = id; }
 
@@ -51,48 +61,63 @@ class RichEdit : public ScrollableBox {
   bool IsReadOnly() const { return read_only_; }
   void SetReadOnly(bool on) { read_only_ = on; }
   bool IsMultiLine() const { return multi_line_; }
-  void SetMultiLine(bool on) { multi_line_ = on; }
   bool IsPassword() const { return password_; }
-  bool IsNumberOnly() const { return number_only_; }
   int GetMaxChar() const { return max_char_; }
   bool WantsTab() const { return want_tab_; }
-  bool WantsReturnMsg() const { return want_return_msg_; }
 
-  // --- Editing (user input) -------------------------------------------------
-  size_t GetCaret() const { return caret_; }
-  // Selection as [start, end); empty when start == end.
-  size_t GetSelStart() const { return std::min(anchor_, caret_); }
-  size_t GetSelEnd() const { return std::max(anchor_, caret_); }
+  // --- Caret and selection ----------------------------------------------------
+  size_t GetCaret() const { return buffer_.caret(); }
+  size_t GetSelStart() const { return buffer_.selection_start(); }
+  size_t GetSelEnd() const { return buffer_.selection_end(); }
   void SetSel(size_t anchor, size_t caret);
-  void SelectAll();
-  std::wstring GetSelectedText() const;
-  // Replaces the selection by `text` at the caret. Line breaks are dropped
-  // from single-line inputs, non-digits from number inputs, and the result is
-  // cut at maxchar. False when read-only or nothing changed.
+  void SelectAll() { SetSel(0, buffer_.text().size()); }
+  std::wstring GetSelectedText() const { return buffer_.selected_text(); }
+
+  // Puts text in place of the selection as typing or pasting would (filtered
+  // for single-line, number and maxchar inputs); false when read-only or
+  // nothing changed.
   bool InsertText(const std::wstring& text);
-  bool DeleteBackward();
-  bool DeleteForward();
-  // Moves the caret to `position` (clamped); `extend` keeps the anchor.
-  void MoveCaret(size_t position, bool extend);
-  // The caret position nearest to a point in window coordinates.
-  size_t HitTestCaret(UiPoint point) const;
 
   UiSize EstimateText(UiSize available) override;
 
  protected:
   void HandleEventInternal(const EventArgs& args) override;
+  void PaintStateImages(RenderContext& context) override;
   void PaintText(RenderContext& context) override;
-  void PaintChildren(RenderContext& context, const UiRect& dirty) override;
 
  private:
-  // Stores a new text and raises text change when it differs.
-  void StoreText(std::wstring text);
-  std::wstring DisplayText() const;
-  UiRect TextRect() const;
-  unsigned TextStyle() const;
+  using EditKind = TextEditBuffer::EditKind;
+
+  bool HandleKeyDown(const EventArgs& args);
+  void HandleMouse(const EventArgs& args);
+  void OnFocusChanged(bool focused);
+  bool CanEdit() const;
+  // Replaces [from, to) as the user did; raises text change.
+  bool Edit(size_t from, size_t to, const std::wstring& text, EditKind kind);
+  void MoveCaretTo(size_t position, bool extend);
+  void Copy();
+  void Paste();
+  void AfterTextChange();
+  // The caret shows again and the blink starts over (after every action).
+  void RestartBlink();
   std::wstring FilterInput(const std::wstring& text) const;
 
-  std::wstring text_;
+  // --- Layout of the shown text ---------------------------------------------
+  struct TextView {
+    std::wstring shown;   // the (masked) text with any composition spliced in
+    size_t caret = 0;     // caret position in `shown`
+    size_t composition_start = 0;
+    size_t composition_end = 0;
+    UiPoint origin;       // where the layout's top-left corner is drawn
+  };
+  UiRect TextRect() const;
+  unsigned LayoutStyle() const;
+  // Lays the shown text out (cached while the text and width stay) and
+  // scrolls so that the caret is inside the text rectangle.
+  TextView LayOut();
+  size_t PositionAt(UiPoint point);
+
+  TextEditBuffer buffer_;
   std::wstring text_id_;
   std::wstring prompt_text_;
   std::wstring prompt_text_id_;
@@ -102,8 +127,6 @@ class RichEdit : public ScrollableBox {
   std::wstring caret_color_;
   Image focused_image_;
   unsigned align_style_ = 0;
-  size_t caret_ = 0;
-  size_t anchor_ = 0;
   int max_char_ = 0;
   bool read_only_ = false;
   bool multi_line_ = false;
@@ -116,6 +139,15 @@ class RichEdit : public ScrollableBox {
   bool auto_hscroll_ = false;
   bool auto_vscroll_ = false;
   bool prompt_mode_ = false;
+
+  TextCaretMap caret_map_;
+  std::wstring caret_map_text_;
+  int caret_map_width_ = -1;
+  int scroll_x_ = 0;
+  bool caret_shown_ = true;
+  bool selecting_ = false;  // the left button is held after a press here
+  Window::ImeComposition composition_;
+  vbase::WeakCallbackFlag blink_flag_;
 };
 
 }  // namespace ui

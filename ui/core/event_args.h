@@ -21,6 +21,7 @@ struct EventArgs {
   wchar_t key_code = 0;
   uintptr_t w_param = 0;
   intptr_t l_param = 0;
+  uint32_t modifiers = 0;  // KeyModifier bits held when the input arrived
 };
 
 // Returning false stops the chain of handlers and the built-in handling.

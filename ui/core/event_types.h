@@ -45,6 +45,8 @@ enum EventType : int {
   kEventTextChange = 46,
   kEventReturn = 47,
   kEventTab = 48,
+  // The text of a composition in progress changed (Window::GetImeComposition).
+  kEventImeComposition = 49,
   kEventImeStartComposition = 50,
   kEventImeEndComposition = 51,
   kEventScrollChange = 52,

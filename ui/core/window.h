@@ -127,6 +127,16 @@ class Window : public virtual vbase::SupportWeakCallback {
   UiPoint GetLastMousePoint() const { return last_mouse_point_; }
   void SetLastMousePoint(UiPoint p) { last_mouse_point_ = p; }
 
+  // The input method's composition in progress (text not yet committed,
+  // shown at the focus control's caret), empty while none runs. The router
+  // keeps it and tells the focus control with kEventImeComposition.
+  struct ImeComposition {
+    std::wstring text;
+    size_t caret = 0;  // insertion point inside `text`
+  };
+  const ImeComposition& GetImeComposition() const { return ime_composition_; }
+  void SetImeComposition(ImeComposition composition) { ime_composition_ = std::move(composition); }
+
   // Forwarded to the host when one is attached.
   void SetCursor(CursorType cursor);
   void SetCapture();
@@ -200,6 +210,7 @@ class Window : public virtual vbase::SupportWeakCallback {
   Control* pressed_ = nullptr;
   Control* key_down_ = nullptr;
   UiPoint last_mouse_point_;
+  ImeComposition ime_composition_;
 
   UiSize init_size_;
   UiSize min_info_;

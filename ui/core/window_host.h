@@ -8,8 +8,11 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
+#include <optional>
 #include <string>
 
+#include "base/weak_callback.h"
 #include "ui/core/geometry.h"
 
 namespace ui {
@@ -47,6 +50,24 @@ class WindowHost {
 
   // The native window id (an X11 Window), 0 when none exists.
   virtual uintptr_t GetNativeHandle() const = 0;
+
+  // The desktop's clipboard (shared with other programs). A request's `done`
+  // runs later, or at once, with the text, or nullopt when there is none.
+  // A host without one keeps nothing.
+  virtual void SetClipboardText(const std::wstring& text) { (void)text; }
+  virtual void RequestClipboardText(std::function<void(std::optional<std::wstring>)> done) {
+    done(std::nullopt);
+  }
+
+  // Runs `tick` on the UI thread every `interval_ms` until `flag` is
+  // cancelled (replacing any timer the flag had). A host without a timer
+  // service only cancels.
+  virtual void StartTimer(vbase::WeakCallbackFlag& flag, std::function<void()> tick,
+                          int interval_ms) {
+    (void)tick;
+    (void)interval_ms;
+    flag.Cancel();
+  }
 };
 
 }  // namespace ui

@@ -23,8 +23,6 @@ using platform::x11::WindowEvent;
 // A point no control contains: a release there cannot activate anything.
 constexpr UiPoint kOutsideEverything{INT_MIN / 2, INT_MIN / 2};
 
-constexpr wchar_t kKeyEscape = 27;
-
 bool IsControlChar(wchar_t c) { return c < 32 || c == 127; }
 
 // Tab stops: buttons (check boxes included) and rich edits. Rows of a list
@@ -38,6 +36,14 @@ bool TakesKeyboard(Control* control) {
 
 UiPoint PointOf(const WindowEvent& event) { return UiPoint{event.x, event.y}; }
 
+uint32_t ModifiersOf(const WindowEvent& event) {
+  uint32_t modifiers = 0;
+  if (event.modifiers & platform::x11::kModifierShift) modifiers |= kModifierShift;
+  if (event.modifiers & platform::x11::kModifierControl) modifiers |= kModifierControl;
+  if (event.modifiers & platform::x11::kModifierAlt) modifiers |= kModifierAlt;
+  return modifiers;
+}
+
 }  // namespace
 
 wchar_t KeysymToKeyCode(uint32_t keysym) {
@@ -45,7 +51,7 @@ wchar_t KeysymToKeyCode(uint32_t keysym) {
   if ((keysym >= 'A' && keysym <= 'Z') || (keysym >= '0' && keysym <= '9') || keysym == ' ') {
     return static_cast<wchar_t>(keysym);
   }
-  if (keysym >= XK_F1 && keysym <= XK_F12) return static_cast<wchar_t>(112 + keysym - XK_F1);
+  if (keysym >= XK_F1 && keysym <= XK_F12) return static_cast<wchar_t>(kKeyF1 + keysym - XK_F1);
   switch (keysym) {
     case XK_BackSpace: return kKeyBack;
     case XK_Tab:
@@ -53,22 +59,24 @@ wchar_t KeysymToKeyCode(uint32_t keysym) {
     case XK_Return:
     case XK_KP_Enter: return kKeyEnter;
     case XK_Escape: return kKeyEscape;
-    case XK_Prior: return 33;
-    case XK_Next: return 34;
+    case XK_Prior: return kKeyPageUp;
+    case XK_Next: return kKeyPageDown;
     case XK_End: return kKeyEnd;
     case XK_Home: return kKeyHome;
     case XK_Left: return kKeyLeft;
     case XK_Up: return kKeyUp;
     case XK_Right: return kKeyRight;
     case XK_Down: return kKeyDown;
-    case XK_Insert: return 45;
-    case XK_Delete: return kKeyDelete;
+    case XK_Insert:
+    case XK_KP_Insert: return kKeyInsert;
+    case XK_Delete:
+    case XK_KP_Delete: return kKeyDelete;
     case XK_Shift_L:
-    case XK_Shift_R: return 16;
+    case XK_Shift_R: return kKeyShift;
     case XK_Control_L:
-    case XK_Control_R: return 17;
+    case XK_Control_R: return kKeyControl;
     case XK_Alt_L:
-    case XK_Alt_R: return 18;
+    case XK_Alt_R: return kKeyAlt;
     default: return 0;
   }
 }
@@ -79,13 +87,16 @@ InputRouter::InputRouter(Window& window, InputRouterDelegate& delegate)
 void InputRouter::Route(const WindowEvent& event) {
   switch (event.type) {
     case NativeEvent::kEnter:
-    case NativeEvent::kMotion: OnMouseMove(PointOf(event)); break;
+    case NativeEvent::kMotion: OnMouseMove(PointOf(event), ModifiersOf(event)); break;
     case NativeEvent::kLeave: OnPointerLeft(); break;
     case NativeEvent::kButtonPress: OnButtonPress(event); break;
     case NativeEvent::kButtonRelease: OnButtonRelease(event); break;
     case NativeEvent::kWheel: OnWheel(event); break;
     case NativeEvent::kKeyPress: OnKeyPress(event); break;
     case NativeEvent::kKeyRelease: OnKeyRelease(event); break;
+    case NativeEvent::kCompositionStart:
+    case NativeEvent::kComposition:
+    case NativeEvent::kCompositionEnd: OnComposition(event); break;
     case NativeEvent::kFocusOut:
       // A press that loses the focus is cancelled, never completed.
       if (window_.GetPressedControl()) CancelPressed();
@@ -96,7 +107,7 @@ void InputRouter::Route(const WindowEvent& event) {
 
 // --- Mouse ------------------------------------------------------------------
 
-void InputRouter::OnMouseMove(UiPoint point) {
+void InputRouter::OnMouseMove(UiPoint point, uint32_t modifiers) {
   window_.SetLastMousePoint(point);
   delegate_.StartHoverTimer();
   if (!button_down_) {
@@ -109,9 +120,9 @@ void InputRouter::OnMouseMove(UiPoint point) {
     }
   }
   if (Control* pressed = window_.GetPressedControl()) {
-    pressed->SendEvent(kEventMouseMove, 0, 0, 0, point);
+    pressed->SendEvent(kEventMouseMove, 0, 0, 0, point, modifiers);
   } else if (Control* hover = window_.GetHoverControl()) {
-    hover->SendEvent(kEventMouseMove, 0, 0, 0, point);
+    hover->SendEvent(kEventMouseMove, 0, 0, 0, point, modifiers);
   }
 }
 
@@ -159,10 +170,10 @@ void InputRouter::OnButtonPress(const WindowEvent& event) {
   if (event.button == MouseButton::kRight) {
     control->SendEvent(kEventMouseRightButtonDown, 0, 0, 0, point);
   } else if (event.double_click) {
-    control->SendEvent(kEventInternalDoubleClick, 0, 0, 0, point);
+    control->SendEvent(kEventInternalDoubleClick, 0, 0, 0, point, ModifiersOf(event));
     if (!alive.expired()) control->SendEvent(kEventMouseDoubleClick, 0, 0, 0, point);
   } else {
-    control->SendEvent(kEventMouseButtonDown, 0, 0, 0, point);
+    control->SendEvent(kEventMouseButtonDown, 0, 0, 0, point, ModifiersOf(event));
   }
 }
 
@@ -239,23 +250,30 @@ void InputRouter::OnKeyPress(const WindowEvent& event) {
   Control* focus = window_.GetFocus();
   if (!focus) return;
   const wchar_t key = KeysymToKeyCode(event.keysym);
-  const bool shift = (event.modifiers & platform::x11::kModifierShift) != 0;
+  const uint32_t modifiers = ModifiersOf(event);
   if (key == kKeyTab) {
     auto* edit = dynamic_cast<RichEdit*>(focus);
     if (edit && edit->IsVisible() && edit->IsEnabled() && edit->WantsTab()) {
-      edit->SendEvent(kEventChar, 0, 0, L'\t');
+      edit->SendEvent(kEventChar, L'\t', 0, L'\t', {}, modifiers);
     } else {
-      SetNextTabControl(!shift);
+      SetNextTabControl(!(modifiers & kModifierShift));
     }
     return;
   }
-  if (HandleEditKey(event, key)) return;
   if (key) {
     window_.SetKeyDownControl(focus);
-    focus->SendEvent(kEventKeyDown, key, 0, key);
+    focus->SendEvent(kEventKeyDown, key, 0, key, {}, modifiers);
   }
-  const uint32_t command_keys = platform::x11::kModifierControl | platform::x11::kModifierAlt;
-  if (!(event.modifiers & command_keys) && !event.text.empty()) InsertTypedText(event.text);
+  // Ctrl and Alt combinations are commands, not text.
+  if (modifiers & (kModifierControl | kModifierAlt)) return;
+  std::wstring text = Utf8ToUtf16(event.text);
+  std::erase_if(text, IsControlChar);
+  for (wchar_t c : text) {
+    // The key-down handler (or an earlier character) may have moved the focus.
+    Control* target = window_.GetFocus();
+    if (!target) return;
+    target->SendEvent(kEventChar, static_cast<uintptr_t>(c), 0, c, {}, modifiers);
+  }
 }
 
 void InputRouter::OnKeyRelease(const WindowEvent& event) {
@@ -263,59 +281,22 @@ void InputRouter::OnKeyRelease(const WindowEvent& event) {
   if (!control) return;
   window_.SetKeyDownControl(nullptr);
   const wchar_t key = KeysymToKeyCode(event.keysym);
-  control->SendEvent(kEventKeyUp, key, 0, key);
+  control->SendEvent(kEventKeyUp, key, 0, key, {}, ModifiersOf(event));
 }
 
-bool InputRouter::HandleEditKey(const WindowEvent& event, wchar_t key) {
-  auto* edit = dynamic_cast<RichEdit*>(window_.GetFocus());
-  if (!edit) return false;
-  if (event.modifiers & platform::x11::kModifierControl) {
-    switch (key) {
-      case L'A': edit->SelectAll(); return true;
-      case L'C':
-      case L'X': {
-        const std::wstring selected = edit->GetSelectedText();
-        if (selected.empty() || edit->IsPassword()) return true;
-        delegate_.SetClipboardText(Utf16ToUtf8(selected));
-        if (key == L'X') edit->InsertText(L"");
-        return true;
-      }
-      case L'V': {
-        std::weak_ptr<vbase::WeakFlag> alive = edit->GetWeakFlag();
-        delegate_.RequestClipboardText([alive, edit](std::optional<std::string> text) {
-          if (text && !alive.expired()) edit->InsertText(Utf8ToUtf16(*text));
-        });
-        return true;
-      }
-      default: return false;
-    }
+void InputRouter::OnComposition(const WindowEvent& event) {
+  Window::ImeComposition composition;
+  EventType type = kEventImeComposition;
+  if (event.type == NativeEvent::kCompositionStart) {
+    type = kEventImeStartComposition;
+  } else if (event.type == NativeEvent::kCompositionEnd) {
+    type = kEventImeEndComposition;
+  } else {
+    composition.text = Utf8ToUtf16(event.text);
+    composition.caret = static_cast<size_t>(std::max(0, event.composition_caret));
   }
-  if (!(event.modifiers & platform::x11::kModifierShift)) return false;
-  const size_t caret = edit->GetCaret();
-  switch (key) {
-    case kKeyLeft: edit->MoveCaret(caret > 0 ? caret - 1 : 0, true); return true;
-    case kKeyRight: edit->MoveCaret(caret + 1, true); return true;
-    case kKeyHome: edit->MoveCaret(0, true); return true;
-    case kKeyEnd: edit->MoveCaret(edit->GetText().size(), true); return true;
-    default: return false;
-  }
-}
-
-void InputRouter::InsertTypedText(const std::string& utf8) {
-  std::wstring text = Utf8ToUtf16(utf8);
-  std::erase_if(text, IsControlChar);
-  if (text.empty()) return;
-  Control* focus = window_.GetFocus();
-  if (!focus) return;
-  if (auto* edit = dynamic_cast<RichEdit*>(focus)) {
-    edit->InsertText(text);
-    return;
-  }
-  std::weak_ptr<vbase::WeakFlag> alive = focus->GetWeakFlag();
-  for (wchar_t c : text) {
-    if (alive.expired()) return;
-    focus->SendEvent(kEventChar, static_cast<uintptr_t>(c), 0, c);
-  }
+  window_.SetImeComposition(std::move(composition));
+  if (Control* focus = window_.GetFocus()) focus->SendEvent(type);
 }
 
 // --- Focus ------------------------------------------------------------------

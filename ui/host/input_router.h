@@ -8,10 +8,14 @@
 // release; a double click sends the internal double-click event and then
 // "doubleclick"; the wheel goes to the control under the pointer; the hover
 // time without a move sends "mousehover" and shows the tooltip text.
-// Keyboard: key presses go to the focus control as "keydown" with Windows
-// key codes (Tab moves the focus unless a rich edit wants it), the release to
-// the control that got the press; typed text goes into a focused rich edit;
-// Ctrl+A/C/X/V and Shift with the caret keys edit and select in it.
+// Keyboard: key presses go to the focus control as "keydown" with the key
+// codes of ui/core/key_codes.h and the modifiers held (Tab moves the focus
+// unless a rich edit wants it), the release to the control that got the
+// press; the text a key types follows as one "char" event per character
+// (none with Ctrl or Alt held). What the keys do is the control's business.
+// Input method: the composition in progress is kept in the Window and its
+// start, changes and end are sent to the focus control; the committed text
+// arrives as typed text.
 // Cancelling (focus loss while pressed, window closing) clears the pressed
 // control before it is told, with a point outside every control, so a cancel
 // can never click.
@@ -21,13 +25,13 @@
 // the Window's routing references, cleared by the Window when a control goes.
 #pragma once
 
-#include <functional>
-#include <optional>
+#include <cstdint>
 #include <string>
 #include <vector>
 
 #include "platform/x11/window_event.h"
 #include "ui/core/geometry.h"
+#include "ui/core/key_codes.h"
 
 namespace ui {
 
@@ -37,9 +41,6 @@ class Window;
 // What the router needs from outside the control tree.
 class InputRouterDelegate {
  public:
-  virtual void SetClipboardText(const std::string& utf8) = 0;
-  // `done` runs later (or at once) with the text, or nullopt when none.
-  virtual void RequestClipboardText(std::function<void(std::optional<std::string>)> done) = 0;
   // (Re)starts the hover timer; the owner calls InputRouter::OnHoverTime
   // when it expires.
   virtual void StartHoverTimer() = 0;
@@ -76,7 +77,7 @@ class InputRouter {
   std::vector<Control*> GetTabOrder() const;
 
  private:
-  void OnMouseMove(UiPoint point);
+  void OnMouseMove(UiPoint point, uint32_t modifiers);
   void UpdateHover(UiPoint point);
   void OnButtonPress(const platform::x11::WindowEvent& event);
   void OnButtonRelease(const platform::x11::WindowEvent& event);
@@ -84,8 +85,7 @@ class InputRouter {
   void OnPointerLeft();
   void OnKeyPress(const platform::x11::WindowEvent& event);
   void OnKeyRelease(const platform::x11::WindowEvent& event);
-  bool HandleEditKey(const platform::x11::WindowEvent& event, wchar_t key_code);
-  void InsertTypedText(const std::string& utf8);
+  void OnComposition(const platform::x11::WindowEvent& event);
   void CancelPressed();
 
   Window& window_;

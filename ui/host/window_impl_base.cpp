@@ -351,18 +351,6 @@ bool WindowImplBase::OnKeyDown(wchar_t key_code, uint32_t modifiers) {
   return false;
 }
 
-void WindowImplBase::SetClipboardText(const std::string& utf8) {
-  if (display_) display_->clipboard().SetText(utf8);
-}
-
-void WindowImplBase::RequestClipboardText(std::function<void(std::optional<std::string>)> done) {
-  if (!display_) {
-    done(std::nullopt);
-    return;
-  }
-  display_->clipboard().RequestText(ToWeakCallback(std::move(done)));
-}
-
 void WindowImplBase::StartHoverTimer() {
   hover_flag_.Cancel();
   if (TimerManager* timers = UiTimerScope::current()) {

@@ -119,8 +119,6 @@ class WindowImplBase : public Window, private InputRouterDelegate {
   void SwapMaxRestoreButtons(bool maximized);
 
   // InputRouterDelegate.
-  void SetClipboardText(const std::string& utf8) override;
-  void RequestClipboardText(std::function<void(std::optional<std::string>)> done) override;
   void StartHoverTimer() override;
   void StopHoverTimer() override;
 

@@ -7,6 +7,8 @@
 #include <vector>
 
 #include "base/message_loop.h"
+#include "base/text.h"
+#include "ui/animation/ui_timers.h"
 #include "ui/controls/control.h"
 #include "ui/host/tooltip_window.h"
 #include "ui/host/window_shape.h"
@@ -271,6 +273,25 @@ void X11WindowHost::PostDestroyQueuedControls() {
 
 uintptr_t X11WindowHost::GetNativeHandle() const {
   return native_->alive() ? static_cast<uintptr_t>(native_->id()) : 0;
+}
+
+void X11WindowHost::SetClipboardText(const std::wstring& text) {
+  display_.clipboard().SetText(Utf16ToUtf8(text));
+}
+
+void X11WindowHost::RequestClipboardText(std::function<void(std::optional<std::wstring>)> done) {
+  display_.clipboard().RequestText(
+      ToWeakCallback([done = std::move(done)](std::optional<std::string> utf8) {
+        done(utf8 ? std::optional<std::wstring>(Utf8ToUtf16(*utf8)) : std::nullopt);
+      }));
+}
+
+void X11WindowHost::StartTimer(vbase::WeakCallbackFlag& flag, std::function<void()> tick,
+                               int interval_ms) {
+  flag.Cancel();
+  if (TimerManager* timers = UiTimerScope::current()) {
+    timers->AddTimer(flag, std::move(tick), interval_ms, TimerManager::kRepeatForever);
+  }
 }
 
 }  // namespace ui

@@ -97,6 +97,10 @@ class X11WindowHost final : public WindowHost,
   void HideTooltip() override;
   void PostDestroyQueuedControls() override;
   uintptr_t GetNativeHandle() const override;
+  void SetClipboardText(const std::wstring& text) override;
+  void RequestClipboardText(std::function<void(std::optional<std::wstring>)> done) override;
+  void StartTimer(vbase::WeakCallbackFlag& flag, std::function<void()> tick,
+                  int interval_ms) override;
 
  private:
   X11WindowHost(platform::x11::Display& display, Window& window, unsigned long opaque_background);

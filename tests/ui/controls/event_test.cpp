@@ -115,7 +115,7 @@ TEST_F(EventTest, KeyboardActivatesButtonsOnlyWhenKeyboardEnabled) {
   int clicks = 0;
   button->AttachClick([&](const EventArgs&) { return ++clicks, true; });
   button->SendEvent(kEventKeyDown, 0, 0, kKeySpace);
-  button->SendEvent(kEventKeyDown, 0, 0, kKeyReturn);
+  button->SendEvent(kEventKeyDown, 0, 0, kKeyEnter);
   button->SendEvent(kEventKeyDown, 0, 0, L'a');
   EXPECT_EQ(clicks, 2);
   button->SetKeyboardEnabled(false);

@@ -19,6 +19,15 @@ class FakeHost : public WindowHost {
   void HideTooltip() override { tooltip.clear(); }
   void PostDestroyQueuedControls() override { ++destroy_posts; }
   uintptr_t GetNativeHandle() const override { return 1; }
+  void SetClipboardText(const std::wstring& text) override { clipboard = text; }
+  void RequestClipboardText(std::function<void(std::optional<std::wstring>)> done) override {
+    done(clipboard.empty() ? std::nullopt : std::optional<std::wstring>(clipboard));
+  }
+  // The test fires `timer` itself: no time passes on its own.
+  void StartTimer(vbase::WeakCallbackFlag& flag, std::function<void()> tick, int) override {
+    flag.Cancel();
+    timer = flag.ToWeakCallback(std::move(tick));
+  }
 
   UiRect invalidated;
   CursorType cursor = CursorType::kArrow;
@@ -26,6 +35,8 @@ class FakeHost : public WindowHost {
   bool native_focus = false;
   std::wstring tooltip;
   int destroy_posts = 0;
+  std::wstring clipboard;
+  std::function<void()> timer;
 };
 
 }  // namespace ui::testing_support

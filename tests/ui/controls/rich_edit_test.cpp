@@ -1,14 +1,23 @@
-// The headless text input: text changes, editing entry points and flags.
+// The text input as a person edits it: keys, mouse, clipboard and undo
+// through the framework events the router sends, and what its painting
+// shows of caret and text.
 #include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
 
 #include "tests/ui/controls/fake_host.h"
 #include "ui/controls/rich_edit.h"
 #include "ui/controls/vbox.h"
 #include "ui/core/window.h"
+#include "ui/render/render_context.h"
 #include "ui/ui_startup.h"
 
 namespace ui {
 namespace {
+
+constexpr uint32_t kShift = kModifierShift;
+constexpr uint32_t kCtrl = kModifierControl;
 
 class RichEditTest : public ::testing::Test {
  protected:
@@ -18,12 +27,30 @@ class RichEditTest : public ::testing::Test {
     auto* root = new VBox;
     edit_ = new RichEdit;
     edit_->SetFixedHeight(25);
+    edit_->SetAttribute(L"padding", L"5,0,5,0");
     root->Add(edit_);
     window_.AttachRoot(root);
     window_.ArrangeRoot({300, 100});
     edit_->AttachTextChange([this](const EventArgs&) { return ++changes_, true; });
+    edit_->SetFocus();
   }
   void TearDown() override { Shutdown(); }
+
+  void Key(wchar_t key, uint32_t modifiers = 0) {
+    edit_->SendEvent(kEventKeyDown, key, 0, key, {}, modifiers);
+  }
+  void Type(const std::wstring& text) {
+    for (wchar_t c : text) edit_->SendEvent(kEventChar, c, 0, c);
+  }
+  void Mouse(EventType type, int x, uint32_t modifiers = 0) {
+    EventArgs args;
+    args.type = type;
+    args.sender = edit_;
+    args.mouse_point = {x, 12};
+    args.modifiers = modifiers;
+    edit_->HandleEvent(args);
+  }
+  std::wstring Selected() const { return edit_->GetSelectedText(); }
 
   testing_support::FakeHost host_;
   Window window_;
@@ -31,97 +58,157 @@ class RichEditTest : public ::testing::Test {
   int changes_ = 0;
 };
 
-TEST_F(RichEditTest, SettingTextRaisesOneChangePerChange) {
-  edit_->SetText(L"a");
-  edit_->SetText(L"a");
-  edit_->SetText(L"b");
+TEST_F(RichEditTest, SettingTheTextItHoldsChangesNothingNotEvenTheCaret) {
+  edit_->SetText(L"1.2.0");
+  Key(kKeyHome);
+  Key(kKeyRight);
+  edit_->SetText(L"1.2.0");  // what a value binding writes back
+  Type(L"x");
+  EXPECT_EQ(edit_->GetText(), L"1x.2.0");
   edit_->SetText(L"");
   EXPECT_EQ(changes_, 3);
-  EXPECT_EQ(edit_->GetText(), L"");
 }
 
-TEST_F(RichEditTest, ReadOnlyRefusesUserEditsButNotCode) {
-  edit_->SetAttribute(L"readonly", L"true");
-  EXPECT_TRUE(edit_->IsReadOnly());
-  EXPECT_FALSE(edit_->InsertText(L"x"));
-  edit_->SendEvent(kEventChar, 0, 0, L'y');
-  EXPECT_EQ(changes_, 0);
-  edit_->SetText(L"/path/from/picker");
-  EXPECT_EQ(edit_->GetText(), L"/path/from/picker");
-  EXPECT_EQ(changes_, 1);
-  EXPECT_FALSE(edit_->DeleteBackward());
+// Each row starts from "1.2.0 beta" with the caret at the end.
+TEST_F(RichEditTest, KeysEditAtTheCaretAndOverTheSelection) {
+  struct Step {
+    wchar_t key;  // 0: type `text`
+    uint32_t modifiers;
+    const wchar_t* text;
+  };
+  struct Case {
+    const char* name;
+    std::vector<Step> steps;
+    const wchar_t* text;
+    const wchar_t* selected;
+  };
+  const Case cases[] = {
+      {"typing in the middle stays in order",
+       {{kKeyHome, 0, nullptr}, {kKeyRight, 0, nullptr}, {kKeyRight, 0, nullptr}, {0, 0, L"34"}},
+       L"1.342.0 beta", L""},
+      {"typing at the start", {{kKeyHome, 0, nullptr}, {0, 0, L"v"}}, L"v1.2.0 beta", L""},
+      {"shift selects, typing replaces",
+       {{kKeyLeft, kShift, nullptr}, {kKeyLeft, kShift, nullptr}, {0, 0, L"ta!"}},
+       L"1.2.0 beta!", L""},
+      {"ctrl+shift+left selects a word", {{kKeyLeft, kCtrl | kShift, nullptr}}, L"1.2.0 beta",
+       L"beta"},
+      {"ctrl+left twice", {{kKeyLeft, kCtrl, nullptr}, {kKeyLeft, kCtrl, nullptr}, {0, 0, L"["}},
+       L"1.2.[0 beta", L""},
+      {"ctrl+right from the start", {{kKeyHome, 0, nullptr}, {kKeyRight, kCtrl, nullptr}, {0, 0, L"_"}},
+       L"1_.2.0 beta", L""},
+      {"shift+home then left collapses to the start",
+       {{kKeyHome, kShift, nullptr}, {kKeyLeft, 0, nullptr}, {0, 0, L">"}}, L">1.2.0 beta", L""},
+      {"backspace and delete", {{kKeyBack, 0, nullptr}, {kKeyHome, 0, nullptr}, {kKeyDelete, 0, nullptr}},
+       L".2.0 bet", L""},
+      {"ctrl+backspace deletes a word", {{kKeyBack, kCtrl, nullptr}}, L"1.2.0 ", L""},
+      {"ctrl+delete deletes to the next word",
+       {{kKeyHome, 0, nullptr}, {kKeyDelete, kCtrl, nullptr}}, L".2.0 beta", L""},
+      {"ctrl+a selects all", {{L'A', kCtrl, nullptr}}, L"1.2.0 beta", L"1.2.0 beta"},
+      {"return and tab are swallowed in a single line",
+       {{kKeyEnter, 0, nullptr}, {0, 0, L"\t\r"}}, L"1.2.0 beta", L""},
+      {"undo takes back a typed run at once, redo brings it",
+       {{0, 0, L"12"}, {kKeyHome, 0, nullptr}, {0, 0, L"x"}, {L'Z', kCtrl, nullptr},
+        {L'Z', kCtrl, nullptr}, {L'Z', kCtrl | kShift, nullptr}},
+       L"1.2.0 beta12", L""},
+      {"undo of a deletion run",
+       {{kKeyBack, 0, nullptr}, {kKeyBack, 0, nullptr}, {L'Z', kCtrl, nullptr}}, L"1.2.0 beta", L""},
+  };
+  for (const Case& c : cases) {
+    edit_->SetText(L"");
+    edit_->SetText(L"1.2.0 beta");
+    for (const Step& s : c.steps) {
+      if (s.key) Key(s.key, s.modifiers);
+      else Type(s.text);
+    }
+    EXPECT_EQ(edit_->GetText(), c.text) << c.name;
+    EXPECT_EQ(Selected(), c.selected) << c.name;
+  }
 }
 
-TEST_F(RichEditTest, EditingAtTheCaretAndOverTheSelection) {
-  edit_->SetText(L"固件.img");
-  edit_->MoveCaret(2, false);
-  EXPECT_TRUE(edit_->InsertText(L"v2"));
-  EXPECT_EQ(edit_->GetText(), L"固件v2.img");
-  EXPECT_EQ(edit_->GetCaret(), 4u);
-  EXPECT_TRUE(edit_->DeleteBackward());
-  EXPECT_EQ(edit_->GetText(), L"固件v.img");
-  edit_->MoveCaret(0, false);
-  EXPECT_TRUE(edit_->DeleteForward());
-  EXPECT_EQ(edit_->GetText(), L"件v.img");
-  EXPECT_FALSE(edit_->DeleteBackward());  // at the start
-  edit_->SelectAll();
-  EXPECT_EQ(edit_->GetSelectedText(), L"件v.img");
-  edit_->InsertText(L"new");
-  EXPECT_EQ(edit_->GetText(), L"new");
-  edit_->SetSel(1, 3);
-  EXPECT_EQ(edit_->GetSelectedText(), L"ew");
-  EXPECT_TRUE(edit_->DeleteForward());
-  EXPECT_EQ(edit_->GetText(), L"n");
-}
-
-TEST_F(RichEditTest, SingleLineNumberAndMaxCharFilterInput) {
-  edit_->InsertText(L"a\r\nb");
+TEST_F(RichEditTest, ClipboardCopyCutAndPaste) {
+  edit_->SetText(L"/srv/固件/update.img");
+  Key(kKeyLeft, kCtrl | kShift);
+  Key(L'C', kCtrl);
+  EXPECT_EQ(host_.clipboard, L"img");
+  Key(L'X', kCtrl);
+  EXPECT_EQ(edit_->GetText(), L"/srv/固件/update.");
+  Key(L'V', kCtrl);
+  Key(kKeyInsert, kShift);
+  EXPECT_EQ(edit_->GetText(), L"/srv/固件/update.imgimg");
+  // Line breaks of a pasted text never reach a single-line value.
+  host_.clipboard = L"a\r\nb\n";
+  Key(L'A', kCtrl);
+  Key(L'V', kCtrl);
   EXPECT_EQ(edit_->GetText(), L"ab");
-  edit_->SetAttribute(L"multiline", L"true");
-  edit_->InsertText(L"\n");
-  EXPECT_EQ(edit_->GetText(), L"ab\n");
 
-  edit_->SetText(L"");
-  edit_->SetAttribute(L"number", L"true");
-  edit_->SetAttribute(L"maxchar", L"4");
-  edit_->InsertText(L"1a2b3c4d5");
-  EXPECT_EQ(edit_->GetText(), L"1234");
-  EXPECT_FALSE(edit_->InsertText(L"6"));
+  // Passwords are not copied; read-only text is copied but not cut.
+  edit_->SetAttribute(L"password", L"true");
+  Key(L'A', kCtrl);
+  Key(L'C', kCtrl);
+  EXPECT_EQ(host_.clipboard, L"a\r\nb\n");
+  edit_->SetAttribute(L"password", L"false");
+  edit_->SetReadOnly(true);
+  const int before = changes_;
+  Key(L'X', kCtrl);
+  Type(L"z");
+  Key(kKeyBack);
+  Key(L'V', kCtrl);
+  EXPECT_EQ(host_.clipboard, L"ab");
+  EXPECT_EQ(edit_->GetText(), L"ab");
+  EXPECT_EQ(changes_, before);
 }
 
-TEST_F(RichEditTest, KeyboardEventsDriveTheEditingEntryPoints) {
-  edit_->SendEvent(kEventChar, 0, 0, L'h');
-  edit_->SendEvent(kEventChar, 0, 0, L'i');
-  edit_->SendEvent(kEventChar, 0, 0, L'\t');  // not wanted: ignored
-  EXPECT_EQ(edit_->GetText(), L"hi");
-  edit_->SendEvent(kEventKeyDown, 0, 0, kKeyLeft);
-  edit_->SendEvent(kEventKeyDown, 0, 0, kKeyBack);
-  EXPECT_EQ(edit_->GetText(), L"i");
-  edit_->SendEvent(kEventKeyDown, 0, 0, kKeyEnd);
-  edit_->SendEvent(kEventChar, 0, 0, L'!');
-  EXPECT_EQ(edit_->GetText(), L"i!");
-
-  int returns = 0;
-  edit_->AttachEvent(kEventReturn, [&](const EventArgs&) { return ++returns, true; });
-  edit_->SetAttribute(L"wantreturnmsg", L"true");
-  edit_->SendEvent(kEventKeyDown, 0, 0, kKeyEnter);
-  EXPECT_EQ(returns, 1);
-  EXPECT_EQ(edit_->GetText(), L"i!");
-}
-
-TEST_F(RichEditTest, ClickTakesFocusAndPlacesTheCaret) {
-  edit_->SetText(L"abcdefgh");
-  EventArgs press;
-  press.type = kEventMouseButtonDown;
-  press.sender = edit_;
-  press.mouse_point = {0, 10};
-  edit_->HandleEvent(press);
-  EXPECT_EQ(window_.GetFocus(), edit_);
+TEST_F(RichEditTest, MouseDragSelectsDoubleClickTakesAWordShiftClickExtends) {
+  edit_->SetText(L"alpha beta gamma");
+  Mouse(kEventMouseButtonDown, 0);
   EXPECT_EQ(edit_->GetCaret(), 0u);
-  EXPECT_EQ(edit_->HitTestCaret({299, 10}), 8u);
-  size_t middle = edit_->HitTestCaret({20, 10});
-  EXPECT_GT(middle, 0u);
-  EXPECT_LT(middle, 8u);
+  Mouse(kEventMouseMove, 299);  // past the end of the text
+  Mouse(kEventMouseButtonUp, 299);
+  EXPECT_EQ(Selected(), L"alpha beta gamma");
+  Mouse(kEventMouseMove, 0);  // no button held: nothing changes
+  EXPECT_EQ(Selected(), L"alpha beta gamma");
+
+  Mouse(kEventMouseButtonDown, 0);
+  Mouse(kEventMouseButtonUp, 0);
+  Mouse(kEventMouseButtonDown, 299, kShift);
+  EXPECT_EQ(Selected(), L"alpha beta gamma");
+
+  Mouse(kEventInternalDoubleClick, 299);
+  EXPECT_EQ(Selected(), L"gamma");
+}
+
+// The caret blinks while focused and shows again at once on every key; a
+// long text is scrolled so that the caret stays inside the padding.
+TEST_F(RichEditTest, CaretBlinksAndLongTextStaysInsideThePadding) {
+  const UiRect field = edit_->GetPos();
+  RenderContext context(300, 100);
+  auto ink_columns = [&](int from, int to) {
+    context.Clear();
+    window_.Paint(context);
+    int n = 0;
+    for (int x = from; x < to; ++x) {
+      for (int y = field.top; y < field.bottom; ++y) {
+        if ((context.GetPixel(x, y) >> 24) > 0x80) {
+          ++n;
+          break;
+        }
+      }
+    }
+    return n;
+  };
+  const int inside_left = field.left + 5, inside_right = field.right - 5;
+  EXPECT_GT(ink_columns(inside_left, inside_left + 2), 0);  // the caret, text empty
+  ASSERT_TRUE(host_.timer);
+  host_.timer();
+  EXPECT_EQ(ink_columns(inside_left, inside_left + 2), 0);
+  Type(L"x");
+  EXPECT_GT(ink_columns(inside_left, inside_left + 12), 0);
+
+  edit_->SetText(std::wstring(200, L'W') + L"end");
+  Key(kKeyEnd);
+  // Nothing is drawn in the padding, and the text reaches the right edge.
+  EXPECT_EQ(ink_columns(field.left, inside_left) + ink_columns(inside_right, field.right), 0);
+  EXPECT_GT(ink_columns(inside_right - 4, inside_right), 0);
 }
 
 }  // namespace

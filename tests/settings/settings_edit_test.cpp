@@ -1,0 +1,198 @@
+// Editing the settings fields as a person does, on the plain and on the
+// composited paint path, judged from outside the program: what the screen
+// shows (OCR, the caret and the selection in pixels), what another X
+// client reads from and gives to the clipboard (xclip), and what 保存
+// writes to settings.ini.
+#include <gtest/gtest.h>
+
+#include <X11/Xutil.h>
+
+#include <chrono>
+#include <filesystem>
+#include <fstream>
+#include <future>
+#include <memory>
+#include <sstream>
+#include <string>
+
+#include "app/config_store.h"
+#include "settings/path_field.h"
+#include "settings/settings_form.h"
+#include "settings/text_field.h"
+#include "tests/app/gui_session.h"
+#include "tests/app/temp_data_home.h"
+#include "tests/settings/stub_dialog.h"
+#include "tests/support/screen_text.h"
+#include "ui/controls/rich_edit.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+using fleetsync_test::CleanOcr;
+using fleetsync_test::ScreenGrab;
+
+// Taller than any glyph stroke of the 14-pixel field font.
+constexpr int kCaretRun = 13;
+constexpr char kLongPath[] = "/opt/fleet/firmware/releases/2026/panel-batch-07/update-3.img";
+
+class SettingsEditTest : public fleetsync_test::GuiSession,
+                         public ::testing::WithParamInterface<bool> {
+ protected:
+  void SetUp() override {
+    GuiSession::SetUp();
+    if (IsSkipped() || HasFatalFailure()) return;
+    if (!fleetsync_test::HaveTesseract()) GTEST_SKIP() << "tesseract missing";
+    if (access("/usr/bin/xclip", X_OK) != 0) GTEST_SKIP() << "xclip missing";
+    if (GetParam()) {
+      XVisualInfo argb{};
+      if (!XMatchVisualInfo(display_->xdisplay(), display_->screen(), 32, TrueColor, &argb))
+        GTEST_SKIP() << "the server has no 32-bit visual";
+      compositor_ = std::make_unique<platform::x11::testing::Child>(
+          std::vector<std::string>{"/usr/bin/xcompmgr"});
+      ASSERT_TRUE(RunUntil([&] { return display_->HasCompositor(); }));
+    }
+    // A short click on a path field opens the picker: this one cancels.
+    stubs_.Install("zenity", "", 1);
+    ASSERT_TRUE(SaveUpgradeSettings({L"/srv/a.img", L"", L"1.2.0", L"qnhmi", false}));
+    OpenOwner();
+    form_ = OpenSettingsForm(*owner_, [](const ui::EventArgs&) { return true; });
+    ASSERT_NE(form_, nullptr);
+    alive_ = form_->GetWeakFlag();
+    ASSERT_TRUE(RunUntil([this] { return form_->native_window()->mapped(); }));
+    ASSERT_EQ(form_->host()->translucent(), GetParam());
+    auto* rows = dynamic_cast<ui::Box*>(form_->FindControl(L"box_form_adb"));
+    ASSERT_NE(rows, nullptr);
+    update_ = dynamic_cast<PathField*>(rows->GetItemAt(0))->input;
+    project_ = dynamic_cast<TextField*>(rows->GetItemAt(2))->input;
+    version_ = dynamic_cast<TextField*>(rows->GetItemAt(3))->input;
+  }
+  void TearDown() override {
+    if (form_ && !alive_.expired()) delete form_;
+    GuiSession::TearDown();
+    compositor_.reset();
+  }
+
+  // The inside of an input's frame on the screen.
+  fleetsync_test::ScreenRect Inside(ui::Control* input) const {
+    const platform::x11::Rect window = form_->native_window()->bounds();
+    const ui::UiRect r = input->GetPos();
+    return {window.x + r.left + 2, window.y + r.top + 2, r.Width() - 4, r.Height() - 4};
+  }
+  ScreenGrab Grab(ui::Control* input) { return fleetsync_test::GrabScreen(display_->xdisplay(), Inside(input)); }
+  // The text OCR reads in an input, taken while the blinking caret is off
+  // (it reads as "|", "]" or "l").
+  std::string Read(ui::Control* input) {
+    RunFor(100);  // painted (and composited)
+    ScreenGrab grab;
+    RunUntil([&] {
+      grab = Grab(input);
+      return fleetsync_test::FindCaretColumns(grab, kCaretRun).empty();
+    }, 3000);
+    return CleanOcr(fleetsync_test::ReadText(grab));
+  }
+  // Waits until the blinking caret shows; its column inside the frame, or -1.
+  int CaretColumn(ui::Control* input) {
+    int column = -1;
+    RunUntil([&] {
+      const std::vector<int> found = fleetsync_test::FindCaretColumns(Grab(input), kCaretRun);
+      if (found.size() == 1) column = found.front();
+      return column >= 0;
+    }, 3000);
+    return column;
+  }
+  // Clicks into an input near its left end, where a toast cannot be.
+  bool ClickInto(ui::Control* input) {
+    return Xdotool("mousemove " + ScreenPointOf(*form_, input, -input->GetPos().Width() / 2 + 8) +
+                   " click 1");
+  }
+  // Runs a shell command while the loop serves the clipboard; its output.
+  std::string Shell(const std::string& command) {
+    std::future<std::string> out = std::async(std::launch::async, [command] {
+      return platform::x11::testing::Capture(command);
+    });
+    RunUntil([&] { return out.wait_for(std::chrono::seconds(0)) == std::future_status::ready; });
+    return out.get();
+  }
+  std::string SettingsIni() const {
+    std::ifstream in(data_.data_folder() / "settings.ini");
+    std::ostringstream text;
+    text << in.rdbuf();
+    return text.str();
+  }
+
+  TempDataHome data_;
+  StubDialogs stubs_;
+  std::unique_ptr<platform::x11::testing::Child> compositor_;
+  SettingsForm* form_ = nullptr;
+  std::weak_ptr<vbase::WeakFlag> alive_;
+  ui::RichEdit* update_ = nullptr;
+  ui::RichEdit* project_ = nullptr;
+  ui::RichEdit* version_ = nullptr;
+};
+
+TEST_P(SettingsEditTest, EditsShowWhereTheyAreMadeAndAreSaved) {
+  // The focused field shows its text and the caret where the keys put it.
+  ASSERT_TRUE(ClickInto(version_));
+  ASSERT_TRUE(Xdotool("key End"));
+  EXPECT_EQ(Read(version_), "1.2.0");
+  const int caret_at_end = CaretColumn(version_);
+  ASSERT_TRUE(Xdotool("key Home"));
+  const int caret_at_start = CaretColumn(version_);
+  EXPECT_GE(caret_at_start, 0);
+  EXPECT_LE(caret_at_start, 6);  // inside the left padding's reach
+  EXPECT_GT(caret_at_end, caret_at_start + 15);  // five characters further
+
+  // Middle, end and undo in the version field.
+  ASSERT_TRUE(Xdotool("key Right Right type --delay 30 34"));
+  EXPECT_EQ(Read(version_), "1.342.0");
+  ASSERT_TRUE(Xdotool("key End minus type --delay 30 rc"));
+  EXPECT_EQ(Read(version_), "1.342.0-rc");
+  ASSERT_TRUE(Xdotool("key ctrl+z"));
+  EXPECT_EQ(Read(version_), "1.342.0");
+
+  // Start and end of the project field; then a selection made with the
+  // mouse (from past the end to the left edge) is replaced by typing.
+  ASSERT_TRUE(ClickInto(project_));
+  ASSERT_TRUE(Xdotool("key Home type --delay 30 x"));
+  ASSERT_TRUE(Xdotool("key End type --delay 30 2"));
+  EXPECT_EQ(Read(project_), "xqnhmi2");
+  const ui::UiRect field = project_->GetPos();
+  ASSERT_TRUE(Xdotool("mousemove " + ScreenPointOf(*form_, project_, field.Width() / 2 - 4) +
+                      " mousedown 1 mousemove " +
+                      ScreenPointOf(*form_, project_, -field.Width() / 2 + 2) + " mouseup 1"));
+  const auto highlight =
+      fleetsync_test::FindColorSpan(Grab(project_), ui::RichEdit::kSelectionColor & 0xFFFFFF, 6);
+  ASSERT_TRUE(highlight.has_value());
+  EXPECT_LE(highlight->first, 5);
+  EXPECT_GT(highlight->second, 30);  // the whole of "xqnhmi2"
+  ASSERT_TRUE(Xdotool("type --delay 30 qn-2"));
+  EXPECT_EQ(Read(project_), "qn-2");
+  EXPECT_FALSE(fleetsync_test::FindColorSpan(Grab(project_),
+                                             ui::RichEdit::kSelectionColor & 0xFFFFFF, 6));
+
+  // Another X client reads what was copied, and gives what is pasted: a
+  // long path, which then shows its end.
+  ASSERT_TRUE(Xdotool("key ctrl+a ctrl+c"));
+  EXPECT_EQ(Shell("/usr/bin/timeout 10 /usr/bin/xclip -o -selection clipboard"), "qn-2");
+  // xclip stays to serve one request; its output must not hold the pipe.
+  Shell(std::string("printf %s '") + kLongPath +
+        "' | /usr/bin/xclip -i -selection clipboard -l 1 >/dev/null 2>&1");
+  ASSERT_TRUE(Xdotool("key Tab Tab Tab"));  // version, then update file and boot logo
+  ASSERT_TRUE(ClickInto(update_));  // the picker cancels; the field keeps the focus
+  ASSERT_EQ(form_->GetFocus(), update_);
+  ASSERT_TRUE(Xdotool("key ctrl+a ctrl+v"));
+  ASSERT_TRUE(RunUntil([&] { return form_->updateFile == Utf8ToUtf16(kLongPath); }));
+  EXPECT_NE(Read(update_).find("update-3.img"), std::string::npos);
+  EXPECT_EQ(Read(update_).find("/opt/fleet"), std::string::npos);
+
+  ASSERT_TRUE(ClickOn(*form_, form_->FindControl(L"btn_save")));
+  const std::string ini = SettingsIni();
+  EXPECT_NE(ini.find("version=1.342.0\n"), std::string::npos) << ini;
+  EXPECT_NE(ini.find("project=qn-2\n"), std::string::npos) << ini;
+  EXPECT_NE(ini.find(std::string("update_file=") + kLongPath + "\n"), std::string::npos) << ini;
+}
+
+INSTANTIATE_TEST_SUITE_P(PaintPaths, SettingsEditTest, ::testing::Values(false, true),
+                         [](const auto& info) { return info.param ? "Composited" : "Plain"; });
+
+}  // namespace

@@ -22,14 +22,9 @@ std::string FleetSummary::Table(const std::function<PanelVerdict(std::size_t)>& 
   std::lock_guard<std::mutex> lock(mutex_);
   // Keyed by outcome, so the lines follow the order of a pass.
   std::map<PassOutcome, int> counts;
-  int never_ended = 0;
   for (const Panel& panel : panels_) {
-    if (panel.last == PassOutcome::kNone) {
-      ++never_ended;
-    } else {
-      const bool confirmed = panel.upgraded && panel.last == PassOutcome::kCurrent;
-      ++counts[confirmed ? PassOutcome::kUpgraded : panel.last];
-    }
+    const bool confirmed = panel.upgraded && panel.last == PassOutcome::kCurrent;
+    if (panel.last != PassOutcome::kNone) ++counts[confirmed ? PassOutcome::kUpgraded : panel.last];
   }
   std::string table;
   auto line = [&table](std::string_view name, int count) {
@@ -40,7 +35,6 @@ std::string FleetSummary::Table(const std::function<PanelVerdict(std::size_t)>& 
   };
   table += "outcome              panels\n";
   for (const auto& [outcome, count] : counts) line(HistoryOutcomeName(outcome), count);
-  if (never_ended > 0) line("no_pass_ended", never_ended);
   line("total", static_cast<int>(panels_.size()));
   table += "not done:\n";
   for (std::size_t index = 0; index < panels_.size(); ++index) {

@@ -27,15 +27,18 @@ class AdbConnection::Stream : public StreamOutput {
     Pump();
   }
   void DropConnection() override { connection_.Shutdown(); }
+  void Stall() override { stalled_ = true; }
   uint32_t MaxPayload() const override { return connection_.max_payload_; }
 
   Service& service() { return *service_; }
   bool done() const { return done_; }
+  bool stalled() const { return stalled_; }
   uint32_t remote_id() const { return remote_id_; }
 
   void OnAcknowledged() {
     awaiting_ack_ = false;
     Pump();
+    if (!done_ && !finishing_ && !awaiting_ack_ && pending_.empty()) service_->OnDrained(*this);
   }
   // The host closed its end: nothing more may be sent.
   void MarkDone() { done_ = true; }
@@ -72,6 +75,7 @@ class AdbConnection::Stream : public StreamOutput {
   bool awaiting_ack_ = false;
   bool finishing_ = false;
   bool done_ = false;
+  bool stalled_ = false;
 };
 
 AdbConnection::AdbConnection(EventLoop& loop, platform::UniqueFd socket, ConnectionHost& host,
@@ -162,8 +166,9 @@ void AdbConnection::Consume(std::string_view data) {
       payload_remaining_ = header->data_length;
       payload_stream_ = header->arg1;
       auto it = streams_.find(payload_stream_);
-      if (it == streams_.end() || it->second->done() || it->second->remote_id() != header->arg0) {
-        payload_stream_ = 0;  // not a live stream of the host's: discard the payload
+      if (it == streams_.end() || it->second->done() || it->second->remote_id() != header->arg0 ||
+          it->second->stalled()) {
+        payload_stream_ = 0;  // not a live stream of the host's (or a stalled one): discard
         continue;
       }
       // Acknowledged at once: the payload is consumed as it arrives (TCP holds

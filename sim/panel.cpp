@@ -100,7 +100,8 @@ void Panel::Start() {
     ScheduleUpgrade(config_.timing.underway_finish_ms, false, target);
   }
   if (config_.faults.power_cut_after_ms >= 0)
-    loop_.After(config_.faults.power_cut_after_ms, [this] { PowerCut(); });
+    loop_.After(config_.faults.power_cut_after_ms,
+                [this] { PowerCut(props_["ro.app.version"], false); });
   if (!config_.faults.refuse) Listen();
   WriteState();
 }
@@ -162,6 +163,15 @@ std::string Panel::Banner() const {
 
 std::unique_ptr<Service> Panel::OpenService(const std::string& name) {
   return CreateService(name, *this);
+}
+
+ShellFault Panel::FaultFor(const std::string& command) const {
+  const auto listed = [&command](const std::vector<std::string>& commands) {
+    return std::find(commands.begin(), commands.end(), command) != commands.end();
+  };
+  if (listed(config_.faults.never_answer)) return ShellFault::kNeverAnswer;
+  if (listed(config_.faults.endless_output)) return ShellFault::kEndlessOutput;
+  return ShellFault::kNone;
 }
 
 std::string Panel::PropOutput(const std::string& name) const {
@@ -257,7 +267,7 @@ void Panel::ScheduleUpgrade(int64_t first_delay_ms, bool announce, const std::st
       return;
     }
     if (faults.power_cut_during_upgrade) {
-      Then(at, [this] { PowerCut(); });
+      Then(at, [this, old_version] { PowerCut(old_version, false); });
       return;
     }
   }
@@ -278,9 +288,18 @@ void Panel::ScheduleUpgrade(int64_t first_delay_ms, bool announce, const std::st
     Then(at, [this, old_version] { Reboot(old_version, false); });
     return;
   }
-  Then(at, [this] { AppendLog("QnUpgrade", "upgrade success, will reboot system!"); });
+  Then(at, [this] {
+    ++successes_logged_;
+    AppendLog("QnUpgrade", "upgrade success, will reboot system!");
+  });
   at += timing.step_ms;
-  Then(at, [this, new_version] { Reboot(new_version, true); });
+  if (faults.power_cut_after_success) {
+    Then(at, [this, new_version] { PowerCut(new_version, true); });
+  } else if (faults.success_keeps_version) {
+    Then(at, [this, old_version] { Reboot(old_version, false); });
+  } else {
+    Then(at, [this, new_version] { Reboot(new_version, true); });
+  }
 }
 
 void Panel::CancelUpgrade() {
@@ -327,9 +346,11 @@ void Panel::Reboot(const std::string& version_after, bool upgraded) {
   });
 }
 
-void Panel::PowerCut() {
+void Panel::PowerCut(const std::string& version_after, bool upgraded) {
   if (!powered_) return;
   CancelUpgrade();
+  if (upgraded) ++upgrades_done_;
+  props_["ro.app.version"] = version_after;
   powered_ = false;
   StopListening();
   for (auto& [id, connection] : connections_) connection->Freeze();
@@ -363,6 +384,7 @@ void Panel::WriteState() const {
   w.Key("hmi_running"); w.Bool(hmi_running_);
   w.Key("reboot_count"); w.Int(reboot_count_);
   w.Key("upgrades_done"); w.Int(upgrades_done_);
+  w.Key("successes_logged"); w.Int(successes_logged_);
   w.Key("connections"); w.Uint64(connections_.size());
   w.Key("props");
   w.StartObject();

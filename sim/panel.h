@@ -44,6 +44,8 @@ class Panel : public PanelServices, public ConnectionHost {
   void RequestReboot() override;
   void OnFilePushed(const std::string& device_path, uint64_t size) override;
   int64_t DropPushAfter() const override { return config_.faults.drop_push_after; }
+  int64_t StallPushAfter() const override { return config_.faults.stall_push_after; }
+  ShellFault FaultFor(const std::string& command) const override;
   std::string PushFailMessage() const override { return config_.faults.push_fail; }
   bool ShellV2() const override { return config_.shell_v2; }
   bool TerminalLineEnds() const override { return config_.crlf; }
@@ -76,7 +78,9 @@ class Panel : public PanelServices, public ConnectionHost {
   void Then(int64_t& at_ms, std::function<void()> step);
   void CancelUpgrade();
   void Reboot(const std::string& version_after, bool upgraded);
-  void PowerCut();
+  // Silent from now on; the firmware it boots when power is back is
+  // `version_after` (the new one when the upgrade had finished writing).
+  void PowerCut(const std::string& version_after, bool upgraded);
   void ClearVolatileState();
   void WriteState() const;
 
@@ -101,6 +105,7 @@ class Panel : public PanelServices, public ConnectionHost {
   bool rebooting_ = false;
   int reboot_count_ = 0;
   int upgrades_done_ = 0;
+  int successes_logged_ = 0;  // "upgrade success, will reboot system!" lines
 };
 
 // The version named by an image's first line "FLEETSYNC-IMAGE version=X",

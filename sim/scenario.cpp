@@ -73,6 +73,11 @@ void ReadFaults(const Value& object, PanelFaults& faults) {
     else if (key == "rate_limit") faults.rate_limit = Integer(m.value, k);
     else if (key == "non_utf8_log") faults.non_utf8_log = Bool(m.value, k);
     else if (key == "non_utf8_props") faults.non_utf8_props = Strings(m.value, k);
+    else if (key == "never_answer") faults.never_answer = Strings(m.value, k);
+    else if (key == "endless_output") faults.endless_output = Strings(m.value, k);
+    else if (key == "power_cut_after_success") faults.power_cut_after_success = Bool(m.value, k);
+    else if (key == "success_keeps_version") faults.success_keeps_version = Bool(m.value, k);
+    else if (key == "stall_push_after") faults.stall_push_after = Integer(m.value, k);
     else Fail("unknown fault " + key);
   }
   if (faults.rate_limit < 0) Fail("rate_limit must not be negative");

@@ -31,6 +31,11 @@ struct PanelFaults {
   int64_t rate_limit = 0;           // bytes per second each way, 0 = unlimited
   bool non_utf8_log = false;        // log lines holding bytes that are not UTF-8
   std::vector<std::string> non_utf8_props;  // these getprop values end in such bytes
+  std::vector<std::string> never_answer;    // shell commands accepted and never answered
+  std::vector<std::string> endless_output;  // shell commands whose output never ends
+  bool power_cut_after_success = false;     // goes silent right after the success line
+  bool success_keeps_version = false;       // the upgrade "succeeds", reboots at the old version
+  int64_t stall_push_after = -1;    // a push stops being taken after N bytes
 };
 
 struct PanelConfig {

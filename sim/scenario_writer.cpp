@@ -23,6 +23,13 @@ void Flag(Writer& w, const char* key, bool value) {
   w.Bool(value);
 }
 
+void Strings(Writer& w, const char* key, const std::vector<std::string>& values) {
+  w.Key(key);
+  w.StartArray();
+  for (const std::string& value : values) w.String(value.data(), rapidjson::SizeType(value.size()));
+  w.EndArray();
+}
+
 void WritePanel(Writer& w, const PanelConfig& p) {
   w.StartObject();
   Str(w, "address", p.address);
@@ -42,10 +49,7 @@ void WritePanel(Writer& w, const PanelConfig& p) {
     w.String(value.data(), rapidjson::SizeType(value.size()));
   }
   w.EndObject();
-  w.Key("log");
-  w.StartArray();
-  for (const std::string& line : p.log) w.String(line.data(), rapidjson::SizeType(line.size()));
-  w.EndArray();
+  Strings(w, "log", p.log);
   w.Key("timing");
   w.StartObject();
   Int(w, "enter_ms", p.timing.enter_ms);
@@ -69,11 +73,12 @@ void WritePanel(Writer& w, const PanelConfig& p) {
   Int(w, "power_back_ms", f.power_back_ms);
   Int(w, "rate_limit", f.rate_limit);
   Flag(w, "non_utf8_log", f.non_utf8_log);
-  w.Key("non_utf8_props");
-  w.StartArray();
-  for (const std::string& name : f.non_utf8_props)
-    w.String(name.data(), rapidjson::SizeType(name.size()));
-  w.EndArray();
+  Strings(w, "non_utf8_props", f.non_utf8_props);
+  Strings(w, "never_answer", f.never_answer);
+  Strings(w, "endless_output", f.endless_output);
+  Flag(w, "power_cut_after_success", f.power_cut_after_success);
+  Flag(w, "success_keeps_version", f.success_keeps_version);
+  Int(w, "stall_push_after", f.stall_push_after);
   w.EndObject();
   w.EndObject();
 }

@@ -17,13 +17,20 @@ class ShellService : public Service, public LogFollower {
   void Start(StreamOutput& output) override {
     output_ = &output;
     panel_.RecordCommand(command_);
+    const ShellFault fault = panel_.FaultFor(command_);
+    if (fault == ShellFault::kNeverAnswer) return;  // accepted, then nothing at all
     const ShellOutcome outcome = RunShellCommand(command_, panel_);
     Emit(outcome.output);
     if (outcome.follow_log) {
       following_ = true;
       panel_.AddLogFollower(this);
+    }
+    if (fault == ShellFault::kEndlessOutput) {
+      endless_ = true;
+      Emit(Noise());
       return;
     }
+    if (following_) return;
     if (framed_) output.Send(ShellPacket(kShellExit, std::string(1, char(outcome.exit_code & 255))));
     output.Finish();
   }
@@ -33,6 +40,10 @@ class ShellService : public Service, public LogFollower {
   void OnData(std::string_view, StreamOutput&) override {}
 
   void OnLogBytes(std::string_view bytes) override { Emit(bytes); }
+
+  void OnDrained(StreamOutput&) override {
+    if (endless_) Emit(Noise());
+  }
 
  private:
   void Emit(std::string_view text) {
@@ -51,8 +62,19 @@ class ShellService : public Service, public LogFollower {
   const std::string command_;
   const bool framed_;
   const bool terminal_;
+  // 64 KiB of lines that match nothing a host looks for.
+  static const std::string& Noise() {
+    static const std::string noise = [] {
+      std::string text;
+      while (text.size() < 64 * 1024) text += "flood 0123456789 abcdefghijklmnopqrstuvwxyz\n";
+      return text;
+    }();
+    return noise;
+  }
+
   StreamOutput* output_ = nullptr;
   bool following_ = false;
+  bool endless_ = false;
 };
 
 class SyncService : public Service {
@@ -62,15 +84,21 @@ class SyncService : public Service {
   void Start(StreamOutput&) override {}
 
   void OnData(std::string_view bytes, StreamOutput& output) override {
+    if (stalled_) return;
     std::string reply;
     const SyncSession::Status status = session_.Feed(bytes, reply);
     if (!reply.empty()) output.Send(reply);
     if (status == SyncSession::Status::kCloseStream) output.Finish();
     if (status == SyncSession::Status::kDropConnection) output.DropConnection();
+    if (status == SyncSession::Status::kStall) {
+      stalled_ = true;
+      output.Stall();
+    }
   }
 
  private:
   SyncSession session_;
+  bool stalled_ = false;
 };
 
 class RebootService : public Service {

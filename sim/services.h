@@ -19,9 +19,13 @@ class LogFollower {
   virtual void OnLogBytes(std::string_view bytes) = 0;
 };
 
+// How a panel mistreats a shell command (scripted faults).
+enum class ShellFault { kNone, kNeverAnswer, kEndlessOutput };
+
 // What the services need from their panel.
 class PanelServices : public ShellHost, public SyncHost {
  public:
+  virtual ShellFault FaultFor(const std::string& command) const = 0;
   virtual bool ShellV2() const = 0;
   virtual bool TerminalLineEnds() const = 0;  // raw shell output uses "\r\n"
   virtual void RecordCommand(const std::string& command) = 0;

@@ -19,6 +19,9 @@ class StreamOutput {
   virtual void Finish() = 0;
   // Drops the whole TCP connection at once (scripted faults).
   virtual void DropConnection() = 0;
+  // Stops acknowledging the host's data on this stream, so the host sends
+  // no more on it; other streams go on (scripted faults).
+  virtual void Stall() = 0;
   virtual uint32_t MaxPayload() const = 0;
 };
 
@@ -29,6 +32,9 @@ class Service {
   virtual void Start(StreamOutput& output) = 0;
   // Bytes of one WRTE from the host; acknowledged after this returns.
   virtual void OnData(std::string_view bytes, StreamOutput& output) = 0;
+  // Everything sent so far was acknowledged: a service that produces output
+  // without end sends its next piece here, at the pace the host reads.
+  virtual void OnDrained(StreamOutput&) {}
 };
 
 }  // namespace sim

@@ -200,6 +200,8 @@ SyncSession::Status SyncSession::WriteData(std::string_view data) {
     device_path_.clear();
     return Status::kDropConnection;
   }
+  const int64_t stall_after = host_.StallPushAfter();
+  if (stall_after >= 0 && received_ > uint64_t(stall_after)) return Status::kStall;
   while (failure_.empty() && !data.empty()) {
     const ssize_t written = ::write(file_.get(), data.data(), data.size());
     if (written < 0 && errno == EINTR) continue;

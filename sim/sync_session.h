@@ -22,14 +22,16 @@ class SyncHost {
   // A SEND completed; the file is on disk.
   virtual void OnFilePushed(const std::string& device_path, uint64_t size) = 0;
   // Scripted faults: drop the connection once a push passed this many bytes
+  // (negative: never); stop taking a push's data once it passed this many
   // (negative: never); answer a push with FAIL and this message (empty: no).
   virtual int64_t DropPushAfter() const { return -1; }
+  virtual int64_t StallPushAfter() const { return -1; }
   virtual std::string PushFailMessage() const { return {}; }
 };
 
 class SyncSession {
  public:
-  enum class Status { kContinue, kCloseStream, kDropConnection };
+  enum class Status { kContinue, kCloseStream, kDropConnection, kStall };
 
   explicit SyncSession(SyncHost& host) : host_(host) {}
   SyncSession(const SyncSession&) = delete;

@@ -111,6 +111,7 @@ PanelState SimulatedFleet::State(const std::string& address) const {
   state.hmi_running = Flag(doc, "hmi_running", true);
   state.reboot_count = Number(doc, "reboot_count");
   state.upgrades_done = Number(doc, "upgrades_done");
+  state.successes_logged = Number(doc, "successes_logged");
   if (doc.HasMember("props") && doc["props"].IsObject())
     for (const auto& m : doc["props"].GetObject())
       if (m.value.IsString()) state.props[m.name.GetString()] = m.value.GetString();

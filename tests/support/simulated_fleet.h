@@ -85,6 +85,18 @@ class PanelSpec {
   PanelSpec& RateLimit(int64_t bytes_per_second) { config.faults.rate_limit = bytes_per_second; return *this; }
   PanelSpec& NonUtf8Log() { config.faults.non_utf8_log = true; return *this; }
   PanelSpec& NonUtf8Prop(std::string name) { config.faults.non_utf8_props.push_back(std::move(name)); return *this; }
+  // Shell commands as the panel receives them, e.g. "getprop ro.app.version", "logcat".
+  PanelSpec& NeverAnswer(std::string command) { config.faults.never_answer.push_back(std::move(command)); return *this; }
+  PanelSpec& EndlessOutput(std::string command) { config.faults.endless_output.push_back(std::move(command)); return *this; }
+  // The upgrade finishes, then power is lost (no FIN); back at the new
+  // version after `back_after_ms` (never when negative).
+  PanelSpec& PowerCutAfterSuccess(int64_t back_after_ms) {
+    config.faults.power_cut_after_success = true;
+    config.faults.power_back_ms = back_after_ms;
+    return *this;
+  }
+  PanelSpec& SuccessKeepsVersion() { config.faults.success_keeps_version = true; return *this; }
+  PanelSpec& StallPushAfter(int64_t bytes) { config.faults.stall_push_after = bytes; return *this; }
 
   sim::PanelConfig config;
 };
@@ -106,6 +118,7 @@ struct PanelState {
   bool hmi_running = true;
   int reboot_count = 0;
   int upgrades_done = 0;
+  int successes_logged = 0;  // "upgrade success, will reboot system!" lines
   std::map<std::string, std::string> props;
   std::vector<std::pair<std::string, std::string>> setprops;  // in order
   std::vector<std::string> commands;  // shell commands and "push PATH", in order

@@ -44,8 +44,11 @@ bool DeviceItem::Init(const std::wstring& address, const UpgradeSettings& settin
       vbase::ThreadRegistry::PostDelayedTask(kUiThreadId, wake, kPauseBetweenPasses);
       if (on_pass_done) on_pass_done(report);
     });
-  } catch (const std::system_error&) {
+  } catch (const std::system_error& error) {
+    // Listed all the same, so the user sees every address and why one is idle.
     worker_.reset();
+    ApplyState({kStateError, FormatString(L"无法启动升级线程：%s", Utf8ToUtf16(error.what()).c_str()),
+                ClockText()});
     return false;
   }
   return true;

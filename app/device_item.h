@@ -35,8 +35,8 @@ class DeviceItem : public ui::ListContainerElement {
 
   // Finds the row's controls, shows the address, wires and hides the delete
   // button and starts the worker. Call once, after the layout is built. False
-  // when the worker thread cannot be started: the row is then inert and the
-  // caller destroys it instead of listing it. `on_pass_done` gets every
+  // when the worker thread cannot be started: the row is then inert and
+  // shows why in red ("无法启动升级线程：…"). `on_pass_done` gets every
   // pass's report on the worker thread (the fleet record).
   bool Init(const std::wstring& address, const UpgradeSettings& settings,
             const WorkerOptions& options = {}, DeviceWorker::PassDoneHook on_pass_done = {});

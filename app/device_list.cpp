@@ -24,6 +24,7 @@ namespace {
 
 constexpr wchar_t kRowLayout[] = L"fleet_sync/device_item.xml";
 constexpr int kUiThreadId = 0;
+constexpr std::chrono::milliseconds kServerStartDeadline = std::chrono::seconds(10);
 
 // What swscanf(text, "%d.%d.%d.%d") reports: the number of numbers read
 // (-1 when the text holds nothing but blanks), the numbers in `octets`.
@@ -157,10 +158,10 @@ void DeviceListController::RebuildDeviceList() {
   }
 
   // Started once here: many rows starting it with their first commands at
-  // the same moment race, and some of them fail. A missing adb shows in the
-  // rows.
+  // the same moment race, and some of them fail. Bounded, as this blocks the
+  // window: a wedged server, like a missing adb, shows in the rows.
   try {
-    StartAdbServer();
+    StartAdbServer(std::min(row_options_.limits.answer_deadline, kServerStartDeadline));
   } catch (const std::runtime_error&) {
   }
   if (!history_) {
@@ -172,10 +173,7 @@ void DeviceListController::RebuildDeviceList() {
   for (const std::wstring& address : addresses) {
     auto* row = new DeviceItem;
     ui::LayoutBuilder::FillBox(kRowLayout, row);
-    if (!row->Init(address, settings, row_options_, record)) {
-      ui::Control::Destroy(row);  // never listed, so nothing else would free it
-      continue;
-    }
+    row->Init(address, settings, row_options_, record);  // a row that cannot start says so in red
     forms_list_->Add(row);
   }
 }
@@ -193,13 +191,9 @@ void DeviceListController::StopAllDevices() {
   // turn of the loop.
   forms_list_->SetDelayedDestroy(false);
   ForEachRow(forms_list_, [](DeviceItem& row) { row.Stop(); });
-  // This program's adb children and the server behind them; what they print
-  // and whether they succeed does not matter.
+  // Ending this program's own adb children is what makes blocked commands
+  // return; the adb server, and other programs' sessions on it, stay.
   EndAllChildren();
-  try {
-    StopAdbServer();
-  } catch (const std::runtime_error&) {
-  }
   ForEachRow(forms_list_, [](DeviceItem& row) { row.Stop(); });
   {
     ChildEnder ender;

@@ -73,13 +73,15 @@ class DeviceListController {
   // 升级文件"), that a target version is set ("未设置目标版本") and that the
   // address list is not empty ("IP配置为空"); the first failure is shown and
   // the list stays as it is (empty after StopAllDevices). Then starts the adb
-  // server once, a new run of the fleet record, and adds one started row per
-  // address. A row whose worker cannot start is dropped.
+  // server once (bounded: at most 10 s), a new run of the fleet record, and
+  // adds one started row per address (a row whose worker cannot start is
+  // listed with the reason in red).
   void RebuildDeviceList();
 
-  // Stops every row, ends this program's adb children and the adb server so
-  // that blocked commands return, then removes and destroys every row - its
-  // worker joined - while still ending any child that appears meanwhile.
+  // Stops every row, ends this program's adb children so that blocked
+  // commands return (the adb server and other programs' sessions on it keep
+  // running), then removes and destroys every row - its worker joined - while
+  // still ending any child that appears meanwhile.
   // Forgets the connection states. Nothing before the first rebuild.
   void StopAllDevices();
 

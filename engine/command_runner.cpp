@@ -1,14 +1,12 @@
 #include "engine/command_runner.h"
 
-#include <unistd.h>
-
-#include <cerrno>
-#include <cstring>
+#include <optional>
 #include <stdexcept>
 #include <string_view>
 
 #include "base/text.h"
 #include "engine/child_group.h"
+#include "engine/child_output.h"
 #include "engine/process.h"
 #include "platform/executable_path.h"
 #include "platform/file_attributes.h"
@@ -21,73 +19,57 @@ namespace {
 }
 
 void ThrowIfCancelled(const ChildGroup* group) {
-  if (group && group->IsCancelled()) Fail(L"command cancelled");
+  if (group && group->IsCancelled()) throw CommandInterrupted(CutReason::kCancelled, "command cancelled");
 }
 
-// read() that retries when a signal interrupts it.
-ssize_t ReadSome(int fd, char* buffer, std::size_t size) {
-  for (;;) {
-    const ssize_t n = read(fd, buffer, size);
-    if (n >= 0 || errno != EINTR) return n;
-  }
+// "30 s", or "300 ms" for a bound that is not whole seconds.
+std::wstring DurationText(std::chrono::milliseconds duration) {
+  if (duration.count() % 1000 == 0) return FormatString(L"%lld s", static_cast<long long>(duration.count() / 1000));
+  return FormatString(L"%lld ms", static_cast<long long>(duration.count()));
 }
 
-bool IsAscii(std::string_view bytes) {
-  unsigned char any_high = 0;
-  for (const char c : bytes) any_high |= static_cast<unsigned char>(c);
-  return any_high < 0x80;
+// "4 MiB", "512 KiB" or "1000 bytes".
+std::wstring SizeText(std::size_t bytes) {
+  constexpr std::size_t kKiB = 1024;
+  if (bytes % (kKiB * kKiB) == 0) return FormatString(L"%zu MiB", bytes / (kKiB * kKiB));
+  if (bytes % kKiB == 0) return FormatString(L"%zu KiB", bytes / kKiB);
+  return FormatString(L"%zu bytes", bytes);
 }
 
-// Appends a read's complete characters. Most output is ASCII, which decodes
-// to itself; widening it in place spares the decoder's temporary string.
-void AppendDecoded(std::wstring& output, std::string_view bytes) {
-  if (IsAscii(bytes)) {
-    const std::size_t start = output.size();
-    output.resize(start + bytes.size());
-    for (std::size_t i = 0; i < bytes.size(); ++i) output[start + i] = static_cast<wchar_t>(bytes[i]);
-  } else {
-    output += Utf8ToUtf16(bytes);
-  }
-}
-
-// Reads until every writer has closed the pipe. The stream is decoded read by
-// read, but the start of a character that the read boundary cut is carried
-// over to the next read, so a boundary never destroys a character; only a
-// read holding bytes that are truly not UTF-8 adds nothing. A sequence still
-// unfinished at the end is cut off and adds nothing either.
-std::wstring CaptureOutput(Process& process) {
-  constexpr std::size_t kReadSize = 1024;
-  constexpr std::size_t kMaxCarry = 3;  // an unfinished sequence is at most 3 bytes
-  char buffer[kMaxCarry + kReadSize];
-  std::size_t carried = 0;
-  std::wstring output;
-  for (;;) {
-    const ssize_t n = ReadSome(process.output_fd(), buffer + carried, kReadSize);
-    if (n == 0) break;
-    if (n < 0) {
-      // Nothing more can be read; closing our ends lets a child blocked on
-      // a full pipe fail its write and exit instead of blocking the wait.
-      process.Close();
+[[noreturn]] void ThrowCut(CutReason reason, const std::wstring& command, const CommandBound& bound) {
+  std::wstring message;
+  switch (reason) {
+    case CutReason::kCancelled:
+      throw CommandInterrupted(reason, "command cancelled");
+    case CutReason::kDeadline:
+      message = FormatString(L"%s: no answer within %s", command.c_str(), DurationText(bound.deadline).c_str());
       break;
-    }
-    const std::size_t size = carried + static_cast<std::size_t>(n);
-    const std::size_t complete = CompleteUtf8Prefix(std::string_view(buffer, size));
-    AppendDecoded(output, std::string_view(buffer, complete));
-    carried = size - complete;
-    std::memmove(buffer, buffer + complete, carried);
+    case CutReason::kStalled:
+      message = FormatString(L"%s: no progress for %s", command.c_str(), DurationText(bound.stall_limit).c_str());
+      break;
+    case CutReason::kOutputCap:
+      message = FormatString(L"%s: more than %s of output", command.c_str(), SizeText(bound.output_cap).c_str());
+      break;
   }
-  return output;
+  throw CommandInterrupted(reason, Utf16ToUtf8(message));
 }
 
-CommandResult RunArguments(const std::vector<std::string>& argv, ChildGroup* group) {
+// Runs argv under `bound`; `command` names it in the message of a cut and
+// `transport` is where its data goes ("address:port", or empty).
+CommandResult RunArguments(const std::vector<std::string>& argv, ChildGroup* group,
+                           const CommandBound& bound, const OutputSink& sink,
+                           const std::wstring& command, const std::string& transport = {}) {
   ThrowIfCancelled(group);
   Process process(std::wstring(), group);
   if (const int code = process.Start(argv)) Fail(FormatString(L"can not create process, error(%d)", code));
   CommandResult result;
-  result.output = CaptureOutput(process);
+  const std::optional<CutReason> cut = ReadChildOutput(
+      process, bound, sink ? sink : [&result](std::wstring_view text) { result.output += text; },
+      transport);
   int exit_code = -1;
   if (!process.WaitForExit(exit_code)) Fail(FormatString(L"wait for exit failed, error(%d)", -2));
   ThrowIfCancelled(group);
+  if (cut) ThrowCut(*cut, command, bound);
   result.exit_code = exit_code;
   return result;
 }
@@ -135,8 +117,9 @@ std::wstring JoinTokens(std::wstring first, const std::vector<std::wstring>& tok
 
 }  // namespace
 
-CommandResult RunCommand(const std::wstring& command_line, ChildGroup* group) {
-  return RunArguments(CommandLineArguments(command_line), group);
+CommandResult RunCommand(const std::wstring& command_line, ChildGroup* group,
+                         const CommandBound& bound) {
+  return RunArguments(CommandLineArguments(command_line), group, bound, {}, command_line);
 }
 
 std::string LocateAdb(const std::string& program_folder) {
@@ -174,14 +157,20 @@ std::vector<std::string> AdbArguments(const std::string& adb_path,
   return argv;
 }
 
-CommandResult RunAdb(const std::vector<std::wstring>& tokens, ChildGroup* group) {
+CommandResult RunAdb(const std::vector<std::wstring>& tokens, ChildGroup* group,
+                     const CommandBound& bound, const OutputSink& sink) {
   ThrowIfCancelled(group);
   const std::string adb = LocateAdb(platform::ExecutableDirectory());
-  return RunArguments(AdbArguments(adb, tokens), group);
+  const std::vector<std::string> argv = AdbArguments(adb, tokens);
+  // The serial after "-s" is the panel's transport.
+  std::string transport;
+  if (argv.size() > 2 && argv[1] == "-s") transport = argv[2];
+  return RunArguments(argv, group, bound, sink, JoinTokens(L"adb", tokens), transport);
 }
 
-CommandResult RunAdbStrict(const std::vector<std::wstring>& tokens, ChildGroup* group) {
-  CommandResult result = RunAdb(tokens, group);
+CommandResult RunAdbStrict(const std::vector<std::wstring>& tokens, ChildGroup* group,
+                           const CommandBound& bound) {
+  CommandResult result = RunAdb(tokens, group, bound);
   if (result.exit_code != 0) {
     const std::wstring command = JoinTokens(L"adb", tokens);
     Fail(FormatString(L"%s failed, return value %d", command.c_str(), result.exit_code));
@@ -189,9 +178,11 @@ CommandResult RunAdbStrict(const std::vector<std::wstring>& tokens, ChildGroup* 
   return result;
 }
 
-CommandResult StopAdbServer() { return RunAdb({L"kill-server"}); }
-
-CommandResult StartAdbServer() { return RunAdb({L"start-server"}); }
+CommandResult StartAdbServer(std::chrono::milliseconds deadline) {
+  CommandBound bound;
+  bound.deadline = deadline;
+  return RunAdb({L"start-server"}, nullptr, bound);
+}
 
 std::wstring ExtractInterfaceMac(const std::wstring& output, const std::wstring& interface_name) {
   static constexpr std::wstring_view kMarker = L"HWaddr";

@@ -11,16 +11,25 @@
 //   "wait for exit failed, error(-2)"    the child's exit could not be read
 //   "adb not found"                      no adb beside the program nor on PATH
 //   "adb <tokens> failed, return value N"  RunAdbStrict and exit code N != 0
+//   "invalid adb argument: T"            a token that could inject an option
+// A command ended before it finished throws CommandInterrupted (see
+// command_limits.h), also a std::runtime_error:
 //   "command cancelled"                  the group was cancelled, before the
 //                                        start or while the child ran
-//   "invalid adb argument: T"            a token that could inject an option
+//   "<command>: no answer within N s"    its CommandBound's deadline passed
+//   "<command>: no progress for N s"     ... its stall limit passed
+//   "<command>: more than N MiB of output"  ... it printed over its cap
 //
 // Children never run through a shell and get no usable standard input (it
 // delivers nothing and never ends).
 #pragma once
 
+#include <functional>
 #include <string>
+#include <string_view>
 #include <vector>
+
+#include "engine/command_limits.h"
 
 class ChildGroup;
 
@@ -29,12 +38,19 @@ struct CommandResult {
   std::wstring output;  // stdout and stderr merged, in the order written
 };
 
+// Receives a command's output as it is read, decoded; called on the thread
+// that runs the command. A command given a sink leaves CommandResult::output
+// empty, so a caller that only looks for something keeps no more than it needs.
+using OutputSink = std::function<void(std::wstring_view text)>;
+
 // Runs one command line (split into argv by the Windows command-line rules:
 // blanks separate words, double quotes group; never through a shell).
 // With a group, the child belongs to it: a cancelled group refuses to start it.
 // Output is decoded as a UTF-8 stream; the bytes of a read that are not UTF-8
-// add nothing, the rest of the output is kept.
-CommandResult RunCommand(const std::wstring& command_line, ChildGroup* group = nullptr);
+// add nothing, the rest of the output is kept. The child is ended when it
+// breaks `bound` (nothing bounds it by default).
+CommandResult RunCommand(const std::wstring& command_line, ChildGroup* group = nullptr,
+                         const CommandBound& bound = {});
 
 // Runs `adb` (adb/adb beside the executable, else adb on PATH, looked up on
 // every call) with the tokens after it. A token may hold several words
@@ -44,18 +60,19 @@ CommandResult RunCommand(const std::wstring& command_line, ChildGroup* group = n
 // "connect " or a "disconnect" token (a serial, an address) is always one
 // argument and may not start with '-', so it can inject neither an option nor
 // a command.
-// Exit code not examined.
-CommandResult RunAdb(const std::vector<std::wstring>& tokens, ChildGroup* group = nullptr);
+// Exit code not examined. Under `bound`; with a sink, the output goes there.
+CommandResult RunAdb(const std::vector<std::wstring>& tokens, ChildGroup* group = nullptr,
+                     const CommandBound& bound = {}, const OutputSink& sink = {});
 
 // As RunAdb, but a non-zero exit code throws "adb <tokens> failed, return value N".
-CommandResult RunAdbStrict(const std::vector<std::wstring>& tokens, ChildGroup* group = nullptr);
+CommandResult RunAdbStrict(const std::vector<std::wstring>& tokens, ChildGroup* group = nullptr,
+                           const CommandBound& bound = {});
 
-// "adb kill-server" and "adb start-server", with the same lookup and the
-// parent's environment (so ANDROID_ADB_SERVER_PORT chooses the server). Start
+// "adb start-server", with the same lookup and the parent's environment (so
+// ANDROID_ADB_SERVER_PORT chooses the server), ended after `deadline`. Start
 // the server once before many workers run adb at the same moment: clients
-// that start it simultaneously race and some fail. Exit codes not examined.
-CommandResult StopAdbServer();
-CommandResult StartAdbServer();
+// that start it simultaneously race and some fail. Exit code not examined.
+CommandResult StartAdbServer(std::chrono::milliseconds deadline);
 
 // The MAC after "HWaddr" on the first line of an ifconfig listing that names
 // the interface, trimmed; empty when there is none.

@@ -1,13 +1,20 @@
 #include "engine/device_worker.h"
 
 #include <cstdio>
+#include <cstdlib>
+#include <cstring>
 #include <exception>
 #include <stdexcept>
 
 #include "base/text.h"
+#include "engine/local_files.h"
 #include "engine/log_watchdog.h"
-#include "engine/panel_commands.h"
 #include "engine/reachability.h"
+
+bool DiagnosticLineRequested() {
+  const char* debug = std::getenv("FLEETSYNC_DEBUG");
+  return debug != nullptr && std::strcmp(debug, "1") == 0;
+}
 
 std::uint64_t TickCountMilliseconds() {
   using namespace std::chrono;
@@ -134,26 +141,26 @@ PassOutcome DeviceWorker::RunPass(PassReport& report) {
   SetState(L"正在连接...");
   if (disconnect_before_connect_) {
     disconnect_before_connect_ = false;
-    DisconnectPanel(serial_, &commands_);
+    DisconnectPanel(link_);
   }
-  ConnectPanel(serial_, &commands_);
+  ConnectPanel(link_);
   if (!running()) return PassOutcome::kStopped;
   connect_tick_.store(TickCountMilliseconds(), std::memory_order_release);
 
   const bool force = settings_.force_update;
-  report.project = ReadProjectName(serial_, &commands_);
+  report.project = ReadProjectName(link_);
   const std::wstring& name = report.project;
   if (name != settings_.project && !force) {
     SetState(FormatString(L"项目名不匹配：%s", name.c_str()));
     return PassOutcome::kProjectMismatch;
   }
-  report.from_version = ReadVersionText(serial_, &commands_);
+  report.from_version = ReadVersionText(link_);
   const std::wstring& version_text = report.from_version;
   if (version_text.empty() && !force) {
     SetState(L"未找到版本号");
     return PassOutcome::kNoVersion;
   }
-  report.mac = ReadEth0Mac(serial_, &commands_);
+  report.mac = ReadEth0Mac(link_);
   const std::wstring& mac = report.mac;
   if (options_.write_diagnostic_line) {
     // One write, so lines of parallel workers do not interleave.
@@ -164,6 +171,7 @@ PassOutcome DeviceWorker::RunPass(PassReport& report) {
   Version panel_version;
   panel_version.Parse(Utf16ToUtf8(version_text));
   const int order = panel_version.Compare(target_);
+  const bool held = reflash_guard_.Identified(mac, order < 0);
   if (!force && order == 0) {
     SetState(FormatString(L"已经是最新版本：%s", version_text.c_str()));
     return PassOutcome::kCurrent;
@@ -176,6 +184,10 @@ PassOutcome DeviceWorker::RunPass(PassReport& report) {
     SetState(FormatString(L"该设备已完成升级，当前版本 %s", version_text.c_str()));
     return PassOutcome::kFinishedByForce;
   }
+  if (held) {
+    SetError(FormatString(L"升级后版本未变化：%s", version_text.c_str()));
+    return PassOutcome::kVersionUnchanged;
+  }
   finished_macs_.erase(mac);
   return StageAndFollow(report);
 }
@@ -185,34 +197,44 @@ PassOutcome DeviceWorker::StageAndFollow(PassReport& report) {
     SetState(L"必须设置升级文件或者开机LOGO");
     return PassOutcome::kNothingToSend;
   }
+  // Checked before anything reaches the panel: a file found unusable only at
+  // its push would leave the HMI stopped and the screen dark.
+  const std::wstring file_problem = StagedFilesProblem(settings_);
+  if (!file_problem.empty()) {
+    SetError(file_problem);
+    return PassOutcome::kFileUnusable;
+  }
   report.staged = true;
   SetState(L"准备升级（设备可能会短暂黑屏）...");
   // A panel whose log already shows an upgrade is only followed: staging
   // again would restart the upgrade it is in the middle of.
-  if (!LogShowsUpgradeUnderway(DumpLog(serial_, &commands_))) {
-    StopHmiService(serial_, &commands_);
-    MakeStagingFolder(serial_, &commands_);
-    if (!settings_.update_file.empty()) PushUpdateImage(serial_, settings_.update_file, &commands_);
-    if (!settings_.boot_logo.empty()) PushBootLogo(serial_, settings_.boot_logo, &commands_);
-    SetUpgradeFolder(serial_, &commands_);
-    SetUpgradeFlag(serial_, &commands_);
-    SetUpgradeForce(serial_, &commands_);
-    RestartHmiService(serial_, &commands_);
+  if (!LogShowsUpgradeUnderway(DumpLog(link_))) {
+    StopHmiService(link_);
+    MakeStagingFolder(link_);
+    if (!settings_.update_file.empty()) PushUpdateImage(link_, settings_.update_file);
+    if (!settings_.boot_logo.empty()) PushBootLogo(link_, settings_.boot_logo);
+    SetUpgradeFolder(link_);
+    SetUpgradeFlag(link_);
+    SetUpgradeForce(link_);
+    RestartHmiService(link_);
   }
 
   bool succeeded = false;
   {
     MonitoringScope monitoring(*this, report.from_version);
     SetState(L"升级中 ...");
-    succeeded = LogShowsUpgradeSuccess(FollowLog());
+    succeeded = FollowLog().ShowsUpgradeSuccess();
   }  // upgrade start is -1 again before the final state is reported
   if (!running()) return PassOutcome::kStopped;
   SetState(succeeded ? L"升级结束" : L"升级失败");
-  if (succeeded && settings_.force_update) finished_macs_.insert(report.mac);
+  if (succeeded) {
+    reflash_guard_.UpgradeSucceeded(report.mac);
+    if (settings_.force_update) finished_macs_.insert(report.mac);
+  }
   return succeeded ? PassOutcome::kUpgraded : PassOutcome::kUpgradeFailed;
 }
 
-CommandResult DeviceWorker::FollowLog() {
+LogMarkerScanner DeviceWorker::FollowLog() {
   ChildGroup stream;
   {
     std::lock_guard<std::mutex> lock(lock_);
@@ -229,12 +251,16 @@ CommandResult DeviceWorker::FollowLog() {
 
   LogWatchdog watchdog(Utf16ToUtf8(address_), options_.probe_port, options_.log_watchdog_limit,
                        options_.log_watchdog_interval, stream);
+  LogMarkerScanner markers;
   try {
-    return StreamLog(serial_, &stream);
-  } catch (const std::runtime_error&) {
-    // The panel stopped answering: what it logged is incomplete, so the
-    // upgrade counts as failed (the next pass looks at the panel again).
-    if (watchdog.fired() && running()) return CommandResult{};
-    throw;
+    StreamLog(PanelLink{serial_, &stream, options_.limits},
+              [&markers](std::wstring_view text) { markers.Feed(text); });
+  } catch (const CommandInterrupted&) {
+    // A stop ends the pass. The watchdog (the panel stopped answering) and
+    // the follow limit end only the stream: what it showed until then
+    // decides, so a panel that lost power right after its success line is
+    // not reported failed and, when forced, not flashed again.
+    if (!running()) throw;
   }
+  return markers;
 }

@@ -35,11 +35,24 @@
 // and wakes the thread, which then ends without another pass. Nothing the pass
 // does after a stop changes the stored state.
 //
+// Bounds: every adb command runs under the bound panel_commands.h gives it
+// from `limits`; a command that breaks it ends the pass in red, and the next
+// pass tries again.
+//
 // Following the log: "shell logcat" runs in a group of its own, watched by a
-// LogWatchdog. A panel that stops answering the reachability probe for
-// `log_watchdog_limit` (power cut without closing the connection, which the
-// adb server never notices) has its stream ended, and the pass reports
-// "升级失败". Reconnecting: after a pass that ended in an error, a finished or
+// LogWatchdog, and only the markers it shows are kept. A panel that stops
+// answering the reachability probe for `log_watchdog_limit` (power cut without
+// closing the connection, which the adb server never notices) has its stream
+// ended, as has one still streaming after `limits.follow_limit`; either way
+// the log captured until then decides: the success markers mean "升级结束"
+// (a panel may lose power right after logging them), anything else "升级失败".
+//
+// Before staging, every configured file must be one adb can push
+// (local_files.h); otherwise the pass ends in red and the panel is not
+// touched. A panel that reported success but keeps coming back below the
+// target is held by a ReflashGuard and shown "升级后版本未变化：%s" in red.
+//
+// Reconnecting: after a pass that ended in an error, a finished or
 // failed upgrade (the panel reboots) or an unreachable panel, the next pass
 // that reaches the panel runs "adb disconnect" before "adb connect". The adb
 // server keeps a dropped panel "offline" and retries it only every 10 s (a
@@ -58,7 +71,10 @@
 #include <thread>
 
 #include "engine/child_group.h"
+#include "engine/command_limits.h"
+#include "engine/panel_commands.h"
 #include "engine/progress_monitor.h"
+#include "engine/reflash_guard.h"
 #include "engine/upgrade_settings.h"
 #include "engine/version.h"
 #include "engine/wake_semaphore.h"
@@ -77,14 +93,21 @@ enum class PassOutcome {
   kError,            // an adb or process error, shown in red
   kUpgraded,         // "升级结束"
   kUpgradeFailed,    // "升级失败"
+  kFileUnusable,     // a configured file adb cannot push, named in red; panel untouched
+  kVersionUnchanged, // "升级后版本未变化：%s" in red: upgrades "succeed" without effect
 };
+
+// True when FLEETSYNC_DEBUG is "1": the per-pass diagnostic line is wanted.
+bool DiagnosticLineRequested();
 
 struct WorkerOptions {
   int probe_port = 5555;
   std::chrono::milliseconds log_watchdog_limit = std::chrono::seconds(15);
   std::chrono::milliseconds log_watchdog_interval = std::chrono::seconds(1);
-  // Write the per-pass line "EROR/: addr <mac>" to standard error.
-  bool write_diagnostic_line = true;
+  CommandLimits limits;
+  // Write the per-pass line "EROR/: addr <mac>" to standard error (one line
+  // per panel per pass: only when asked for).
+  bool write_diagnostic_line = DiagnosticLineRequested();
 };
 
 // What one pass found and how it ended, handed to the pass-done hook. Fields
@@ -157,7 +180,7 @@ class DeviceWorker {
   void WorkerLoop();
   PassOutcome RunPass(PassReport& report);
   PassOutcome StageAndFollow(PassReport& report);
-  CommandResult FollowLog();
+  LogMarkerScanner FollowLog();
   void SetState(const std::wstring& text) { StoreState(kStateNormal, text); }
   void SetError(const std::wstring& text) { StoreState(kStateError, text); }
   void StoreState(int kind, const std::wstring& text);
@@ -181,11 +204,13 @@ class DeviceWorker {
 
   // Worker thread only.
   std::set<std::wstring> finished_macs_;
+  ReflashGuard reflash_guard_;
   bool disconnect_before_connect_ = false;
   StateObserver observer_;
   PassDoneHook pass_done_;
 
   ChildGroup commands_;  // every adb command of a pass except the followed log
+  const PanelLink link_{serial_, &commands_, options_.limits};
   WakeSemaphore wake_{true};
   std::thread thread_;
 };

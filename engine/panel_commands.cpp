@@ -4,81 +4,92 @@
 
 namespace {
 
-std::wstring StrictOutput(const std::wstring& serial, const std::wstring& command,
-                          ChildGroup* group) {
-  return RunAdbStrict({L"-s", serial, command}, group).output;
+CommandBound AnswerBound(const CommandLimits& limits) {
+  CommandBound bound;
+  bound.deadline = limits.answer_deadline;
+  bound.output_cap = limits.output_cap;
+  return bound;
+}
+
+CommandBound PushBound(const CommandLimits& limits) {
+  CommandBound bound;
+  bound.stall_limit = limits.push_stall_limit;
+  bound.output_cap = limits.output_cap;
+  return bound;
+}
+
+CommandResult Answer(const PanelLink& link, const std::wstring& command) {
+  return RunAdb({L"-s", link.serial, command}, link.group, AnswerBound(link.limits));
+}
+
+std::wstring StrictOutput(const PanelLink& link, const std::wstring& command) {
+  return RunAdbStrict({L"-s", link.serial, command}, link.group, AnswerBound(link.limits)).output;
 }
 
 std::wstring Trimmed(std::wstring text) { return Trim(text); }
 
-void Push(const std::wstring& serial, const std::wstring& local_path, const wchar_t* staged_name,
-          ChildGroup* group) {
-  RunAdbStrict({L"-s", serial, L"push", L"\"" + local_path + L"\"",
+void Push(const PanelLink& link, const std::wstring& local_path, const wchar_t* staged_name) {
+  RunAdbStrict({L"-s", link.serial, L"push", L"\"" + local_path + L"\"",
                 std::wstring(kStagingFolder) + staged_name},
-               group);
+               link.group, PushBound(link.limits));
 }
 
 }  // namespace
 
 std::wstring PanelSerial(const std::wstring& address) { return address + L":5555"; }
 
-CommandResult ConnectPanel(const std::wstring& serial, ChildGroup* group) {
-  return RunAdb({L"connect ", serial}, group);
+CommandResult ConnectPanel(const PanelLink& link) {
+  return RunAdb({L"connect ", link.serial}, link.group, AnswerBound(link.limits));
 }
 
-CommandResult DisconnectPanel(const std::wstring& serial, ChildGroup* group) {
-  return RunAdb({L"disconnect", serial}, group);
+CommandResult DisconnectPanel(const PanelLink& link) {
+  return RunAdb({L"disconnect", link.serial}, link.group, AnswerBound(link.limits));
 }
 
-std::wstring ReadProjectName(const std::wstring& serial, ChildGroup* group) {
-  return Trimmed(StrictOutput(serial, L"shell getprop ro.app.name", group));
+std::wstring ReadProjectName(const PanelLink& link) {
+  return Trimmed(StrictOutput(link, L"shell getprop ro.app.name"));
 }
 
-std::wstring ReadVersionText(const std::wstring& serial, ChildGroup* group) {
-  return Trimmed(StrictOutput(serial, L"shell getprop ro.app.version", group));
+std::wstring ReadVersionText(const PanelLink& link) {
+  return Trimmed(StrictOutput(link, L"shell getprop ro.app.version"));
 }
 
-std::wstring ReadEth0Mac(const std::wstring& serial, ChildGroup* group) {
-  return ExtractInterfaceMac(StrictOutput(serial, L"shell ifconfig", group), L"eth0");
+std::wstring ReadEth0Mac(const PanelLink& link) {
+  return ExtractInterfaceMac(StrictOutput(link, L"shell ifconfig"), L"eth0");
 }
 
-CommandResult DumpLog(const std::wstring& serial, ChildGroup* group) {
-  return RunAdb({L"-s", serial, L"logcat -d"}, group);
+CommandResult DumpLog(const PanelLink& link) { return Answer(link, L"logcat -d"); }
+
+CommandResult StreamLog(const PanelLink& link, const OutputSink& sink) {
+  CommandBound bound;
+  bound.deadline = link.limits.follow_limit;
+  return RunAdb({L"-s", link.serial, L"shell logcat"}, link.group, bound, sink);
 }
 
-CommandResult StreamLog(const std::wstring& serial, ChildGroup* group) {
-  return RunAdb({L"-s", serial, L"shell logcat"}, group);
+void StopHmiService(const PanelLink& link) { StrictOutput(link, L"shell setprop ctl.stop qnhmi"); }
+
+void RestartHmiService(const PanelLink& link) {
+  StrictOutput(link, L"shell setprop ctl.restart qnhmi");
 }
 
-void StopHmiService(const std::wstring& serial, ChildGroup* group) {
-  StrictOutput(serial, L"shell setprop ctl.stop qnhmi", group);
+void MakeStagingFolder(const PanelLink& link) {
+  RunAdbStrict({L"-s", link.serial, L"shell mkdir -p", kStagingFolder}, link.group,
+               AnswerBound(link.limits));
 }
 
-void RestartHmiService(const std::wstring& serial, ChildGroup* group) {
-  StrictOutput(serial, L"shell setprop ctl.restart qnhmi", group);
+void PushUpdateImage(const PanelLink& link, const std::wstring& local_path) {
+  Push(link, local_path, kStagedImageName);
 }
 
-void MakeStagingFolder(const std::wstring& serial, ChildGroup* group) {
-  RunAdbStrict({L"-s", serial, L"shell mkdir -p", kStagingFolder}, group);
+void PushBootLogo(const PanelLink& link, const std::wstring& local_path) {
+  Push(link, local_path, kStagedLogoName);
 }
 
-void PushUpdateImage(const std::wstring& serial, const std::wstring& local_path,
-                     ChildGroup* group) {
-  Push(serial, local_path, kStagedImageName, group);
+void SetUpgradeFolder(const PanelLink& link) {
+  RunAdbStrict({L"-s", link.serial, L"shell setprop sys.qnupgrade.dir", kStagingFolder}, link.group,
+               AnswerBound(link.limits));
 }
 
-void PushBootLogo(const std::wstring& serial, const std::wstring& local_path, ChildGroup* group) {
-  Push(serial, local_path, kStagedLogoName, group);
-}
+void SetUpgradeFlag(const PanelLink& link) { StrictOutput(link, L"shell setprop sys.qnupgrade.flag 255"); }
 
-void SetUpgradeFolder(const std::wstring& serial, ChildGroup* group) {
-  RunAdbStrict({L"-s", serial, L"shell setprop sys.qnupgrade.dir", kStagingFolder}, group);
-}
-
-void SetUpgradeFlag(const std::wstring& serial, ChildGroup* group) {
-  StrictOutput(serial, L"shell setprop sys.qnupgrade.flag 255", group);
-}
-
-void SetUpgradeForce(const std::wstring& serial, ChildGroup* group) {
-  StrictOutput(serial, L"shell setprop sys.qnupgrade.force 1", group);
-}
+void SetUpgradeForce(const PanelLink& link) { StrictOutput(link, L"shell setprop sys.qnupgrade.force 1"); }

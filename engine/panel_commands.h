@@ -1,14 +1,23 @@
-// Every adb operation the upgrade pass performs on a panel, one function each.
+// Every adb operation the upgrade pass performs on a panel, one function each,
+// and the bound each one runs under.
 //
-// S is the panel's serial (address + ":5555"); D is the staging folder
-// "/tmp/fleet-sync". Each call runs one adb child through RunAdb (exit code
-// ignored) or RunAdbStrict (a non-zero exit code throws), blocking the calling
-// thread until adb ends. With a group, a cancelled group refuses to start the
-// child and kills it while it runs ("command cancelled"). Any thread.
+// D is the staging folder "/tmp/fleet-sync". Each call runs one adb command
+// for the panel of its PanelLink, blocking the calling thread until it ends:
+// through RunAdb (exit code ignored) or RunAdbStrict (a non-zero exit code
+// throws). A cancelled group refuses to start the command and ends it while it
+// runs; a command that breaks its bound is ended too. Both throw
+// CommandInterrupted (command_limits.h). Bounds, from the link's limits:
+//   - every command that answers and ends: answer_deadline and output_cap;
+//   - a push: push_stall_limit (no deadline: a slow push that moves is never
+//     cut) and output_cap;
+//   - the followed log: follow_limit; its output is handed to a sink, never
+//     kept whole.
+// Any thread.
 #pragma once
 
 #include <string>
 
+#include "engine/command_limits.h"
 #include "engine/command_runner.h"
 
 class ChildGroup;
@@ -20,38 +29,46 @@ inline constexpr const wchar_t* kStagedLogoName = L"/boot_logo.JPG";
 // address + ":5555": the adb device serial and connect target.
 std::wstring PanelSerial(const std::wstring& address);
 
+// One panel as its commands reach it.
+struct PanelLink {
+  std::wstring serial;         // PanelSerial of the address
+  ChildGroup* group = nullptr; // the commands' group (may be null)
+  CommandLimits limits;
+};
+
 // "connect " S. What it prints is not relied on.
-CommandResult ConnectPanel(const std::wstring& serial, ChildGroup* group);
+CommandResult ConnectPanel(const PanelLink& link);
 // "disconnect" S: forgets a transport left offline by a connect that never
 // completed (every command then fails with "device offline" until this).
-CommandResult DisconnectPanel(const std::wstring& serial, ChildGroup* group);
+CommandResult DisconnectPanel(const PanelLink& link);
 
 // "shell getprop ro.app.name" / "ro.app.version", trimmed.
-std::wstring ReadProjectName(const std::wstring& serial, ChildGroup* group);
-std::wstring ReadVersionText(const std::wstring& serial, ChildGroup* group);
+std::wstring ReadProjectName(const PanelLink& link);
+std::wstring ReadVersionText(const PanelLink& link);
 // The MAC of eth0 from "shell ifconfig"; empty when the listing has none.
-std::wstring ReadEth0Mac(const std::wstring& serial, ChildGroup* group);
+std::wstring ReadEth0Mac(const PanelLink& link);
 
 // "logcat -d": the panel's log so far (exit code ignored).
-CommandResult DumpLog(const std::wstring& serial, ChildGroup* group);
-// "shell logcat": follows the log until the stream ends (the panel reboots,
-// drops the connection, or the group is cancelled). Exit code ignored.
-CommandResult StreamLog(const std::wstring& serial, ChildGroup* group);
+CommandResult DumpLog(const PanelLink& link);
+// "shell logcat": follows the log, handing it to `sink`, until the stream
+// ends (the panel reboots, drops the connection, the group is cancelled or
+// follow_limit passes). Exit code ignored.
+CommandResult StreamLog(const PanelLink& link, const OutputSink& sink);
 
 // "shell setprop ctl.stop qnhmi" / "shell setprop ctl.restart qnhmi".
-void StopHmiService(const std::wstring& serial, ChildGroup* group);
-void RestartHmiService(const std::wstring& serial, ChildGroup* group);
+void StopHmiService(const PanelLink& link);
+void RestartHmiService(const PanelLink& link);
 
 // "shell mkdir -p" D: succeeds when the folder is already there (a folder left
 // by an earlier, failed pass would otherwise fail every later pass on panels
 // whose shell reports exit codes).
-void MakeStagingFolder(const std::wstring& serial, ChildGroup* group);
+void MakeStagingFolder(const PanelLink& link);
 
 // "push" "<local path>" D + staged name.
-void PushUpdateImage(const std::wstring& serial, const std::wstring& local_path, ChildGroup* group);
-void PushBootLogo(const std::wstring& serial, const std::wstring& local_path, ChildGroup* group);
+void PushUpdateImage(const PanelLink& link, const std::wstring& local_path);
+void PushBootLogo(const PanelLink& link, const std::wstring& local_path);
 
 // The three properties that start the panel's upgrade service from D.
-void SetUpgradeFolder(const std::wstring& serial, ChildGroup* group);  // sys.qnupgrade.dir D
-void SetUpgradeFlag(const std::wstring& serial, ChildGroup* group);    // sys.qnupgrade.flag 255
-void SetUpgradeForce(const std::wstring& serial, ChildGroup* group);   // sys.qnupgrade.force 1
+void SetUpgradeFolder(const PanelLink& link);  // sys.qnupgrade.dir D
+void SetUpgradeFlag(const PanelLink& link);    // sys.qnupgrade.flag 255
+void SetUpgradeForce(const PanelLink& link);   // sys.qnupgrade.force 1

@@ -1,30 +1,60 @@
 #include "engine/progress_monitor.h"
 
+#include <algorithm>
 #include <ctime>
+#include <iterator>
 
 #include "base/text.h"
 
 namespace {
 
-constexpr const wchar_t* kStartUpgrade = L"startUpgrade";
-constexpr const wchar_t* kWritePart = L"write part: res";
-constexpr const wchar_t* kEnterUpgrade = L"Enter upgrade...";
-constexpr const wchar_t* kUpgradeSuccess = L"upgrade success, will reboot system!";
+// In the order of the bits of LogMarkerScanner::seen_.
+constexpr std::wstring_view kMarkers[] = {
+    L"startUpgrade",
+    L"write part: res",
+    L"Enter upgrade...",
+    L"upgrade success, will reboot system!",
+};
+constexpr unsigned kStartUpgrade = 1u << 0;
+constexpr unsigned kWritePart = 1u << 1;
+constexpr unsigned kEnterUpgrade = 1u << 2;
+constexpr unsigned kUpgradeSuccess = 1u << 3;
 
-bool Contains(const std::wstring& text, const wchar_t* marker) {
-  return text.find(marker) != std::wstring::npos;
+constexpr unsigned kUnderwayMarkers = kStartUpgrade | kWritePart | kEnterUpgrade;
+constexpr unsigned kSuccessMarkers = kStartUpgrade | kWritePart | kUpgradeSuccess;
+
+unsigned MarkersIn(std::wstring_view text) {
+  unsigned seen = 0;
+  for (std::size_t i = 0; i < std::size(kMarkers); ++i) {
+    if (text.find(kMarkers[i]) != std::wstring_view::npos) seen |= 1u << i;
+  }
+  return seen;
 }
 
 }  // namespace
 
 bool LogShowsUpgradeUnderway(const CommandResult& result) {
-  return Contains(result.output, kStartUpgrade) || Contains(result.output, kWritePart) ||
-         Contains(result.output, kEnterUpgrade);
+  return (MarkersIn(result.output) & kUnderwayMarkers) != 0;
 }
 
 bool LogShowsUpgradeSuccess(const CommandResult& result) {
-  return Contains(result.output, kStartUpgrade) && Contains(result.output, kWritePart) &&
-         Contains(result.output, kUpgradeSuccess);
+  return (MarkersIn(result.output) & kSuccessMarkers) == kSuccessMarkers;
+}
+
+void LogMarkerScanner::Feed(std::wstring_view text) {
+  std::size_t longest = 0;
+  for (std::wstring_view marker : kMarkers) longest = std::max(longest, marker.size());
+  // Only the tail plus this piece is searched: a marker lies wholly in the
+  // piece or starts in the tail.
+  tail_.append(text);
+  seen_ |= MarkersIn(tail_);
+  if (tail_.size() >= longest) tail_.erase(0, tail_.size() - (longest - 1));
+}
+
+bool LogMarkerScanner::ShowsUpgradeUnderway() const { return (seen_ & kUnderwayMarkers) != 0; }
+
+bool LogMarkerScanner::ShowsUpgradeSuccess() const {
+  return (seen_ & kSuccessMarkers) == kSuccessMarkers;
 }
 
 std::wstring ClockText(std::int64_t seconds_since_epoch) {

@@ -8,6 +8,7 @@
 
 #include <cstdint>
 #include <string>
+#include <string_view>
 
 #include "engine/command_runner.h"
 #include "engine/version.h"
@@ -32,6 +33,20 @@ bool LogShowsUpgradeUnderway(const CommandResult& result);
 // True when the log shows a finished upgrade: all of "startUpgrade",
 // "write part: res" and "upgrade success, will reboot system!".
 bool LogShowsUpgradeSuccess(const CommandResult& result);
+
+// The same judgement over a log fed in pieces of any size (a followed log that
+// may run to hundreds of MB): remembers which markers it has seen and keeps
+// only the last few characters, so a marker cut by a piece boundary is found.
+class LogMarkerScanner {
+ public:
+  void Feed(std::wstring_view text);
+  bool ShowsUpgradeUnderway() const;
+  bool ShowsUpgradeSuccess() const;
+
+ private:
+  std::wstring tail_;   // the end of what was fed, shorter than the longest marker
+  unsigned seen_ = 0;  // one bit per marker
+};
 
 // The local time now, "%02d:%02d:%02d" (thread-safe: localtime_r).
 std::wstring ClockText();

@@ -3,10 +3,12 @@
 #include <fcntl.h>
 #include <signal.h>
 #include <spawn.h>
+#include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
 #include <cerrno>
+#include <fstream>
 #include <mutex>
 
 extern char** environ;
@@ -125,6 +127,33 @@ int ReapChild(pid_t pid, int& exit_code) {
 
 void KillProcessGroup(pid_t leader) {
   if (leader > 0) kill(-leader, SIGKILL);
+}
+
+std::optional<std::uint64_t> ProcessIoBytes(pid_t pid) {
+  std::ifstream io("/proc/" + std::to_string(pid) + "/io");
+  std::uint64_t total = 0;
+  int found = 0;
+  for (std::string key; io >> key;) {
+    std::uint64_t value = 0;
+    if (!(io >> value)) break;
+    if (key == "rchar:" || key == "wchar:") {
+      total += value;
+      ++found;
+    }
+  }
+  if (found != 2) return std::nullopt;
+  return total;
+}
+
+std::uint64_t RaiseOpenFileLimit() {
+  rlimit limit{};
+  if (getrlimit(RLIMIT_NOFILE, &limit) != 0) return 0;
+  if (limit.rlim_cur < limit.rlim_max) {
+    rlimit raised = limit;
+    raised.rlim_cur = limit.rlim_max;
+    if (setrlimit(RLIMIT_NOFILE, &raised) == 0) limit = raised;
+  }
+  return static_cast<std::uint64_t>(limit.rlim_cur);
 }
 
 }  // namespace platform

@@ -3,6 +3,7 @@
 #include <sys/socket.h>
 #include <unistd.h>
 
+#include <atomic>
 #include <chrono>
 #include <string>
 #include <thread>
@@ -10,11 +11,16 @@
 
 #include <gtest/gtest.h>
 
+#include "base/text.h"
+#include "engine/child_group.h"
 #include "engine/command_runner.h"
 #include "tests/support/adb_test_server.h"
 #include "tests/support/temp_folder.h"
+#include "tests/support/wait_until.h"
 
 namespace {
+
+using namespace std::chrono_literals;
 
 // Debian's adb with a server of this test's own: own port, HOME and TMPDIR,
 // no emulator, mDNS or USB probing.
@@ -27,7 +33,7 @@ class RealAdbServer : public ::testing::Test {
         {"ADB_EMU", "0"}, {"ADB_MDNS", "0"}, {"ADB_USB", "0"}, {"PATH", "/usr/bin:/bin"}};
     for (const auto& [name, value] : environment) setenv(name, value.c_str(), 1);
   }
-  void TearDown() override { StopAdbServer(); }
+  void TearDown() override { RunAdb({L"kill-server"}); }
 
   bool ServerListens() const {
     const int fd = socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
@@ -44,23 +50,32 @@ class RealAdbServer : public ::testing::Test {
   int port_ = 0;
 };
 
-TEST_F(RealAdbServer, FirstCommandStartsTheServerAndStillReturns) {
-  // The server the first client forks must not keep the capture pipe open.
+// The server the first client forks must not keep the capture pipe open, and
+// once it has started (it leaves the client's process group before it says
+// so) cancelling that client's group must not end it.
+TEST_F(RealAdbServer, ServerStartedByACommandOutlivesItsCancelledGroup) {
+  ChildGroup group;
+  std::atomic<bool> started{false};
+  std::thread waiting([&] {
+    try {
+      RunAdb({L"wait-for-device"}, &group, {}, [&started](std::wstring_view text) {
+        if (text.find(L"daemon started successfully") != std::wstring_view::npos) started = true;
+      });
+    } catch (const CommandInterrupted&) {
+    }
+  });
+  EXPECT_TRUE(fleetsync_test::WaitUntil([&] { return started.load(); }, 30s));
+  group.Cancel();
+  waiting.join();
+  EXPECT_TRUE(ServerListens());
   const CommandResult result = RunAdbStrict({L"devices"});
   EXPECT_NE(result.output.find(L"List of devices attached"), std::wstring::npos);
-  EXPECT_TRUE(ServerListens());
+  EXPECT_EQ(result.output.find(L"daemon not running"), std::wstring::npos) << Utf16ToUtf8(result.output);
 }
 
-TEST_F(RealAdbServer, StartAndStopServerOnTheChosenPort) {
-  EXPECT_EQ(StartAdbServer().exit_code, 0);
+TEST_F(RealAdbServer, StartServerOnTheChosenPort) {
+  EXPECT_EQ(StartAdbServer(30s).exit_code, 0);
   EXPECT_TRUE(ServerListens());
-  EXPECT_EQ(StopAdbServer().exit_code, 0);
-  bool stopped = false;
-  for (int i = 0; i < 200 && !stopped; ++i) {
-    stopped = !ServerListens();
-    if (!stopped) std::this_thread::sleep_for(std::chrono::milliseconds(10));
-  }
-  EXPECT_TRUE(stopped);
 }
 
 }  // namespace

@@ -2,6 +2,7 @@
 // server of its own, and simulated panels with scripted faults.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
 #include <thread>
@@ -34,11 +35,7 @@ class UpgradeEndToEnd : public ::testing::Test {
   }
 
   std::unique_ptr<DeviceWorker> Worker(const std::string& address) {
-    WorkerOptions options;
-    options.write_diagnostic_line = false;
-    options.log_watchdog_limit = 2s;
-    options.log_watchdog_interval = 200ms;
-    return std::make_unique<DeviceWorker>(Wide(address), settings_, options);
+    return std::make_unique<DeviceWorker>(Wide(address), settings_, options_);
   }
 
   // Starts the fleet and runs one pass against `address`.
@@ -75,6 +72,12 @@ class UpgradeEndToEnd : public ::testing::Test {
   fleetsync_test::AdbTestServer adb_;
   fleetsync_test::SimulatedFleet fleet_;
   UpgradeSettings settings_;
+  WorkerOptions options_ = [] {
+    WorkerOptions options;
+    options.log_watchdog_limit = 2s;
+    options.log_watchdog_interval = 200ms;
+    return options;
+  }();
   std::string image_;
   std::string logo_;
   std::vector<std::wstring> seen_;
@@ -149,7 +152,8 @@ TEST_F(UpgradeEndToEnd, ImageOnlyLogoOnlyAndBoth) {
   const struct {
     const char* address;
     bool image, logo;
-  } cases[] = {{"127.0.3.12", true, false}, {"127.0.3.13", false, true}, {"127.0.3.14", true, true}};
+  } cases[] = {{"127.0.3.12", true, false}, {"127.0.3.13", false, true}, {"127.0.3.14", true, true},
+               {"127.0.3.17", true, true}};  // the logo is gone: the panel is not touched
   for (const auto& c : cases) Panel(c.address);
   fleet_.Start();
   const std::vector<std::pair<std::string, std::string>> staged = {
@@ -158,6 +162,17 @@ TEST_F(UpgradeEndToEnd, ImageOnlyLogoOnlyAndBoth) {
   for (const auto& c : cases) {
     settings_.update_file = c.image ? Wide(image_) : L"";
     settings_.boot_logo = c.logo ? Wide(logo_) : L"";
+    if (c.address == std::string("127.0.3.17")) {
+      std::filesystem::remove(logo_);
+      auto worker = Worker(c.address);
+      worker->Upgrade();
+      EXPECT_EQ(worker->stored_state().text, L"开机LOGO无法使用：" + Wide(logo_) + L"（文件不存在）");
+      const PanelState state = fleet_.State(c.address);
+      EXPECT_TRUE(state.hmi_running);
+      EXPECT_TRUE(state.pushed.empty());
+      EXPECT_TRUE(state.setprops.empty());
+      continue;
+    }
     auto worker = Worker(c.address);
     worker->Upgrade();
     EXPECT_EQ(worker->stored_state().text, L"升级结束") << c.address;
@@ -179,15 +194,87 @@ TEST_F(UpgradeEndToEnd, PowerCutDuringUpgradeEndsAsAFailure) {
   EXPECT_EQ(worker->stored_state().text, L"无法连接127.0.3.15");
 }
 
+// A panel that accepts a command and never answers it: the pass ends in red
+// within the bound, and the next pass asks again.
+TEST_F(UpgradeEndToEnd, UnansweredCommandEndsThePassWithinItsBound) {
+  options_.limits.answer_deadline = 3s;  // commands of a panel that answers take well under it
+  Panel("127.0.3.18").NeverAnswer("getprop ro.app.version");
+  auto worker = FirstPass("127.0.3.18");
+  const std::wstring red = L"adb -s 127.0.3.18:5555 shell getprop ro.app.version: no answer within 3 s";
+  EXPECT_EQ(worker->stored_state().text, red);
+  EXPECT_EQ(worker->stored_state().kind, kStateError);
+  worker->Upgrade();
+  EXPECT_EQ(worker->stored_state().text, red);
+  const PanelState state = fleet_.State("127.0.3.18");
+  EXPECT_EQ(std::count(state.commands.begin(), state.commands.end(), "getprop ro.app.version"), 2);
+}
+
+// A panel that answers with output that never ends cannot fill this
+// program's memory: the command is cut at its output cap.
+TEST_F(UpgradeEndToEnd, EndlessAnswerIsCutAtTheOutputCap) {
+  options_.limits.output_cap = 256 * 1024;
+  Panel("127.0.3.19").EndlessOutput("getprop ro.app.name");
+  auto worker = FirstPass("127.0.3.19");
+  EXPECT_EQ(worker->stored_state().text,
+            L"adb -s 127.0.3.19:5555 shell getprop ro.app.name: more than 256 KiB of output");
+  EXPECT_EQ(worker->last_outcome(), PassOutcome::kError);
+}
+
+// Power lost right after the success line (no FIN): the watchdog ends the
+// stream, the captured success counts, and a forced upgrade is not repeated
+// once the panel is back.
+TEST_F(UpgradeEndToEnd, PowerLostAfterSuccessIsAFinishedUpgrade) {
+  settings_.force_update = true;
+  Panel("127.0.3.20").PowerCutAfterSuccess(4000);
+  auto worker = FirstPass("127.0.3.20");
+  EXPECT_EQ(worker->stored_state().text, L"升级结束");
+  ASSERT_TRUE(PassUntil(*worker, PassOutcome::kFinishedByForce)) << fleet_.SimulatorOutput();
+  EXPECT_EQ(worker->stored_state().text, L"该设备已完成升级，当前版本 1.1.0");
+  const PanelState state = fleet_.State("127.0.3.20");
+  EXPECT_EQ(state.upgrades_done, 1);
+  EXPECT_EQ(Pushes(state, "/tmp/fleet-sync/update.img"), 1);
+}
+
+// Upgrades that "succeed" but leave the old version: staged twice, then held.
+TEST_F(UpgradeEndToEnd, UpgradeThatNeverTakesIsStagedTwiceThenHeld) {
+  Panel("127.0.3.21").SuccessKeepsVersion();
+  auto worker = FirstPass("127.0.3.21");
+  ASSERT_TRUE(PassUntil(*worker, PassOutcome::kVersionUnchanged)) << fleet_.SimulatorOutput();
+  worker->Upgrade();
+  EXPECT_EQ(worker->stored_state().text, L"升级后版本未变化：1.0.0");
+  EXPECT_EQ(worker->stored_state().kind, kStateError);
+  const PanelState state = fleet_.State("127.0.3.21");
+  EXPECT_EQ(state.successes_logged, 2);
+  EXPECT_EQ(Pushes(state, "/tmp/fleet-sync/update.img"), 2);
+}
+
+// A push that keeps moving is never cut, however slow; one that stops moving
+// is cut after the stall limit. (The slow image takes several stall limits.)
+TEST_F(UpgradeEndToEnd, SlowPushGoesOnAndStalledPushIsCut) {
+  options_.limits.push_stall_limit = 3s;
+  Panel("127.0.3.22").RateLimit(200 * 1024);
+  Panel("127.0.3.23").StallPushAfter(64 * 1024);
+  image_ = fleetsync_test::MakeImage(adb_.tmpdir() + "/slow.img", "1.1.0", 2 * 1024 * 1024);
+  settings_.update_file = Wide(image_);
+  fleet_.Start();
+  auto slow = Worker("127.0.3.22");
+  slow->Upgrade();
+  EXPECT_EQ(slow->stored_state().text, L"升级结束");
+  EXPECT_EQ(fleet_.State("127.0.3.22").pushed.size(), 1u);
+  auto stalled = Worker("127.0.3.23");
+  stalled->Upgrade();
+  EXPECT_EQ(stalled->stored_state().text,
+            L"adb -s 127.0.3.23:5555 push \"" + Wide(image_) + L"\" /tmp/fleet-sync/update.img: no progress for 3 s");
+  EXPECT_TRUE(fleet_.State("127.0.3.23").pushed.empty());
+}
+
 // Stop while the worker's thread follows the log of a silent panel: the
 // blocked adb command ends and the worker is joined.
 TEST_F(UpgradeEndToEnd, StopEndsAWorkerBlockedOnASilentPanel) {
   Panel("127.0.3.16").PowerCutDuringUpgrade();
   fleet_.Start();
-  WorkerOptions options;
-  options.write_diagnostic_line = false;
-  options.log_watchdog_limit = std::chrono::hours(1);  // only the stop can end the stream
-  auto worker = std::make_unique<DeviceWorker>(L"127.0.3.16", settings_, options);
+  options_.log_watchdog_limit = std::chrono::hours(1);  // only the stop can end the stream
+  auto worker = Worker("127.0.3.16");
   worker->Start(nullptr);
   ASSERT_TRUE(fleetsync_test::WaitUntil([&] { return worker->upgrade_start() >= 0; }));
   ASSERT_TRUE(fleet_.WaitFor("127.0.3.16", [](const PanelState& s) { return !s.powered; }));

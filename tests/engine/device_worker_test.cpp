@@ -24,19 +24,23 @@ constexpr const char* kSuccessLog =
 class UpgradePass : public ::testing::Test {
  protected:
   UpgradePass() {
-    settings_.update_file = L"/data/update.img";
+    adb_.Set("update.img", "image");
+    settings_.update_file = Wide(image_);
     settings_.version = L"1.1.0";
     settings_.project = L"demo";
     adb_.Set("stream", kSuccessLog);
+    options_.write_diagnostic_line = false;
+    options_.log_watchdog_limit = 1500ms;
+    options_.log_watchdog_interval = 100ms;
+    // Far above what the scripted adb takes, even on a loaded machine.
+    options_.limits.answer_deadline = 5s;
   }
 
+  static std::wstring Wide(const std::string& text) { return std::wstring(text.begin(), text.end()); }
+
   std::unique_ptr<DeviceWorker> MakeWorker() {
-    WorkerOptions options;
-    options.probe_port = panel_.port();
-    options.write_diagnostic_line = false;
-    options.log_watchdog_limit = 1500ms;
-    options.log_watchdog_interval = 100ms;
-    return std::make_unique<DeviceWorker>(L"127.0.0.1", settings_, options);
+    options_.probe_port = panel_.port();
+    return std::make_unique<DeviceWorker>(L"127.0.0.1", settings_, options_);
   }
 
   // Runs one pass; returns the text it left.
@@ -54,8 +58,10 @@ class UpgradePass : public ::testing::Test {
   }
 
   FakeAdb adb_;
+  const std::string image_ = (adb_.folder() / "update.img").string();
   LoopbackSocket panel_{LoopbackSocket::kListening};
   UpgradeSettings settings_;
+  WorkerOptions options_;
 };
 
 // Passes that end before anything is staged on the panel.
@@ -92,6 +98,19 @@ const ShortPass kShortPasses[] = {
     // Probed first: adb is not run at all.
     {"Unreachable", [](FakeAdb&, UpgradeSettings&, LoopbackSocket& p) { p.Close(); },
      L"无法连接127.0.0.1", PassOutcome::kUnreachable, "connect"},
+    // Bounded: a panel that never answers, or answers without end.
+    {"NeverAnswered", [](FakeAdb& a, UpgradeSettings&, LoopbackSocket&) { a.Hang("ro.app.version"); },
+     L"adb -s 127.0.0.1:5555 shell getprop ro.app.version: no answer within 5 s", PassOutcome::kError, "ifconfig"},
+    {"EndlessAnswer", [](FakeAdb& a, UpgradeSettings&, LoopbackSocket&) { a.Flood("ro.app.name"); },
+     L"adb -s 127.0.0.1:5555 shell getprop ro.app.name: more than 4 MiB of output", PassOutcome::kError,
+     "ro.app.version"},
+    // A file adb cannot push is found before the panel is touched.
+    {"MissingImage", [](FakeAdb&, UpgradeSettings& s, LoopbackSocket&) { s.update_file = L"/nonexistent/u.img"; },
+     L"升级文件无法使用：/nonexistent/u.img（文件不存在）", PassOutcome::kFileUnusable, "logcat"},
+    {"LogoIsAFolder", [](FakeAdb&, UpgradeSettings& s, LoopbackSocket&) { s.boot_logo = L"/tmp"; },
+     L"开机LOGO无法使用：/tmp（不是普通文件）", PassOutcome::kFileUnusable, "logcat"},
+    {"QuoteInPath", [](FakeAdb&, UpgradeSettings& s, LoopbackSocket&) { s.boot_logo = L"/tmp/a\"b"; },
+     L"开机LOGO无法使用：/tmp/a\"b（路径中不能有双引号）", PassOutcome::kFileUnusable, "logcat"},
 };
 
 void PrintTo(const ShortPass& pass, std::ostream* out) { *out << pass.name; }
@@ -106,7 +125,8 @@ TEST_P(ShortPasses, EndWithTheirTextAndStageNothing) {
   EXPECT_EQ(report.outcome, GetParam().outcome);
   EXPECT_EQ(worker->last_outcome(), GetParam().outcome);
   EXPECT_FALSE(report.staged);
-  const bool red = GetParam().outcome == PassOutcome::kError || GetParam().outcome == PassOutcome::kUnreachable;
+  const bool red = GetParam().outcome == PassOutcome::kError || GetParam().outcome == PassOutcome::kUnreachable ||
+                   GetParam().outcome == PassOutcome::kFileUnusable;
   EXPECT_EQ(worker->stored_state().kind, red ? kStateError : kStateNormal);
   for (const char* word : {"push", "setprop", GetParam().never_called}) EXPECT_FALSE(AnyCallContains(word)) << word;
 }
@@ -129,7 +149,8 @@ TEST_F(UpgradePass, ReachedPanelCountsAsConnectedAndAnUnreachableOneDoesNot) {
 }
 
 TEST_F(UpgradePass, SuccessfulUpgradeRunsTheCommandsInOrder) {
-  settings_.boot_logo = L"/data/logo.jpg";
+  adb_.Set("logo.jpg", "JPEG");
+  settings_.boot_logo = Wide((adb_.folder() / "logo.jpg").string());
   auto worker = MakeWorker();
   std::vector<std::wstring> reported;
   std::vector<std::int64_t> starts;
@@ -154,8 +175,8 @@ TEST_F(UpgradePass, SuccessfulUpgradeRunsTheCommandsInOrder) {
       "-s 127.0.0.1:5555 logcat -d",
       "-s 127.0.0.1:5555 shell setprop ctl.stop qnhmi",
       "-s 127.0.0.1:5555 shell mkdir -p /tmp/fleet-sync",
-      "-s 127.0.0.1:5555 push /data/update.img /tmp/fleet-sync/update.img",
-      "-s 127.0.0.1:5555 push /data/logo.jpg /tmp/fleet-sync/boot_logo.JPG",
+      "-s 127.0.0.1:5555 push " + image_ + " /tmp/fleet-sync/update.img",
+      "-s 127.0.0.1:5555 push " + (adb_.folder() / "logo.jpg").string() + " /tmp/fleet-sync/boot_logo.JPG",
       "-s 127.0.0.1:5555 shell setprop sys.qnupgrade.dir /tmp/fleet-sync",
       "-s 127.0.0.1:5555 shell setprop sys.qnupgrade.flag 255",
       "-s 127.0.0.1:5555 shell setprop sys.qnupgrade.force 1",
@@ -196,9 +217,8 @@ TEST_F(UpgradePass, UpgradeUnderwayIsOnlyFollowed) {
 TEST_F(UpgradePass, FailedCommandEndsThePassInRed) {
   adb_.Fail("push");
   auto worker = MakeWorker();
-  EXPECT_EQ(Pass(*worker),
-            L"adb -s 127.0.0.1:5555 push \"/data/update.img\" /tmp/fleet-sync/update.img failed, "
-            L"return value 1");
+  EXPECT_EQ(Pass(*worker), L"adb -s 127.0.0.1:5555 push \"" + Wide(image_) +
+                              L"\" /tmp/fleet-sync/update.img failed, return value 1");
   EXPECT_EQ(worker->stored_state().kind, kStateError);
   EXPECT_EQ(worker->last_outcome(), PassOutcome::kError);
   EXPECT_EQ(worker->upgrade_start(), -1);
@@ -251,22 +271,54 @@ TEST_F(UpgradePass, FailedForcedUpgradeIsRetried) {
   EXPECT_TRUE(AnyCallContains("push"));
 }
 
-// A panel that stops answering while its log is followed (power cut, no
-// connection close) does not stay "upgrading" for ever; until then the row
-// shows the progress.
-TEST_F(UpgradePass, WatchdogEndsTheLogOfAPanelThatStopsAnswering) {
+// A followed log that is ended from outside - the panel stopped answering
+// (power cut, no connection close) or it streamed past the follow limit - is
+// judged by what it showed until then; until then the row shows the progress.
+TEST_F(UpgradePass, LogEndedFromOutsideIsJudgedByWhatItShowed) {
+  settings_.force_update = true;
+  const struct {
+    const char* shown;
+    bool panel_lost;  // else the follow limit ends the stream
+    const wchar_t* text;
+  } cases[] = {
+      {"I/upd: startUpgrade\n", true, L"升级失败"},
+      {kSuccessLog, true, L"升级结束"},  // lost power right after its success line
+      {"I/upd: startUpgrade\n", false, L"升级失败"},
+  };
   adb_.HangStream();
+  for (const auto& c : cases) {
+    adb_.Set("stream", c.shown);
+    LoopbackSocket panel(LoopbackSocket::kListening);
+    options_.probe_port = panel.port();
+    options_.limits.follow_limit = c.panel_lost ? 1h : 1s;
+    DeviceWorker worker(L"127.0.0.1", settings_, options_);
+    worker.Start(nullptr);
+    ASSERT_TRUE(WaitUntil([&] { return worker.upgrade_start() >= 0; }));
+    EXPECT_EQ(worker.DisplayRecord().text.rfind(L"正在升级  1.0.0 => 1.1.0  ", 0), 0u);
+    EXPECT_EQ(worker.stored_state().text, L"升级中 ...");
+    if (c.panel_lost) panel.Close();
+    ASSERT_TRUE(WaitUntil([&] { return worker.last_outcome() != PassOutcome::kNone; }));
+    EXPECT_EQ(worker.stored_state().text, c.text) << c.shown;
+    EXPECT_EQ(worker.upgrade_start(), -1);
+    // A forced upgrade that finished is not repeated.
+    EXPECT_EQ(worker.finished_macs().size(), std::wstring(c.text) == L"升级结束" ? 1u : 0u);
+  }
+}
+
+// A panel whose upgrades "succeed" but that keeps coming back below the
+// target is staged twice, then held in red until the settings are saved again.
+TEST_F(UpgradePass, UpgradeWithoutEffectIsNotRepeatedForEver) {
   auto worker = MakeWorker();
-  worker->Start(nullptr);
-  ASSERT_TRUE(WaitUntil([&] { return worker->upgrade_start() >= 0; }));
-  const StateRecord shown = worker->DisplayRecord();
-  EXPECT_EQ(shown.text.rfind(L"正在升级  1.0.0 => 1.1.0  ", 0), 0u) << shown.text;
-  EXPECT_EQ(worker->stored_state().text, L"升级中 ...");
-  panel_.Close();
-  ASSERT_TRUE(WaitUntil([&] { return worker->last_outcome() != PassOutcome::kNone; }));
-  EXPECT_EQ(worker->last_outcome(), PassOutcome::kUpgradeFailed);
-  EXPECT_EQ(worker->stored_state().text, L"升级失败");
-  EXPECT_EQ(worker->upgrade_start(), -1);
+  EXPECT_EQ(Pass(*worker), L"升级结束");
+  EXPECT_EQ(Pass(*worker), L"升级结束");
+  adb_.ClearCalls();
+  EXPECT_EQ(Pass(*worker), L"升级后版本未变化：1.0.0");
+  EXPECT_EQ(worker->last_outcome(), PassOutcome::kVersionUnchanged);
+  EXPECT_EQ(worker->stored_state().kind, kStateError);
+  EXPECT_EQ(Pass(*worker), L"升级后版本未变化：1.0.0");
+  EXPECT_FALSE(AnyCallContains("push"));
+  EXPECT_FALSE(AnyCallContains("setprop"));
+  EXPECT_EQ(Pass(*MakeWorker()), L"升级结束");  // a new row (settings saved) tries again
 }
 
 // Counts the passes whose end schedules the next one.

@@ -5,8 +5,9 @@
 //                                           getprop ro.app.version, ifconfig,
 //                                           "logcat -d", "shell logcat"
 //   fail/<word>     any "-s S ..." command containing <word> prints an error
-//                   and exits 1
-//   stream_hangs    "shell logcat" never ends
+//                   and exits 1; hang/<word>: never answers; flood/<word>:
+//                   answers with output that never ends
+//   stream_hangs    "shell logcat" prints the stream file, then never ends
 // Set up before any thread starts: it changes PATH for the whole process
 // (each test runs in a process of its own under CTest); bin() is the folder to
 // put first on the PATH of a child process instead.
@@ -27,7 +28,7 @@ class FakeAdb {
  public:
   FakeAdb() {
     std::filesystem::create_directories(folder_ / "bin");
-    std::filesystem::create_directories(folder_ / "fail");
+    for (const char* kind : {"fail", "hang", "flood"}) std::filesystem::create_directories(folder_ / kind);
     const std::filesystem::path script = folder_ / "bin" / "adb";
     std::ofstream(script) << "#!/bin/sh\n"
                              "d='" << folder_.string() << "'\n"
@@ -38,17 +39,23 @@ class FakeAdb {
                              "  disconnect) echo \"disconnected $2\"; exit 0;;\n"
                              "esac\n"
                              "shift 2\n"
-                             "for f in \"$d\"/fail/*; do\n"
-                             "  [ -e \"$f\" ] || continue\n"
-                             "  case \"$*\" in *\"$(basename \"$f\")\"*) echo \"error: closed\"; exit 1;; esac\n"
+                             "for kind in fail hang flood; do\n"
+                             "  for f in \"$d/$kind\"/*; do\n"
+                             "    [ -e \"$f\" ] || continue\n"
+                             "    case \"$*\" in *\"$(basename \"$f\")\"*) case $kind in\n"
+                             "      fail) echo \"error: closed\"; exit 1;;\n"
+                             "      hang) exec sleep 600;;\n"
+                             "      flood) exec yes;;\n"
+                             "    esac;; esac\n"
+                             "  done\n"
                              "done\n"
                              "case \"$*\" in\n"
                              "  'shell getprop ro.app.name') cat \"$d/name\";;\n"
                              "  'shell getprop ro.app.version') cat \"$d/version\";;\n"
                              "  'shell ifconfig') cat \"$d/ifconfig\";;\n"
                              "  'logcat -d') cat \"$d/dump\" 2>/dev/null;;\n"
-                             "  'shell logcat') [ -e \"$d/stream_hangs\" ] && exec sleep 600\n"
-                             "                  cat \"$d/stream\" 2>/dev/null;;\n"
+                             "  'shell logcat') cat \"$d/stream\" 2>/dev/null\n"
+                             "                  [ -e \"$d/stream_hangs\" ] && exec sleep 600;;\n"
                              "esac\n"
                              "exit 0\n";
     std::filesystem::permissions(script, std::filesystem::perms::owner_all);
@@ -68,6 +75,8 @@ class FakeAdb {
     std::ofstream(folder_ / file, std::ios::trunc) << content;
   }
   void Fail(const std::string& word) { Set("fail/" + word, ""); }
+  void Hang(const std::string& word) { Set("hang/" + word, ""); }
+  void Flood(const std::string& word) { Set("flood/" + word, ""); }
   void Heal(const std::string& word) { std::filesystem::remove(folder_ / "fail" / word); }
   void HangStream() { Set("stream_hangs", ""); }
 

@@ -39,6 +39,27 @@ TEST(LogClassifiers, MarkersAreWholeCaseSensitiveSubstrings) {
       L"startUpgrade write part: res upgrade success, will reboot\r\nsystem!")));
 }
 
+// A followed log arrives in pieces of any size; a marker cut between two
+// pieces still counts.
+TEST(LogMarkerScanner, FindsMarkersAcrossPieces) {
+  const std::wstring log =
+      L"I/x: startUpgrade\nI/x: write part: res=0\nI/x: upgrade success, will reboot system!\n";
+  for (const std::size_t piece : {1u, 2u, 7u, 4096u}) {
+    LogMarkerScanner scanner;
+    for (std::size_t at = 0; at < log.size(); at += piece) scanner.Feed(std::wstring_view(log).substr(at, piece));
+    EXPECT_TRUE(scanner.ShowsUpgradeSuccess()) << piece;
+  }
+  LogMarkerScanner underway;
+  underway.Feed(L"Enter upg");
+  underway.Feed(std::wstring(100000, L'x'));  // noise between pieces does not join them
+  underway.Feed(L"rade...");
+  EXPECT_FALSE(underway.ShowsUpgradeUnderway());
+  underway.Feed(L"Enter upg");
+  underway.Feed(L"rade...");
+  EXPECT_TRUE(underway.ShowsUpgradeUnderway());
+  EXPECT_FALSE(underway.ShowsUpgradeSuccess());
+}
+
 TEST(ProgressText, MatchesTheRowFormat) {
   Version target;
   ASSERT_TRUE(target.Parse("1.1.0-rc.1+b7"));

@@ -83,7 +83,7 @@ TEST_F(CliFleet, OnceUpgradesTheFleetAndConfirmsTheNewVersion) {
   Addresses({"127.0.4.2", "127.0.4.3", "127.0.4.4", "127.0.4.5"});
   auto cli = Cli({"--once", "--timeout", "5", "--summary"});
   const auto result = cli->Wait(90s);
-  EXPECT_EQ(result.exit_code, 0) << result.output;
+  EXPECT_EQ(result.exit_code, 3) << result.output;  // all done but the panel that never answered
   EXPECT_NE(result.output.find("unreachable               1\n"
                                "current                   1\n"
                                "upgraded                  2\n"

@@ -1,12 +1,15 @@
 // fleetsync-cli as a process, against a scripted adb: exit codes of --once
 // and a prompt, clean stop on SIGINT.
 #include <signal.h>
+#include <sys/resource.h>
 
 #include <gtest/gtest.h>
 
 #include <chrono>
 #include <fstream>
+#include <cstring>
 #include <random>
+#include <sstream>
 
 #include "tests/engine/fake_adb.h"
 #include "tests/engine/loopback_socket.h"
@@ -95,15 +98,23 @@ TEST_F(CliProcess, OnceExitsZeroWhenEveryPanelIsCurrent) {
                               "/not-a-folder/history.csv: Not a directory (upgrades go on)\n";
   ASSERT_NE(output.find(failure), std::string::npos) << output;
   EXPECT_EQ(output.find(failure), output.rfind(failure)) << output;
+  // The per-pass diagnostic line only when asked for.
+  EXPECT_EQ(output.find("EROR/: addr"), std::string::npos) << output;
+  setenv("FLEETSYNC_DEBUG", "1", 1);
+  Start({"--once"});
+  EXPECT_EQ(Wait(60s), 0) << Output();
+  unsetenv("FLEETSYNC_DEBUG");
+  EXPECT_NE(Output().find("EROR/: addr 00:11:22:33:44:55\n"), std::string::npos) << Output();
 }
 
-TEST_F(CliProcess, OnceExitsOneWhenAnAnsweringPanelIsNotCurrent) {
+TEST_F(CliProcess, OnceCountsPanelsSkippedByRuleAsDone) {
   PanelPort panel(LoopbackSocket::kListening);
   WriteAddresses({panel.address()});
   adb_.Set("name", "other\n");
   Start({"--once"});
-  EXPECT_EQ(Wait(60s), 1) << Output();
+  EXPECT_EQ(Wait(60s), 0) << Output();
   EXPECT_NE(Output().find("项目名不匹配：other"), std::string::npos) << Output();
+  EXPECT_NE(Output().find(" skipped\n"), std::string::npos) << Output();
 }
 
 TEST_F(CliProcess, OnceGivesUpAFailingPanelAfterItsAttempts) {
@@ -118,12 +129,14 @@ TEST_F(CliProcess, OnceGivesUpAFailingPanelAfterItsAttempts) {
   EXPECT_NE(output.find("failed"), std::string::npos) << output;
 }
 
-TEST_F(CliProcess, UnreachablePanelsAloneFailTheRun) {
+// Panels that never answered are not done; the exit status tells them from
+// failures.
+TEST_F(CliProcess, UnreachablePanelsHaveAnExitStatusOfTheirOwn) {
   PanelPort current(LoopbackSocket::kListening);
   PanelPort gone(LoopbackSocket::kRefusing);
   WriteAddresses({gone.address()});
   Start({"--once", "--timeout", "3"});
-  EXPECT_EQ(Wait(60s), 1) << Output();
+  EXPECT_EQ(Wait(60s), 3) << Output();
   // Several passes, one line: only changes are printed.
   const std::string output = Output();
   const std::string line = "无法连接" + gone.address();
@@ -132,7 +145,9 @@ TEST_F(CliProcess, UnreachablePanelsAloneFailTheRun) {
 
   WriteAddresses({gone.address(), current.address()});
   Start({"--once", "--timeout", "1"});
-  EXPECT_EQ(Wait(60s), 0) << Output();
+  EXPECT_EQ(Wait(60s), 3) << Output();
+  EXPECT_NE(Output().find(" unreachable\n"), std::string::npos) << Output();  // the summary lines
+  EXPECT_NE(Output().find(" done\n"), std::string::npos) << Output();
 }
 
 TEST_F(CliProcess, UsageErrorsExitTwo) {
@@ -142,6 +157,15 @@ TEST_F(CliProcess, UsageErrorsExitTwo) {
   Start({"--once"});
   EXPECT_EQ(Wait(30s), 2);
   EXPECT_NE(Output().find("no panel address"), std::string::npos) << Output();
+  // A configured file adb could not push is found before any panel is touched.
+  WriteAddresses({"127.0.0.2"});
+  std::ofstream(folder_ / "settings.ini") << "[fleet]\nupdate_file=" << (folder_ / "update.img").string()
+                                          << "\nboot_logo=" << folder_.string() << "\nversion=1.1.0\n";
+  Start({"--once"});
+  EXPECT_EQ(Wait(30s), 2);
+  EXPECT_NE(Output().find("开机LOGO无法使用：" + folder_.string() + "（不是普通文件）"), std::string::npos)
+      << Output();
+  EXPECT_TRUE(adb_.Calls().empty());
 }
 
 // Ctrl-C while panels are blocked following their logs: the driver ends
@@ -158,6 +182,16 @@ TEST_F(CliProcess, InterruptEndsEveryAdbChild) {
   }, 30s)) << cli_->OutputSoFar() << adb_.CallsText();
   const auto pids = adb_.Pids();
   ASSERT_FALSE(pids.empty());
+  // Hundreds of panels need descriptors: the soft limit was raised to the hard one.
+  std::ifstream limits("/proc/" + std::to_string(cli_->pid()) + "/limits");
+  std::string line;
+  while (std::getline(limits, line) && line.rfind("Max open files", 0) != 0) {}
+  rlimit own{};
+  getrlimit(RLIMIT_NOFILE, &own);
+  std::istringstream fields(line.substr(std::strlen("Max open files")));
+  std::string soft;
+  fields >> soft;
+  EXPECT_EQ(soft, own.rlim_max == RLIM_INFINITY ? "unlimited" : std::to_string(own.rlim_max)) << line;
   cli_->Signal(SIGINT);
   EXPECT_EQ(Wait(10s), 130) << Output();
   for (int pid : pids) {

@@ -27,45 +27,46 @@ TEST(FleetTracker, UpgradeIsConfirmedAfterTheReboot) {
   EXPECT_EQ(tracker.Record(0, PassOutcome::kCurrent, start + 5s), PanelVerdict::kDone);
   EXPECT_EQ(tracker.Record(1, PassOutcome::kUnreachable, start + 10s), PanelVerdict::kPending);
   EXPECT_EQ(tracker.Record(1, PassOutcome::kUnreachable, start + 11s), PanelVerdict::kLost);
-  EXPECT_EQ(tracker.ExitCode(), 1);
+  EXPECT_EQ(tracker.ExitCode(), kExitUnreachable);
 }
 
-TEST(FleetTracker, NeverAnsweringPanelsAreGivenUpWithoutFailingTheRun) {
-  FleetTracker tracker(2, 10s, 3);
+// Panels that never answered are not done: the run says so with an exit
+// status of its own, unless a panel failed.
+TEST(FleetTracker, NeverAnsweringPanelsAreNotDone) {
+  FleetTracker tracker(3, 10s, 3);
   const auto start = Clock::now();
   EXPECT_EQ(tracker.Record(0, PassOutcome::kUnreachable, start), PanelVerdict::kPending);
   EXPECT_EQ(tracker.Record(0, PassOutcome::kUnreachable, start + 11s), PanelVerdict::kGivenUp);
   EXPECT_FALSE(tracker.AllFinal());
   tracker.Record(1, PassOutcome::kCurrent, start + 11s);
+  tracker.Record(2, PassOutcome::kProjectMismatch, start + 11s);
   EXPECT_TRUE(tracker.AllFinal());
-  EXPECT_EQ(tracker.ExitCode(), 0);
-  // But a run in which no panel ever answered fails.
-  FleetTracker silent(1, 1s, 3);
-  silent.Record(0, PassOutcome::kUnreachable, start + 2s);
-  EXPECT_TRUE(silent.AllFinal());
-  EXPECT_EQ(silent.ExitCode(), 1);
+  EXPECT_EQ(tracker.ExitCode(), kExitUnreachable);
+  tracker.Record(2, PassOutcome::kError, start + 12s);  // final verdicts stick
+  EXPECT_EQ(tracker.ExitCode(), kExitUnreachable);
 }
 
-TEST(FleetTracker, FailuresInARowGiveUpAndProgressResetsThem) {
+// A "successful" upgrade is no progress: a panel that keeps failing between
+// upgrades that never take still gives up.
+TEST(FleetTracker, FailuresInARowGiveUpAndUpgradesDoNotForgiveThem) {
   FleetTracker tracker(1, 10s, 3);
   const auto now = Clock::now();
   tracker.Record(0, PassOutcome::kError, now);
-  tracker.Record(0, PassOutcome::kUpgradeFailed, now);
-  tracker.Record(0, PassOutcome::kUpgraded, now);  // then the confirming pass failed to connect
-  tracker.Record(0, PassOutcome::kError, now);
-  EXPECT_EQ(tracker.Record(0, PassOutcome::kError, now), PanelVerdict::kPending);
+  tracker.Record(0, PassOutcome::kUpgraded, now);
+  EXPECT_EQ(tracker.Record(0, PassOutcome::kFileUnusable, now), PanelVerdict::kPending);
   EXPECT_EQ(tracker.Record(0, PassOutcome::kUpgradeFailed, now), PanelVerdict::kFailed);
-  // Final verdicts stick.
-  EXPECT_EQ(tracker.Record(0, PassOutcome::kCurrent, now), PanelVerdict::kFailed);
-  EXPECT_EQ(tracker.ExitCode(), 1);
+  EXPECT_EQ(tracker.Record(0, PassOutcome::kCurrent, now), PanelVerdict::kFailed);  // final
+  EXPECT_EQ(tracker.ExitCode(), kExitFailed);
+  FleetTracker held(1, 10s, 3);
+  EXPECT_EQ(held.Record(0, PassOutcome::kVersionUnchanged, now), PanelVerdict::kFailed);
 }
 
-TEST(FleetTracker, SkippedPanelsAreFinalButNotDone) {
+TEST(FleetTracker, SkippedPanelsAreFinalAndCountAsDone) {
   for (PassOutcome outcome : {PassOutcome::kProjectMismatch, PassOutcome::kNoVersion,
                               PassOutcome::kNewer, PassOutcome::kNothingToSend}) {
     FleetTracker tracker(1, 10s, 3);
     EXPECT_EQ(tracker.Record(0, outcome, Clock::now()), PanelVerdict::kSkipped);
-    EXPECT_EQ(tracker.ExitCode(), 1);
+    EXPECT_EQ(tracker.ExitCode(), kExitAllDone);
   }
   FleetTracker forced(1, 10s, 3);
   EXPECT_EQ(forced.Record(0, PassOutcome::kFinishedByForce, Clock::now()), PanelVerdict::kDone);

@@ -33,8 +33,6 @@ std::optional<CliOptions> ParseCliOptions(int argc, const char* const* argv, std
       options.once = true;
     } else if (arg == "--verbose") {
       options.verbose = true;
-    } else if (arg == "--kill-server") {
-      options.kill_server = true;
     } else if (arg == "--no-history") {
       options.no_history = true;
     } else if (arg == "--summary") {
@@ -73,19 +71,22 @@ std::string CliUsage() {
       "\n"
       "  --settings FILE  settings file (default: settings.ini of the data folder)\n"
       "  --ips FILE       address list (default: ip.txt of the data folder)\n"
-      "  --once           stop when every panel has reached a final state:\n"
-      "                     done     at the target version (\"已经是最新版本\"), or\n"
-      "                              finished by a forced upgrade of this run\n"
-      "                     given up unreachable for the whole --timeout (never\n"
-      "                              answered, or did not come back after an upgrade)\n"
-      "                     skipped  project differs, no version, newer version,\n"
-      "                              nothing to send\n"
-      "                     failed   --attempts passes in a row ended in an error or\n"
-      "                              a failed upgrade\n"
+      "  --once           stop when every panel has reached a final state and print\n"
+      "                   one summary line per panel:\n"
+      "                     done        at the target version (\"已经是最新版本\"), or\n"
+      "                                 finished by a forced upgrade of this run\n"
+      "                     skipped     project differs, no version, newer version\n"
+      "                     failed      --attempts passes in a row ended in an error\n"
+      "                                 or a failed upgrade, or upgrades reported\n"
+      "                                 success twice without changing the version\n"
+      "                     unreachable never answered within --timeout\n"
+      "                     lost        answered, then stayed unreachable for\n"
+      "                                 --timeout (e.g. did not come back after an\n"
+      "                                 upgrade)\n"
       "  --timeout SEC    unreachable time before giving up a panel (default 120)\n"
       "  --attempts N     failed passes in a row before giving up (default 3)\n"
-      "  --verbose        also print the per-pass diagnostic line to stderr\n"
-      "  --kill-server    stop the adb server when done\n"
+      "  --verbose        also print the per-pass diagnostic line to stderr (as does\n"
+      "                   FLEETSYNC_DEBUG=1)\n"
       "  --history FILE   fleet record (default: history.csv of the data folder):\n"
       "                     one CSV line per change of a panel's outcome and per\n"
       "                     upgrade staged; a file that cannot be written costs\n"
@@ -97,10 +98,13 @@ std::string CliUsage() {
       "                     that is not done\n"
       "  --help           this text\n"
       "\n"
+      "Every adb command is bounded (30 s for an answer, a push 60 s without\n"
+      "progress, the followed log 30 min), so a --once run always ends.\n"
       "Without --once the driver runs until Ctrl-C or SIGTERM; either ends every\n"
-      "adb command it started and exits 130.\n"
-      "Exit status with --once: 0 when every panel that answered ended at the\n"
-      "target version (panels that never answered are listed but do not count, as\n"
-      "long as at least one answered); 1 otherwise; 2 for a usage or\n"
-      "configuration error.\n";
+      "adb command it started (the adb server keeps running) and exits 130.\n"
+      "Exit status with --once:\n"
+      "  0  every panel is done or skipped\n"
+      "  1  at least one panel failed\n"
+      "  3  none failed, but some were unreachable or lost (see their summary lines)\n"
+      "  2  a usage or configuration error (nothing was run)\n";
 }

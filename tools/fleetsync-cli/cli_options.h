@@ -12,7 +12,6 @@ struct CliOptions {
   std::chrono::seconds unreachable_timeout{120};
   int attempts = 3;
   bool verbose = false;       // also the per-pass diagnostic line on stderr
-  bool kill_server = false;   // stop the adb server when done
   std::string history_path;   // empty: history.csv of the data folder
   bool no_history = false;    // keep no fleet record
   bool summary = false;       // the outcome table at the end of --once

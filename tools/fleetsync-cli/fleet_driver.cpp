@@ -61,11 +61,11 @@ bool WaitForStopSignal(const sigset_t& stop_signals, std::chrono::milliseconds w
 
 int RunFleet(const UpgradeSettings& settings, const std::vector<std::wstring>& addresses,
              const CliOptions& options, const sigset_t& stop_signals, std::FILE* out) {
-  // Clients that start the server at the same moment race; start it once.
-  StartAdbServer();
-
   WorkerOptions worker_options;
-  worker_options.write_diagnostic_line = options.verbose;
+  worker_options.write_diagnostic_line = options.verbose || DiagnosticLineRequested();
+  // Clients that start the server at the same moment race; start it once.
+  StartAdbServer(worker_options.limits.answer_deadline);
+
   StatePrinter printer(addresses.size(), out);
   FleetTracker tracker(addresses.size(), options.unreachable_timeout, options.attempts);
   FleetSummary summary(addresses);
@@ -114,13 +114,13 @@ int RunFleet(const UpgradeSettings& settings, const std::vector<std::wstring>& a
   }
 
   // Stop first (kills each worker's adb children and refuses new ones), then
-  // end whatever else this program still runs, then join.
+  // end whatever else this program still runs, then join. The adb server and
+  // other programs' sessions on it are left alone.
   for (auto& worker : workers) worker->Stop();
   EndAllChildren();
   timer.Shutdown();
   workers.clear();
   history.reset();  // writes what is still queued
-  if (options.kill_server) StopAdbServer();
 
   if (interrupted) return kInterruptedExit;
   for (std::size_t index = 0; index < addresses.size(); ++index) {

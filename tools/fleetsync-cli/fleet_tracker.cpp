@@ -49,12 +49,18 @@ PanelVerdict FleetTracker::Record(std::size_t index, PassOutcome outcome, Clock:
     case PassOutcome::kNothingToSend:
       panel.verdict = PanelVerdict::kSkipped;
       break;
+    case PassOutcome::kVersionUnchanged:  // held: it will not be staged again
+      panel.verdict = PanelVerdict::kFailed;
+      break;
     case PassOutcome::kError:
     case PassOutcome::kUpgradeFailed:
+    case PassOutcome::kFileUnusable:
       if (++panel.failures_in_a_row >= attempts_) panel.verdict = PanelVerdict::kFailed;
       break;
-    default:  // upgraded: the next pass, after the reboot, confirms the version
-      panel.failures_in_a_row = 0;
+    default:
+      // Upgraded: only the next pass, after the reboot, tells whether it took
+      // (a panel that keeps coming back below the target is held), so it is
+      // no progress that would forgive earlier failures.
       break;
   }
   return panel.verdict;
@@ -75,11 +81,19 @@ bool FleetTracker::AllFinal() const {
 
 int FleetTracker::ExitCode() const {
   std::lock_guard<std::mutex> lock(mutex_);
-  bool any_answered = false;
+  bool unreachable = false;
   for (const Panel& panel : panels_) {
-    if (panel.verdict == PanelVerdict::kGivenUp) continue;
-    any_answered = true;
-    if (panel.verdict != PanelVerdict::kDone) return 1;
+    switch (panel.verdict) {
+      case PanelVerdict::kDone:
+      case PanelVerdict::kSkipped:
+        break;
+      case PanelVerdict::kGivenUp:
+      case PanelVerdict::kLost:
+        unreachable = true;
+        break;
+      default:
+        return kExitFailed;
+    }
   }
-  return any_answered ? 0 : 1;
+  return unreachable ? kExitUnreachable : kExitAllDone;
 }

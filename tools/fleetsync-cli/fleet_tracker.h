@@ -19,8 +19,13 @@ enum class PanelVerdict {
   kGivenUp,   // never answered within the timeout
   kLost,      // answered once, then stayed unreachable for the timeout
   kSkipped,   // project, version or settings say it will not be upgraded
-  kFailed,    // too many failed passes in a row
+  kFailed,    // too many failed passes in a row, or upgrades without effect
 };
+
+// Exit statuses of a --once run.
+inline constexpr int kExitAllDone = 0;         // every panel done or skipped
+inline constexpr int kExitFailed = 1;          // at least one panel failed
+inline constexpr int kExitUnreachable = 3;     // none failed, some never answered or were lost
 
 const char* VerdictName(PanelVerdict verdict);
 
@@ -37,7 +42,8 @@ class FleetTracker {
 
   PanelVerdict verdict(std::size_t index) const;
   bool AllFinal() const;
-  // 0 when every panel that answered is kDone and at least one answered; else 1.
+  // kExitAllDone when every panel is kDone or kSkipped; else kExitFailed when
+  // any panel failed; else kExitUnreachable.
   int ExitCode() const;
 
  private:

@@ -11,7 +11,9 @@
 #include "app/address_list.h"
 #include "app/config_store.h"
 #include "base/text.h"
+#include "engine/local_files.h"
 #include "platform/ini_file.h"
+#include "platform/process.h"
 #include "tools/fleetsync-cli/cli_options.h"
 #include "tools/fleetsync-cli/fleet_driver.h"
 
@@ -63,13 +65,18 @@ int main(int argc, char** argv) {
 
   const UpgradeSettings settings = LoadSettingsFile(settings_path);
   if (settings.version.empty()) return Fail("no target version in the settings");
-  if (!settings.update_file.empty() &&
-      !std::filesystem::is_regular_file(Utf16ToUtf8(settings.update_file))) {
-    return Fail("update file " + Utf16ToUtf8(settings.update_file) + " is not a file");
+  if (settings.update_file.empty() && settings.boot_logo.empty()) {
+    return Fail("neither an update file nor a boot logo in the settings");
   }
+  // Every pass would otherwise stop there, before touching a panel.
+  const std::wstring file_problem = StagedFilesProblem(settings);
+  if (!file_problem.empty()) return Fail(Utf16ToUtf8(file_problem));
   const std::set<std::wstring> address_set = ReadAddressList(addresses_path);
   if (address_set.empty()) return Fail("no panel address in " + Utf16ToUtf8(addresses_path));
   const std::vector<std::wstring> addresses(address_set.begin(), address_set.end());
+
+  // Hundreds of panels need a socket or pipes each.
+  platform::RaiseOpenFileLimit();
 
   // Blocked before any thread starts, so only RunFleet's sigtimedwait sees them.
   sigset_t stop_signals;

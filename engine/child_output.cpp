@@ -1,0 +1,168 @@
+#include "engine/child_output.h"
+
+#include <poll.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <chrono>
+#include <cstdlib>
+#include <cstring>
+#include <string_view>
+
+#include "base/text.h"
+#include "engine/process.h"
+#include "platform/process.h"
+#include "platform/tcp_connections.h"
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+// read() that retries when a signal interrupts it.
+ssize_t ReadSome(int fd, char* buffer, std::size_t size) {
+  for (;;) {
+    const ssize_t n = read(fd, buffer, size);
+    if (n >= 0 || errno != EINTR) return n;
+  }
+}
+
+bool IsAscii(std::string_view bytes) {
+  unsigned char any_high = 0;
+  for (const char c : bytes) any_high |= static_cast<unsigned char>(c);
+  return any_high < 0x80;
+}
+
+// Most output is ASCII, which decodes to itself without the decoder.
+void Decode(std::string_view bytes, std::wstring& text) {
+  if (IsAscii(bytes)) {
+    text.assign(bytes.begin(), bytes.end());
+  } else {
+    text = Utf8ToUtf16(bytes);
+  }
+}
+
+// A number that changes while the child's data moves (see the header);
+// nullopt when the system hides the child's counters.
+class ProgressProbe {
+ public:
+  ProgressProbe(pid_t pid, const std::string& transport) : pid_(pid) {
+    const std::size_t colon = transport.rfind(':');
+    if (colon != std::string::npos) {
+      peer_address_ = transport.substr(0, colon);
+      peer_port_ = std::atoi(transport.c_str() + colon + 1);
+    }
+  }
+
+  std::optional<std::uint64_t> Look() const {
+    std::optional<std::uint64_t> progress = platform::ProcessIoBytes(pid_);
+    if (!progress || peer_address_.empty()) return progress;
+    if (const auto queues = platform::TcpQueuesFingerprint(peer_address_, peer_port_)) {
+      *progress ^= *queues * 0x9E3779B97F4A7C15ull;
+    }
+    return progress;
+  }
+
+ private:
+  const pid_t pid_;
+  std::string peer_address_;
+  int peer_port_ = 0;
+};
+
+// Judges, at each wake of the read loop, whether the child broke its bound.
+class BoundClock {
+ public:
+  BoundClock(const CommandBound& bound, ProgressProbe progress)
+      : bound_(bound), progress_(std::move(progress)), started_(Clock::now()),
+        last_move_(started_), last_look_(started_) {
+    if (watches_progress()) last_progress_ = progress_.Look().value_or(0);
+  }
+
+  // Milliseconds the loop may wait for output before asking Broken() again;
+  // -1 when nothing but output can end the command.
+  int WaitMs() const {
+    Clock::duration wait = Clock::duration::max();
+    const auto now = Clock::now();
+    if (bound_.deadline.count() > 0) wait = std::max(Clock::duration::zero(), started_ + bound_.deadline - now);
+    if (watches_progress()) wait = std::min<Clock::duration>(wait, LookInterval());
+    if (wait == Clock::duration::max()) return -1;
+    // Rounded up, so a wake never comes just before the moment it waits for.
+    return static_cast<int>(std::chrono::ceil<std::chrono::milliseconds>(wait).count());
+  }
+
+  std::optional<CutReason> Broken() {
+    const auto now = Clock::now();
+    if (bound_.deadline.count() > 0 && now - started_ >= bound_.deadline) return CutReason::kDeadline;
+    if (!watches_progress() || now - last_look_ < LookInterval()) return std::nullopt;
+    last_look_ = now;
+    const std::optional<std::uint64_t> progress = progress_.Look();
+    // Counters the system hides tell nothing: such a push is never cut.
+    if (!progress || *progress != last_progress_) {
+      last_progress_ = progress.value_or(0);
+      last_move_ = now;
+      return std::nullopt;
+    }
+    if (now - last_move_ >= bound_.stall_limit) return CutReason::kStalled;
+    return std::nullopt;
+  }
+
+ private:
+  bool watches_progress() const { return bound_.stall_limit.count() > 0; }
+  // A few looks per stall limit, at most one a second.
+  Clock::duration LookInterval() const {
+    return std::clamp<Clock::duration>(bound_.stall_limit / 4, std::chrono::milliseconds(10),
+                                       std::chrono::seconds(1));
+  }
+
+  const CommandBound bound_;
+  const ProgressProbe progress_;
+  const Clock::time_point started_;
+  Clock::time_point last_move_;
+  Clock::time_point last_look_;
+  std::uint64_t last_progress_ = 0;
+};
+
+}  // namespace
+
+std::optional<CutReason> ReadChildOutput(Process& process, const CommandBound& bound,
+                                         const OutputSink& sink, const std::string& transport) {
+  constexpr std::size_t kReadSize = 1024;
+  constexpr std::size_t kMaxCarry = 3;  // an unfinished sequence is at most 3 bytes
+  char buffer[kMaxCarry + kReadSize];
+  std::size_t carried = 0;
+  std::size_t total = 0;
+  std::wstring text;
+  BoundClock clock(bound, ProgressProbe(process.pid(), transport));
+  const auto cut = [&process](CutReason reason) {
+    platform::KillProcessGroup(process.pid());
+    process.Close();
+    return reason;
+  };
+  for (;;) {
+    pollfd watched{process.output_fd(), POLLIN, 0};
+    const int ready = poll(&watched, 1, clock.WaitMs());
+    if (ready < 0 && errno != EINTR) {
+      process.Close();  // nothing more can be read
+      return std::nullopt;
+    }
+    if (ready > 0) {
+      const ssize_t n = ReadSome(process.output_fd(), buffer + carried, kReadSize);
+      if (n == 0) return std::nullopt;
+      if (n < 0) {
+        // Closing our ends lets a child blocked on a full pipe fail its
+        // write and exit instead of blocking the wait.
+        process.Close();
+        return std::nullopt;
+      }
+      total += static_cast<std::size_t>(n);
+      const std::size_t size = carried + static_cast<std::size_t>(n);
+      const std::size_t complete = CompleteUtf8Prefix(std::string_view(buffer, size));
+      Decode(std::string_view(buffer, complete), text);
+      if (!text.empty()) sink(text);
+      carried = size - complete;
+      std::memmove(buffer, buffer + complete, carried);
+      if (bound.output_cap > 0 && total > bound.output_cap) return cut(CutReason::kOutputCap);
+    }
+    if (const std::optional<CutReason> broken = clock.Broken()) return cut(*broken);
+  }
+}

@@ -18,6 +18,8 @@ std::string_view HistoryOutcomeName(PassOutcome outcome) {
     case PassOutcome::kError: return "error";
     case PassOutcome::kUpgraded: return "upgraded";
     case PassOutcome::kUpgradeFailed: return "upgrade_failed";
+    case PassOutcome::kFileUnusable: return "file_unusable";
+    case PassOutcome::kVersionUnchanged: return "version_unchanged";
   }
   return {};
 }

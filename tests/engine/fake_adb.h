@@ -38,7 +38,7 @@ class FakeAdb {
                              "  connect) echo \"connected to $2\"; exit 0;;\n"
                              "  disconnect) echo \"disconnected $2\"; exit 0;;\n"
                              "esac\n"
-                             "shift 2\n"
+                             "[ \"$1\" = -s ] && shift 2\n"
                              "for kind in fail hang flood; do\n"
                              "  for f in \"$d/$kind\"/*; do\n"
                              "    [ -e \"$f\" ] || continue\n"

@@ -11,7 +11,7 @@ struct CliOptions {
   bool once = false;
   std::chrono::seconds unreachable_timeout{120};
   int attempts = 3;
-  bool verbose = false;       // also the per-pass diagnostic line on stderr
+  bool verbose = false;       // every state report, and the diagnostic line on stderr
   std::string history_path;   // empty: history.csv of the data folder
   bool no_history = false;    // keep no fleet record
   bool summary = false;       // the outcome table at the end of --once

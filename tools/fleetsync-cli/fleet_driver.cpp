@@ -18,18 +18,21 @@ using namespace std::chrono_literals;
 
 // One line per change of a panel's state. "正在连接..." opens every pass and
 // is always followed by another report, so it is not printed: a panel that
-// stays current, or stays unreachable, then prints nothing further.
+// stays current, or stays unreachable, then prints nothing further. Verbose:
+// every report, so each pass can be followed from its "正在连接..." on.
 class StatePrinter {
  public:
-  StatePrinter(std::size_t panels, std::FILE* out) : last_(panels), out_(out) {}
+  StatePrinter(std::size_t panels, bool every_report, std::FILE* out)
+      : last_(panels), every_report_(every_report), out_(out) {}
 
   void Report(std::size_t index, const DeviceWorker& worker, const StateRecord& record) {
-    if (record.text == L"正在连接...") return;
+    if (record.text == L"正在连接..." && !every_report_) return;
     std::wstring text = record.text;
     if (worker.upgrade_start() >= 0) text = worker.DisplayRecord().text;
     std::lock_guard<std::mutex> lock(mutex_);
     // The clock differs on every report, so only kind and text tell a change.
-    if (last_[index].kind == record.kind && last_[index].text == record.text) return;
+    const bool same = last_[index].kind == record.kind && last_[index].text == record.text;
+    if (same && !every_report_) return;
     last_[index] = record;
     Print(worker.address(), record.time, (record.kind == kStateError ? L"! " : L"") + text);
   }
@@ -49,6 +52,7 @@ class StatePrinter {
  private:
   std::mutex mutex_;
   std::vector<StateRecord> last_;  // last printed per panel
+  const bool every_report_;
   std::FILE* out_;
 };
 
@@ -66,7 +70,7 @@ int RunFleet(const UpgradeSettings& settings, const std::vector<std::wstring>& a
   // Clients that start the server at the same moment race; start it once.
   StartAdbServer(worker_options.limits.answer_deadline);
 
-  StatePrinter printer(addresses.size(), out);
+  StatePrinter printer(addresses.size(), options.verbose, out);
   FleetTracker tracker(addresses.size(), options.unreachable_timeout, options.attempts);
   FleetSummary summary(addresses);
   std::unique_ptr<FleetHistory> history;

@@ -98,13 +98,20 @@ TEST_F(DeviceListEndToEnd, RowsFollowTheirPanelsThroughAnUpgrade) {
   EXPECT_EQ(fleet_.State("127.0.7.3").upgrades_done, 1);
   EXPECT_TRUE(fleet_.State("127.0.7.4").pushed.empty());
 
-  // Every panel is current and connected; a stop empties the list at once.
+  // Every panel is current and connected; a stop empties the list at once
+  // and leaves another program's session on the same adb server running.
   controller_->RefreshStatusLine();
   const DeviceCounts counts = controller_->CountDevices(TickCountMilliseconds());
   EXPECT_EQ(counts.upgrading, 0);
   EXPECT_EQ(counts.unreachable, 0);
+  const std::string serial = fleetsync_test::SimulatedFleet::Serial("127.0.7.4");
+  auto other_session = adb_.AdbInBackground({"-s", serial, "shell", "logcat"});
+  ASSERT_TRUE(other_session->WaitForOutput("boot completed", 30s)) << other_session->OutputSoFar();
   controller_->StopAllDevices();
   EXPECT_EQ(list_->GetCount(), 0u);
+  // The panel logs a line after the stop: the other session still shows it.
+  EXPECT_EQ(adb_.Adb({"-s", serial, "shell", "setprop", "ctl.restart", "qnhmi"}).exit_code, 0);
+  EXPECT_TRUE(other_session->WaitForOutput("Starting service 'qnhmi'", 30s)) << other_session->OutputSoFar();
 }
 
 }  // namespace

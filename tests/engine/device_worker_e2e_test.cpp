@@ -252,7 +252,8 @@ TEST_F(UpgradeEndToEnd, UpgradeThatNeverTakesIsStagedTwiceThenHeld) {
 // is cut after the stall limit. (The slow image takes several stall limits.)
 TEST_F(UpgradeEndToEnd, SlowPushGoesOnAndStalledPushIsCut) {
   options_.limits.push_stall_limit = 3s;
-  Panel("127.0.3.22").RateLimit(200 * 1024);
+  // Its slow link also slows the log's start: the upgrade waits a while for it.
+  Panel("127.0.3.22").RateLimit(200 * 1024).Timing(2000, 50, 2, 300);
   Panel("127.0.3.23").StallPushAfter(64 * 1024);
   image_ = fleetsync_test::MakeImage(adb_.tmpdir() + "/slow.img", "1.1.0", 2 * 1024 * 1024);
   settings_.update_file = Wide(image_);

@@ -231,16 +231,23 @@ TEST_F(RunnerTest, EndAllChildrenEndsChildrenOfEveryGroupButRefusesNothing) {
   ChildGroup first;
   ChildGroup second;
   std::vector<int> codes(3, -1);
+  std::atomic<int> ended{0};
   std::vector<std::thread> threads;
   ChildGroup* groups[] = {&first, &second, nullptr};
   for (int i = 0; i < 3; ++i) {
     threads.emplace_back([&, i] {
       const std::wstring script = L"touch " + WideFolder() + L"/" + std::to_wstring(i) + L"; exec sleep 100";
       codes[i] = RunCommand(L"/bin/sh -c \"" + script + L"\"", groups[i]).exit_code;
+      ++ended;
     });
   }
   for (int i = 0; i < 3; ++i) WaitForFile(folder_ + "/" + std::to_string(i));
-  EndAllChildren();
+  // A child can run before its start is registered; a stop ends children
+  // until its workers are gone, and so does this.
+  while (ended < 3) {
+    EndAllChildren();
+    std::this_thread::sleep_for(10ms);
+  }
   for (auto& thread : threads) thread.join();
   EXPECT_EQ(codes, (std::vector<int>{137, 137, 137}));
   EXPECT_EQ(RunCommand(L"/bin/echo again", &first).output, L"again\n");

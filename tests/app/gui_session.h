@@ -105,7 +105,7 @@ class GuiSession : public ::testing::Test {
     ASSERT_TRUE(owner_->Create(*display_, nullptr, L"主窗口", ui::UiRect{150, 80, 1050, 720}));
     owner_->ShowWindow(true, true);
     ASSERT_TRUE(RunUntil([this] { return owner_->native_window()->mapped(); }));
-    RunFor(100);
+    platform::x11::testing::DispatchEventsCausedSoFar(*display_, loop_);  // painted
   }
 
   // Runs the loop until `done` holds or `limit_ms` passes.
@@ -123,7 +123,7 @@ class GuiSession : public ::testing::Test {
     RunUntil([&] { return done.wait_for(std::chrono::seconds(0)) == std::future_status::ready; },
              10000);
     const bool ok = done.get() == 0;
-    RunFor(60);  // the events the command caused
+    platform::x11::testing::DispatchEventsCausedSoFar(*display_, loop_);
     return ok;
   }
 

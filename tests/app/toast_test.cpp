@@ -31,7 +31,7 @@ class ToastTest : public fleetsync_test::GuiSession {
     }
     alive = toast->GetWeakFlag();
     EXPECT_TRUE(RunUntil([toast] { return toast->native_window()->mapped(); }));
-    RunFor(100);  // the first paint
+    platform::x11::testing::DispatchEventsCausedSoFar(*display_, loop_);  // the first paint
     return toast;
   }
   std::string ToastPoint(Toast& toast, int dx = 0, int dy = 0) {
@@ -45,7 +45,7 @@ TEST_F(ToastTest, AppearsCentredOverItsOwnerShowsItsTextAndClosesAfterTwoSeconds
   const Clock::time_point shown = Clock::now();
   ShowToast(L"未选择升级文件", owner_);
   ASSERT_TRUE(RunUntil([this] { return MappedWindowsOfClass("Toast").size() == 1; }));
-  RunFor(150);
+  platform::x11::testing::DispatchEventsCausedSoFar(*display_, loop_);  // painted
   const Window window = MappedWindowsOfClass("Toast").front();
   EXPECT_EQ(WindowTitle(window), "未选择升级文件");
 

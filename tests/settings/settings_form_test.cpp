@@ -55,7 +55,7 @@ class SettingsFormTest : public fleetsync_test::GuiSession {
     ASSERT_NE(form_, nullptr);
     alive_ = form_->GetWeakFlag();
     ASSERT_TRUE(RunUntil([this] { return form_->native_window()->mapped(); }));
-    RunFor(150);  // sized, placed and painted
+    platform::x11::testing::DispatchEventsCausedSoFar(*display_, loop_);  // sized, placed, painted
     container_ = dynamic_cast<ui::Box*>(form_->FindControl(L"box_form_adb"));
     ASSERT_NE(container_, nullptr);
     ASSERT_EQ(container_->GetCount(), 6u);

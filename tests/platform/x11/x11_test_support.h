@@ -20,6 +20,7 @@
 #include "platform/x11/native_window.h"
 #include "platform/x11/window_event.h"
 #include "platform/x11/x11_display.h"
+#include "tests/support/run_loop_until.h"
 
 extern char** environ;
 
@@ -68,6 +69,21 @@ inline std::unique_ptr<Display> OpenDisplay() {
     if (auto display = Display::Open()) return display;
     if (std::chrono::steady_clock::now() >= deadline) return nullptr;
     ::poll(nullptr, 0, 20);
+  }
+}
+
+// Waits for what has happened so far to take effect, by events rather than
+// by time: once an input command (xdotool) has exited the server has handled
+// its requests, and a round trip brings every event they caused. Each round
+// dispatches those events and runs the tasks they posted (a repaint, whose
+// resize may cause another round); it ends when a round trip brings nothing.
+inline void DispatchEventsCausedSoFar(Display& display, vbase::MessageLoop& loop) {
+  ::Display* x = display.xdisplay();
+  for (int round = 0; round < 50; ++round) {
+    XSync(x, False);
+    if (XPending(x) == 0) return;
+    fleetsync_test::RunLoopUntil(loop, [x] { return XPending(x) == 0; });
+    fleetsync_test::RunLoopUntil(loop, [] { return true; });  // after the tasks they posted
   }
 }
 

@@ -69,7 +69,7 @@ class GuiTest : public ::testing::Test {
     RunUntil([&] { return done.wait_for(std::chrono::seconds(0)) == std::future_status::ready; },
              10000);
     const bool ok = done.get() == 0;
-    RunFor(50);  // the events the command caused
+    platform::x11::testing::DispatchEventsCausedSoFar(*display_, loop_);
     return ok;
   }
 

@@ -29,9 +29,13 @@ void MainThread::Init() {
   // Without the package the framework reads the same paths from disk.
   if (ui::ResourcePackage::IsOpen()) ui::ResourcePackage::Close();
   ui::ResourcePackage::Open(ui::ThemeArchiveData(), ui::ThemeArchiveSize(), "");
-  ui::Startup(L"resources/", {}, L"themes/default", L"lang/zh_CN");
+  const bool display_open = OpenDisplay();
+  // The UI scale follows the screen the program shows on.
+  ui::StartupOptions options;
+  if (display_open) options.system_dpi = display_->GetDpi();
+  ui::Startup(L"resources/", {}, L"themes/default", L"lang/zh_CN", options);
 
-  if (!OpenDisplay()) {
+  if (!display_open) {
     Fail("cannot open the X display (is DISPLAY set?)");
   } else if (!CreateMainWindow()) {
     Fail("the main window cannot be created");

@@ -3,10 +3,10 @@
 // window has closed.
 //
 // Init, in this order: registers the thread as identifier 0, opens the
-// resource package from the archive built into the program, starts the UI
-// framework ("themes/default", "lang/zh_CN"), connects to the X display,
-// attaches it to the loop together with the stop signals, then creates,
-// centres and shows the main window. When the display or the window cannot
+// resource package from the archive built into the program, connects to the
+// X display and attaches it to the loop together with the stop signals,
+// starts the UI framework ("themes/default", "lang/zh_CN") at the scale of
+// the display's DPI, then creates, centres and shows the main window. When the display or the window cannot
 // be made it says so on stderr, sets a non-zero exit code and quits the loop.
 //
 // A stop signal (SIGINT, SIGTERM) closes the main window, which takes the

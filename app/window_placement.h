@@ -8,6 +8,6 @@
 
 #include "ui/host/window_impl_base.h"
 
-// Gives the native window the size its root asks for and centres it over the
-// owner when that is shown, else over the work area, inside the work area.
+// Gives the native window the size its root asks for and centres it by the
+// window base's rule (over the owner, inside the monitor's work area).
 void FitAndCenterWindow(ui::WindowImplBase& window);

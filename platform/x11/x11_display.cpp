@@ -6,6 +6,7 @@
 #include <X11/Xutil.h>
 #include <X11/cursorfont.h>
 
+#include "platform/x11/monitors.h"
 #include "platform/x11/native_window.h"
 #include "platform/x11/x_error_trap.h"
 
@@ -170,6 +171,12 @@ Rect Display::GetWorkArea() {
   }
   return area;
 }
+
+Rect Display::GetWorkArea(const Rect& window) {
+  return MonitorWorkArea(ReadMonitors(display_), GetWorkArea(), window);
+}
+
+int Display::GetDpi() const { return ReadScreenDpi(display_, screen_); }
 
 Size Display::GetScreenSize() const {
   return Size{DisplayWidth(display_, screen_), DisplayHeight(display_, screen_)};

@@ -58,6 +58,11 @@ class Display final : public vbase::NativeEventSource {
   bool WindowManagerSupports(const std::string& atom_name);
   // _NET_WORKAREA of the current desktop, else the whole screen.
   Rect GetWorkArea();
+  // The work area of the monitor `window` (root coordinates) is on.
+  Rect GetWorkArea(const Rect& window);
+  // Dots per inch the UI should be drawn for (Xft.dpi, else the screen's
+  // physical size).
+  int GetDpi() const;
   Size GetScreenSize() const;
 
   // A font cursor, created on first use and freed with the Display.

@@ -216,17 +216,23 @@ void WindowImplBase::CenterWindow() {
   if (!host_ || !display_) return;
   // The visible frames count, not the drawn shadows around them.
   const x11::Rect self = host_->frame_bounds();
-  const x11::Rect work = display_->GetWorkArea();
-  x11::Rect target = work;
-  if (WindowImplBase* o = owner(); o && o->host() && o->native_window()->mapped()) {
-    target = o->host()->frame_bounds();
-  }
-  int x = target.x + (target.width - self.width) / 2;
-  int y = target.y + (target.height - self.height) / 2;
+  host_->SetFrameBounds(CenteredFrame(self.width, self.height));
+}
+
+x11::Rect WindowImplBase::CenteredFrame(int width, int height) const {
+  WindowImplBase* o = owner();
+  const bool over_owner = o && o->host() && o->native_window()->mapped();
+  const x11::Rect current = host_ ? host_->frame_bounds() : x11::Rect{0, 0, width, height};
+  const x11::Rect anchor = over_owner ? o->host()->frame_bounds() : current;
+  // The work area of the monitor the owner (or the window) is on.
+  const x11::Rect work = display_ ? display_->GetWorkArea(anchor) : anchor;
+  const x11::Rect target = over_owner ? anchor : work;
+  int x = target.x + (target.width - width) / 2;
+  int y = target.y + (target.height - height) / 2;
   // Inside the work area; the left and top edges win when it is too small.
-  x = std::max(work.x, std::min(x, work.x + work.width - self.width));
-  y = std::max(work.y, std::min(y, work.y + work.height - self.height));
-  host_->SetFrameBounds(x11::Rect{x, y, self.width, self.height});
+  x = std::max(work.x, std::min(x, work.x + work.width - width));
+  y = std::max(work.y, std::min(y, work.y + work.height - height));
+  return x11::Rect{x, y, width, height};
 }
 
 void WindowImplBase::ShowModalFake(WindowImplBase* owner) {
@@ -262,7 +268,7 @@ void WindowImplBase::Maximize() {
   SwapMaxRestoreButtons(true);
   // The frame fills the work area; a shadow would lie outside it.
   host_->SetShadowHidden(true);
-  host_->SetFrameBounds(display_->GetWorkArea());
+  host_->SetFrameBounds(display_->GetWorkArea(restore_bounds_));
 }
 
 void WindowImplBase::Restore() {

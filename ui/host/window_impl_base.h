@@ -55,9 +55,11 @@ class WindowImplBase : public Window, private InputRouterDelegate {
   void ShowWindow(bool show = true, bool take_focus = true);
   // Closes after the root's fade; `code` is kept as close_code().
   void Close(int code = 0);
-  // Centres over the owner (when it is shown), else over the work area,
-  // and keeps the window inside the work area.
+  // Centres over the owner (when it is shown), else over the work area of
+  // the window's monitor, and keeps the window inside that work area.
   void CenterWindow();
+  // Where a frame of this size goes by the rule of CenterWindow.
+  platform::x11::Rect CenteredFrame(int width, int height) const;
   // Shows the window modal to `owner`: the owner is disabled until this
   // window closes.
   void ShowModalFake(WindowImplBase* owner);
@@ -68,7 +70,7 @@ class WindowImplBase : public Window, private InputRouterDelegate {
   bool SetIcon(const std::wstring& image_path);
 
   void Minimize();
-  void Maximize();  // the frame to the work area, without the shadow
+  void Maximize();  // the frame to its monitor's work area, without the shadow
   void Restore();
   bool IsMaximized() const { return maximized_; }
   bool IsFakeModal() const { return fake_modal_; }

@@ -2,6 +2,7 @@
 
 #include <sys/stat.h>
 
+#include <algorithm>
 #include <cstdint>
 #include <cwctype>
 #include <fstream>
@@ -31,13 +32,13 @@ int HexDigit(wchar_t c) {
   return -1;
 }
 
-// Windows' MulDiv: the product in 64 bits, rounded half away from zero.
+// MulDiv: the product in 64 bits, rounded half away from zero. Unlike the
+// system's, it saturates: an overflow reading -1 would mean "stretch".
 int MulDiv(int value, int numerator, int denominator) {
   const int64_t product = static_cast<int64_t>(value) * numerator;
   const int64_t half = denominator / 2;
   const int64_t rounded = product >= 0 ? (product + half) / denominator : (product - half) / denominator;
-  if (rounded > INT32_MAX || rounded < INT32_MIN) return -1;
-  return static_cast<int>(rounded);
+  return static_cast<int>(std::clamp<int64_t>(rounded, INT32_MIN, INT32_MAX));
 }
 
 }  // namespace

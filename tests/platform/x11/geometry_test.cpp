@@ -2,6 +2,7 @@
 
 #include "platform/x11/double_click_detector.h"
 #include "platform/x11/drag_geometry.h"
+#include "platform/x11/monitors.h"
 
 namespace platform::x11 {
 namespace {
@@ -30,6 +31,27 @@ TEST(DoubleClickDetectorTest, TooLateTooFarOtherButtonOtherWindowOrAKeyBreakTheP
   EXPECT_FALSE(detector.OnPress(2, MouseButton::kRight, 13, 10, t0 + milliseconds(900)));
   // A clock that went backwards (never on one monotonic clock) is no double click.
   EXPECT_FALSE(detector.OnPress(2, MouseButton::kRight, 13, 10, t0 + milliseconds(100)));
+}
+
+// Two monitors side by side, a panel along the top of the desktop.
+TEST(MonitorWorkAreaTest, TheMonitorAWindowMostlyCoversLessTheDesktopPanels) {
+  const std::vector<Rect> monitors{{0, 0, 1280, 800}, {1280, 0, 1920, 1080}};
+  const Rect desktop{0, 30, 3200, 1050};
+  EXPECT_EQ(MonitorWorkArea(monitors, desktop, {100, 100, 500, 600}), (Rect{0, 30, 1280, 770}));
+  EXPECT_EQ(MonitorWorkArea(monitors, desktop, {1200, 100, 500, 600}), (Rect{1280, 30, 1920, 1050}));
+  // Off every monitor: the nearest one.
+  EXPECT_EQ(MonitorWorkArea(monitors, desktop, {4000, 100, 10, 10}), (Rect{1280, 30, 1920, 1050}));
+  // A work area that misses the monitor, or no monitors at all.
+  EXPECT_EQ(MonitorWorkArea(monitors, {0, 0, 1280, 800}, {1500, 10, 10, 10}), monitors[1]);
+  EXPECT_EQ(MonitorWorkArea({}, desktop, {0, 0, 10, 10}), desktop);
+}
+
+TEST(XftDpiTest, ReadsTheResourceLineOnly) {
+  EXPECT_EQ(XftDpiFromResources("Xft.antialias:\t1\nXft.dpi:\t144\n"), 144.0);
+  EXPECT_EQ(XftDpiFromResources("Xft.dpi: 120.5"), 120.5);
+  EXPECT_EQ(XftDpiFromResources("Xft.dpi:\tlots\n"), std::nullopt);
+  EXPECT_EQ(XftDpiFromResources("Xft.dpi:\t-3\n"), std::nullopt);
+  EXPECT_EQ(XftDpiFromResources("MyXft.dpi:\t144\n"), std::nullopt);
 }
 
 TEST(DraggedBoundsTest, MoveShiftsAndEdgesResizeKeepingTheOppositeEdge) {

@@ -58,6 +58,7 @@ TEST_F(ValueParserTest, SizesScaleAt150PercentButMarkersDoNot) {
   EXPECT_EQ(ParseSize(L"auto"), kSizeAuto);
   EXPECT_EQ(ParseSize(L"stretch"), kSizeStretch);
   EXPECT_EQ(ParseSize(L"120", false), 120);
+  EXPECT_EQ(ParseSize(L"2000000000"), INT_MAX);  // saturates; never -1, "stretch"
   EXPECT_EQ(ScaleInsets({1, 2, 3, 4}), (UiRect{2, 3, 5, 6}));  // halves round away from zero
 }
 

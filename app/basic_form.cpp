@@ -61,12 +61,17 @@ void BasicForm::InitWindow() {
 }
 
 void BasicForm::OpenSettings() {
+  if (!settings_alive_.expired() && !settings_->IsClosing()) {
+    if (platform::x11::NativeWindow* native = settings_->native_window()) native->Focus();
+    return;
+  }
   // Weak: the settings window may outlive this one by its closing fade.
-  OpenSettingsForm(*this, ToWeakCallback([this](const ui::EventArgs&) {
-                     device_list_->StopAllDevices();
-                     device_list_->RebuildDeviceList();
-                     return true;
-                   }));
+  settings_ = OpenSettingsForm(*this, ToWeakCallback([this](const ui::EventArgs&) {
+                                 device_list_->StopAllDevices();
+                                 device_list_->RebuildDeviceList();
+                                 return true;
+                               }));
+  settings_alive_ = settings_ ? settings_->GetWeakFlag() : std::weak_ptr<vbase::WeakFlag>();
 }
 
 void BasicForm::OnClose() {

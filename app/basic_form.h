@@ -34,7 +34,8 @@ class BasicForm : public ui::WindowImplBase {
   ~BasicForm() override;
 
   // Opens the settings window owned by this window, fake-modal; its save
-  // stops every row and rebuilds the list.
+  // stops every row and rebuilds the list. One at a time: while it is open
+  // (two quick clicks), it only gets the focus again.
   void OpenSettings();
 
   // Null before Create.
@@ -54,4 +55,6 @@ class BasicForm : public ui::WindowImplBase {
 
   const WorkerOptions row_options_;
   std::unique_ptr<DeviceListController> device_list_;
+  ui::WindowImplBase* settings_ = nullptr;
+  std::weak_ptr<vbase::WeakFlag> settings_alive_;
 };

@@ -1,6 +1,8 @@
 #include "settings/dialog_process.h"
 
 #include <fcntl.h>
+#include <poll.h>
+#include <sys/syscall.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -10,13 +12,36 @@
 
 namespace {
 
-void ReadToEnd(int fd, std::string& out) {
+// Reads what is there; false at end of file or on an error.
+bool ReadAvailable(int fd, std::string& out) {
   char buffer[4096];
   for (;;) {
     const ssize_t n = ::read(fd, buffer, sizeof buffer);
     if (n > 0) {
       out.append(buffer, static_cast<size_t>(n));
-    } else if (n == 0 || errno != EINTR) {
+    } else if (n < 0 && errno == EINTR) {
+      continue;
+    } else {
+      return n < 0 && errno == EAGAIN;
+    }
+  }
+}
+
+// Reads the dialog's answer until it has ended. Not until end of file: a
+// helper the dialog left behind may hold the pipe open for ever.
+void ReadUntilExit(pid_t pid, int fd, std::string& out) {
+  const platform::UniqueFd exited(static_cast<int>(::syscall(SYS_pidfd_open, pid, 0)));
+  ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) | O_NONBLOCK);
+  pollfd watched[2] = {{fd, POLLIN, 0}, {exited.get(), POLLIN, 0}};
+  const nfds_t count = exited.valid() ? 2 : 1;
+  for (;;) {
+    if (::poll(watched, count, -1) < 0) {
+      if (errno == EINTR) continue;
+      return;
+    }
+    if (watched[0].revents && !ReadAvailable(fd, out)) return;
+    if (count == 2 && watched[1].revents) {
+      ReadAvailable(fd, out);  // what it wrote before it ended
       return;
     }
   }
@@ -48,7 +73,7 @@ DialogProcess::Outcome DialogProcess::Run(const std::vector<std::string>& argv) 
   }
   outcome.started = true;
   pipe.write_end.Reset();
-  ReadToEnd(pipe.read_end.get(), outcome.output);
+  ReadUntilExit(pid, pipe.read_end.get(), outcome.output);
   // Exited but unreaped, the pid cannot be reused, so a Cancel meanwhile
   // still kills the right group.
   platform::WaitUntilExited(pid);

@@ -2,7 +2,8 @@
 // answer: standard input and error on /dev/null, a process group of its
 // own, every descriptor of ours close-on-exec.
 //
-// Threads: Run blocks its thread until the dialog has ended; Cancel may be
+// Threads: Run blocks its thread until the dialog has ended (not until every
+// holder of its output has closed it); Cancel may be
 // called from any other thread and ends a running dialog (and every dialog
 // Run would start afterwards) at once. The object must outlive Run.
 #pragma once

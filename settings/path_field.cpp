@@ -17,7 +17,12 @@ PathField::PathField() {
     return true;
   });
   input->AttachEvent(ui::kEventMouseButtonUp, [this](const ui::EventArgs& args) {
-    if (static_cast<uint32_t>(args.timestamp - pressTick) <= kClickMs) OpenPicker();
+    // A press ended by focus loss, Escape or closing arrives as a release
+    // outside every control: it is no click.
+    if (input->GetPos().Contains(args.mouse_point) &&
+        static_cast<uint32_t>(args.timestamp - pressTick) <= kClickMs) {
+      OpenPicker();
+    }
     return true;
   });
 }
@@ -25,8 +30,15 @@ PathField::PathField() {
 PathField::~PathField() {
   // Nothing bound to this field may run while its parts are torn down.
   input->DetachEvent(ui::kEventTextChange);
-  picker_.reset();
+  if (picker_) {
+    picker_.reset();
+    SetWindowInputEnabled(true);
+  }
   BeginDestroy();
+}
+
+void PathField::SetWindowInputEnabled(bool enabled) {
+  if (ui::Window* window = GetWindow()) window->SetInputEnabled(enabled);
 }
 
 void PathField::OnChange(ChangeCallback callback) {
@@ -43,6 +55,8 @@ WindowHandle PathField::OwnerHandle() const {
 
 void PathField::OpenPicker() {
   if (picker_) return;  // one dialog at a time
+  // Modal: the window takes no input (no second picker, no save) meanwhile.
+  SetWindowInputEnabled(false);
   auto on_result = [this](const PickerResult& result) { OnPicked(result); };
   if (folderMode) {
     picker_ = PickFolderAsync(OwnerHandle(), on_result);
@@ -57,6 +71,7 @@ void PathField::OpenPicker() {
 void PathField::OnPicked(const PickerResult& result) {
   // The finished operation goes when this returns.
   const std::unique_ptr<PickerOperation> finished = std::move(picker_);
+  SetWindowInputEnabled(true);
   if (result.status == PickerStatus::kUnavailable) {
     if (on_unavailable_) on_unavailable_(*this);
     return;

@@ -1,6 +1,7 @@
 // PathField: a caption and a single-line input holding a file or folder
-// path. A press on the input released within 200 ms opens the picker
-// (asynchronously); a chosen path becomes the input's text and tooltip.
+// path. A press on the input released on it within 200 ms opens the picker
+// (asynchronously), modal to the field's window: the window takes no input
+// until the picker ends. A chosen path becomes the input's text and tooltip.
 // UI thread only; the field closes a picker still open when it goes.
 #pragma once
 
@@ -37,6 +38,7 @@ class PathField : public Field<PathField> {
   void OpenPicker();
   void OnPicked(const PickerResult& result);
   WindowHandle OwnerHandle() const;
+  void SetWindowInputEnabled(bool enabled);
 
   ChangeCallback on_unavailable_;
   std::unique_ptr<PickerOperation> picker_;

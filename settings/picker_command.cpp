@@ -1,5 +1,7 @@
 #include "settings/picker_command.h"
 
+#include <cwctype>
+
 #include "base/text.h"
 #include "platform/executable_path.h"
 
@@ -24,11 +26,22 @@ std::string StartPath(const PickerRequest& request) {
 }
 
 // ';'-separated Windows patterns become the blank-separated list both
-// dialog programs expect.
+// dialog programs expect. Windows matches names regardless of case (a
+// panel's logo is boot_logo.JPG), so every letter matches both cases.
 std::string PatternList(const std::wstring& pattern) {
-  std::wstring list = pattern;
-  for (wchar_t& c : list) {
-    if (c == L';') c = L' ';
+  std::wstring list;
+  bool in_brackets = false;
+  for (const wchar_t c : pattern) {
+    if (in_brackets || c == L'[') {
+      in_brackets = c != L']';
+      list += c;
+    } else if (c == L';') {
+      list += L' ';
+    } else if (std::iswalpha(c) && std::towlower(c) != std::towupper(c)) {
+      list += {L'[', static_cast<wchar_t>(std::towlower(c)), static_cast<wchar_t>(std::towupper(c)), L']'};
+    } else {
+      list += c;
+    }
   }
   return Utf16ToUtf8(list);
 }

@@ -1,7 +1,11 @@
 // Filter conversion, dialog command lines and reading a dialog's answer.
 #include "settings/picker_command.h"
 
+#include <fnmatch.h>
 #include <gtest/gtest.h>
+
+#include <iterator>
+#include <sstream>
 
 #include <string>
 #include <vector>
@@ -50,8 +54,26 @@ TEST(ZenityCommandTest, PlainOpenDialogOfAPathField) {
   request.filter = L"升级文件 (*.img)|*.img";
   const DialogCommand command = FileDialogCommand("/usr/bin/zenity", kPickerOpen, request);
   EXPECT_EQ(command.argv,
-            (Args{"/usr/bin/zenity", "--file-selection", "--file-filter=升级文件 (*.img) | *.img"}));
+            (Args{"/usr/bin/zenity", "--file-selection", "--file-filter=升级文件 (*.img) | *.[iI][mM][gG]"}));
   EXPECT_FALSE(command.multiple);
+}
+
+// The dialogs match like the shell (fnmatch); names match regardless of case.
+TEST(ZenityCommandTest, FilterPatternsMatchNamesRegardlessOfCase) {
+  PickerRequest request;
+  request.filter = L"图片 (*.jpg)|*.jpg;logo[0-9].png";
+  const DialogCommand command = FileDialogCommand("/usr/bin/zenity", kPickerOpen, request);
+  const std::string prefix = "--file-filter=图片 (*.jpg) | ";
+  ASSERT_EQ(command.argv.back().rfind(prefix, 0), 0u);
+  std::istringstream patterns(command.argv.back().substr(prefix.size()));
+  std::vector<std::string> list{std::istream_iterator<std::string>(patterns), {}};
+  ASSERT_EQ(list.size(), 2u);
+  for (const char* name : {"boot_logo.JPG", "LOGO.JPG", "logo.jpg", "x.Jpg"})
+    EXPECT_EQ(fnmatch(list[0].c_str(), name, 0), 0) << name;
+  for (const char* name : {"logo.png", "logo.jpeg", "jpg"})
+    EXPECT_NE(fnmatch(list[0].c_str(), name, 0), 0) << name;
+  EXPECT_EQ(fnmatch(list[1].c_str(), "LOGO7.PNG", 0), 0);
+  EXPECT_NE(fnmatch(list[1].c_str(), "logoX.png", 0), 0);
 }
 
 TEST(ZenityCommandTest, OptionsOwnerTitleAndStartPath) {
@@ -67,7 +89,7 @@ TEST(ZenityCommandTest, OptionsOwnerTitleAndStartPath) {
   EXPECT_TRUE(open.multiple);
   EXPECT_EQ(open.argv, (Args{"zenity", "--file-selection", "--multiple", "--separator=\n",
                              "--title=选择", "--attach=44040199", "--filename=/srv/images/a.img",
-                             "--file-filter=Images | *.jpg *.png"}));
+                             "--file-filter=Images | *.[jJ][pP][gG] *.[pP][nN][gG]"}));
 
   request.options = kPickerOverwritePrompt;
   const DialogCommand save = FileDialogCommand("zenity", kPickerSave, request);
@@ -92,14 +114,14 @@ TEST(KdialogCommandTest, OpenSaveAndFolder) {
   PickerRequest request;
   request.filter = L"升级文件 (*.img)|*.img";
   EXPECT_EQ(FileDialogCommand("/opt/kdialog", kPickerOpen, request).argv,
-            (Args{"/opt/kdialog", "--getopenfilename", ".", "*.img|升级文件 (*.img)"}));
+            (Args{"/opt/kdialog", "--getopenfilename", ".", "*.[iI][mM][gG]|升级文件 (*.img)"}));
 
   request.initialDirectory = L"/srv/";
   request.options = kPickerMultiSelect;
   const DialogCommand multi = FileDialogCommand("/opt/kdialog", kPickerSave, request);
   EXPECT_TRUE(multi.multiple);
   EXPECT_EQ(multi.argv, (Args{"/opt/kdialog", "--multiple", "--separate-output",
-                              "--getsavefilename", "/srv/", "*.img|升级文件 (*.img)"}));
+                              "--getsavefilename", "/srv/", "*.[iI][mM][gG]|升级文件 (*.img)"}));
 
   EXPECT_EQ(FolderDialogCommand("/opt/kdialog", 0).argv,
             (Args{"/opt/kdialog", "--title", "请选择文件夹", "--getexistingdirectory", "."}));

@@ -3,7 +3,9 @@
 #include "settings/pickers.h"
 
 #include <gtest/gtest.h>
+#include <signal.h>
 
+#include <fstream>
 #include <memory>
 #include <string>
 #include <thread>
@@ -28,7 +30,20 @@ TEST_F(PickersTest, ChosenFileComesBackWithoutTheDialogsNoise) {
   request.owner = 99;
   EXPECT_EQ(PickFile(request), L"/srv/升级 files/update.img");
   EXPECT_EQ(stubs_.Arguments(),
-            (Args{"--file-selection", "--attach=99", "--file-filter=升级文件 (*.img) | *.img"}));
+            (Args{"--file-selection", "--attach=99", "--file-filter=升级文件 (*.img) | *.[iI][mM][gG]"}));
+}
+
+// The answer counts once the dialog has ended, even while a helper it left
+// behind still holds its output open.
+TEST_F(PickersTest, AnswerArrivesWhenTheDialogEndsNotWhenItsOutputCloses) {
+  stubs_.Install("zenity", "/srv/update.img\n", 0,
+                 "/bin/sleep 60 & echo $! > \"$log/helper\"");
+  EXPECT_EQ(PickFile({}), L"/srv/update.img");
+  int helper = 0;
+  std::ifstream(stubs_.root() / "helper") >> helper;
+  ASSERT_GT(helper, 0);
+  EXPECT_EQ(::kill(helper, 0), 0);  // still running: nobody waited for it
+  ::kill(helper, SIGKILL);
 }
 
 TEST_F(PickersTest, CancelLeavesTheResultsAlone) {
@@ -71,7 +86,7 @@ TEST_F(PickersTest, KdialogStandsInForAMissingZenity) {
   PickerRequest request;
   request.filter = L"图片 (*.jpg)|*.jpg";
   EXPECT_EQ(PickFile(request), L"/home/u/logo.jpg");
-  EXPECT_EQ(stubs_.Arguments(), (Args{"--getopenfilename", ".", "*.jpg|图片 (*.jpg)"}));
+  EXPECT_EQ(stubs_.Arguments(), (Args{"--getopenfilename", ".", "*.[jJ][pP][gG]|图片 (*.jpg)"}));
 }
 
 TEST_F(PickersTest, NoDialogProgramIsReportedAsUnavailable) {

@@ -229,6 +229,39 @@ TEST_F(SettingsFormTest, GoodValuesFromPickerAndKeyboardAreSavedOnceAndTheWindow
   EXPECT_TRUE(ToastTitles().empty());
 }
 
+// A picker is modal to the settings window: one at a time, no save while it
+// is up; a press that ends without a release on the input opens none; and
+// the picker ends with the window's owner.
+TEST_F(SettingsFormTest, OnePickerAtATimeModalToTheWindowAndEndedWithItsOwner) {
+  stubs_.Install("zenity", "/late.img\n", 0, "exec /bin/sleep 60");
+  Open();
+  // Pressed, then the window closes under the press: no picker.
+  ASSERT_TRUE(Xdotool("mousemove " + ScreenPointOf(*form_, UpdateFileRow()->input) + " mousedown 1"));
+  ASSERT_TRUE(RunUntil([this] { return form_->GetPressedControl() != nullptr; }, 2000));
+  form_->input_router().OnWindowClosing();
+  ASSERT_TRUE(Xdotool("mouseup 1"));
+  RunFor(100);
+  EXPECT_FALSE(stubs_.Ran());
+
+  ASSERT_TRUE(ClickInput(UpdateFileRow()->input));
+  int pid = 0;
+  ASSERT_TRUE(RunUntil([&] { return (pid = stubs_.Pid()) > 0; }, 5000));
+  EXPECT_FALSE(form_->native_window()->enabled());
+  fs::remove(stubs_.root() / "pid");
+  ASSERT_TRUE(ClickInput(BootLogoRow()->input));
+  ASSERT_TRUE(ClickOn(*form_, SaveButton()));
+  RunFor(200);
+  EXPECT_EQ(stubs_.Pid(), 0);  // no second dialog
+  EXPECT_FALSE(BootLogoRow()->IsPicking());
+  EXPECT_FALSE(form_->IsClosing());
+
+  // The owner goes (the program ends): the settings window and its picker too.
+  delete owner_;
+  owner_ = nullptr;
+  EXPECT_TRUE(alive_.expired());
+  EXPECT_TRUE(ProcessGone(pid));
+}
+
 TEST_F(SettingsFormTest, FailedSaveIsShownAndKeepsTheWindowAndItsEditsOpen) {
   // A folder where the file should be: the rewrite cannot replace it.
   fs::create_directories(SettingsFile());

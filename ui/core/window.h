@@ -136,6 +136,9 @@ class Window : public virtual vbase::SupportWeakCallback {
   };
   const ImeComposition& GetImeComposition() const { return ime_composition_; }
   void SetImeComposition(ImeComposition composition) { ime_composition_ = std::move(composition); }
+  // Whether the window takes input; a window under a modal window or dialog
+  // does not. Windows without a native side always take it.
+  virtual void SetInputEnabled(bool enabled) { (void)enabled; }
 
   // Forwarded to the host when one is attached.
   void SetCursor(CursorType cursor);

@@ -233,7 +233,7 @@ void InputRouter::CancelPressed() {
   pressed->HandleEvent(cancel);
 }
 
-void InputRouter::OnWindowClosing() {
+void InputRouter::OnInputBlocked() {
   delegate_.StopHoverTimer();
   if (WindowHost* host = window_.GetHost()) host->HideTooltip();
   if (Control* hover = window_.GetHoverControl()) {
@@ -241,6 +241,10 @@ void InputRouter::OnWindowClosing() {
     hover->SendEvent(kEventMouseLeave, 0, 0, 0, kOutsideEverything);
   }
   CancelPressed();
+}
+
+void InputRouter::OnWindowClosing() {
+  OnInputBlocked();
   window_.KillFocus();
 }
 

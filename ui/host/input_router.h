@@ -65,8 +65,10 @@ class InputRouter {
   // Pointer, key and focus events; other types are ignored.
   void Route(const platform::x11::WindowEvent& event);
   void OnHoverTime();
-  // Before the window goes: "mouseleave" to the hover control, a cancel to
-  // the pressed control, the focus cleared.
+  // The window takes no input for a while (a modal window or dialog over
+  // it): "mouseleave" to the hover control and a cancel to the pressed one.
+  void OnInputBlocked();
+  // Before the window goes: as OnInputBlocked, and the focus cleared.
   void OnWindowClosing();
 
   // Moves the focus to the next (or previous) control that takes the

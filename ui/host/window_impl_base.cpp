@@ -53,8 +53,12 @@ WindowImplBase::~WindowImplBase() {
   hover_flag_.Cancel();
   CancelWeakCallbacks();
   // Deleted without closing: the owner must not stay disabled.
-  if (WindowImplBase* o = owner(); fake_modal_ && o && o->native_window()) {
-    o->native_window()->SetEnabled(true);
+  if (WindowImplBase* o = owner(); fake_modal_ && o) o->SetInputEnabled(true);
+  // Owned windows go first, while this one (their owner) still exists.
+  std::vector<std::pair<WindowImplBase*, std::weak_ptr<vbase::WeakFlag>>> owned;
+  owned.swap(owned_);
+  for (auto& [window, alive] : owned) {
+    if (!alive.expired()) delete window;
   }
   host_.reset();
 }
@@ -104,8 +108,7 @@ bool WindowImplBase::Create(x11::Display& display, WindowImplBase* owner, const 
   options.min_size = x11::Size{GetMinInfo().cx, GetMinInfo().cy};
   options.max_size = x11::Size{GetMaxInfo().cx, GetMaxInfo().cy};
   if (owner && owner->native_window()) {
-    owner_ = owner;
-    owner_alive_ = owner->GetWeakFlag();
+    SetOwner(owner);
     options.transient_for = owner->native_window()->id();
   }
   AdjustWindowOptions(options);
@@ -146,6 +149,21 @@ x11::NativeWindow* WindowImplBase::native_window() const {
 
 WindowImplBase* WindowImplBase::owner() const { return owner_alive_.expired() ? nullptr : owner_; }
 
+void WindowImplBase::SetOwner(WindowImplBase* owner) {
+  if (owner == this->owner()) return;
+  owner_ = owner;
+  owner_alive_ = owner->GetWeakFlag();
+  std::erase_if(owner->owned_, [](const auto& entry) { return entry.second.expired(); });
+  owner->owned_.emplace_back(this, GetWeakFlag());
+}
+
+void WindowImplBase::SetInputEnabled(bool enabled) {
+  x11::NativeWindow* native = native_window();
+  if (!native) return;
+  native->SetEnabled(enabled);
+  if (!enabled) router_.OnInputBlocked();
+}
+
 void WindowImplBase::ShowWindow(bool show, bool take_focus) {
   x11::NativeWindow* native = native_window();
   if (!native) return;
@@ -160,7 +178,7 @@ void WindowImplBase::Close(int code) {
   if (fake_modal_) {
     fake_modal_ = false;
     if (WindowImplBase* o = owner(); o && o->native_window()) {
-      o->native_window()->SetEnabled(true);
+      o->SetInputEnabled(true);
       o->native_window()->Focus();
     }
   }
@@ -238,12 +256,11 @@ x11::Rect WindowImplBase::CenteredFrame(int width, int height) const {
 void WindowImplBase::ShowModalFake(WindowImplBase* owner) {
   x11::NativeWindow* native = native_window();
   if (!native || !owner || !owner->native_window()) return;
-  owner_ = owner;
-  owner_alive_ = owner->GetWeakFlag();
+  SetOwner(owner);
   native->SetTransientFor(owner->native_window()->id(), true);
   CenterWindow();
   ShowWindow(true, true);
-  owner->native_window()->SetEnabled(false);
+  owner->SetInputEnabled(false);
   fake_modal_ = true;
 }
 

@@ -10,6 +10,10 @@
 // a "maxbtn") and the size box resizes it (not while maximised); everything
 // else is routed to the controls.
 //
+// Owned windows (created with this one as owner, or shown modal to it) go
+// with it: its destruction destroys those still there, so no window, and
+// nothing a window runs (a picker), outlives the program's main window.
+//
 // Closing: Close(code) re-enables and focuses a fake-modal owner at once,
 // fades the root out and closes 300 ms later (a second Close while closing
 // does nothing). The close cancels pointer state, clears the focus, calls
@@ -25,6 +29,8 @@
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <utility>
+#include <vector>
 
 #include "base/weak_callback.h"
 #include "platform/x11/x11_display.h"
@@ -63,6 +69,9 @@ class WindowImplBase : public Window, private InputRouterDelegate {
   // Shows the window modal to `owner`: the owner is disabled until this
   // window closes.
   void ShowModalFake(WindowImplBase* owner);
+  // A window that takes no input (under a modal window or dialog) also
+  // drops its hover and press at once.
+  void SetInputEnabled(bool enabled) override;
 
   // The native window's icon from a picture of the resource package (a path
   // relative to the window's resource folder), at the two usual sizes, 32
@@ -127,8 +136,11 @@ class WindowImplBase : public Window, private InputRouterDelegate {
   platform::x11::Display* display_ = nullptr;
   std::unique_ptr<X11WindowHost> host_;
   InputRouter router_;
+  void SetOwner(WindowImplBase* owner);
+
   WindowImplBase* owner_ = nullptr;
   std::weak_ptr<vbase::WeakFlag> owner_alive_;
+  std::vector<std::pair<WindowImplBase*, std::weak_ptr<vbase::WeakFlag>>> owned_;
   bool fake_modal_ = false;
   bool closing_ = false;
   bool maximized_ = false;

@@ -262,6 +262,44 @@ TEST_F(SettingsFormTest, OnePickerAtATimeModalToTheWindowAndEndedWithItsOwner) {
   EXPECT_TRUE(ProcessGone(pid));
 }
 
+// What a person sees: the button under the pointer lights up and goes back
+// to what it was when the pointer leaves; Tab shows where the focus is, a
+// click does not.
+TEST_F(SettingsFormTest, HoverLightsUpAndClearsAndTabShowsTheFocus) {
+  Open();
+  const platform::x11::Rect at = form_->native_window()->bounds();
+  auto screen_rect = [&](ui::Control* control) {
+    const ui::UiRect r = control->GetPos();
+    return platform::x11::Rect{at.x + r.left, at.y + r.top, r.Width(), r.Height()};
+  };
+  auto ring_pixels = [&](ui::Control* control) {
+    const fleetsync_test::ScreenImage image = Capture(screen_rect(control));
+    return std::count(image.pixels.begin(), image.pixels.end(), 0x1E78DCu);
+  };
+  // A strip along the top of the save button, clear of its text.
+  platform::x11::Rect strip = screen_rect(SaveButton());
+  strip = {strip.x + strip.width / 4, strip.y + 2, strip.width / 2, 3};
+  const std::vector<uint32_t> normal = Capture(strip).pixels;
+  ASSERT_TRUE(Xdotool("mousemove " + ScreenPointOf(*form_, SaveButton())));
+  EXPECT_TRUE(RunUntil([&] { return SaveButton()->GetHotAlpha() == 255; }, 3000));
+  RunFor(50);
+  EXPECT_NE(Capture(strip).pixels, normal);
+  ASSERT_TRUE(Xdotool("mousemove " + ScreenPointOf(*form_, form_->FindControl(L"box_form_adb"), 0, -60)));
+  EXPECT_TRUE(RunUntil([&] { return Capture(strip).pixels == normal; }, 3000));
+
+  ui::Control* check = ForceRow()->checkbox;
+  ASSERT_TRUE(ClickInput(ProjectRow()->input));
+  RunFor(50);
+  EXPECT_EQ(ring_pixels(check), 0);
+  ASSERT_TRUE(Xdotool("key Tab Tab"));
+  ASSERT_TRUE(RunUntil([&] { return form_->GetFocus() == check; }, 3000));
+  RunFor(50);
+  EXPECT_GT(ring_pixels(check), 2 * check->GetPos().Width());
+  ASSERT_TRUE(ClickOn(*form_, check));
+  RunFor(50);
+  EXPECT_EQ(ring_pixels(check), 0);
+}
+
 TEST_F(SettingsFormTest, FailedSaveIsShownAndKeepsTheWindowAndItsEditsOpen) {
   // A folder where the file should be: the rewrite cannot replace it.
   fs::create_directories(SettingsFile());

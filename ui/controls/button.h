@@ -26,6 +26,7 @@ class ButtonTemplate : public LabelTemplate<T> {
     }
     LabelTemplate<T>::HandleEventInternal(args);
   }
+  bool ShowsFocusRing() const override { return true; }
 };
 
 using Button = ButtonTemplate<Control>;

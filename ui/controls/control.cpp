@@ -14,6 +14,9 @@ namespace ui {
 
 namespace {
 
+constexpr uint32_t kFocusRingColor = 0xFF1E78DC;
+constexpr int kFocusRingWidth = 2;
+
 HorAlign ParseHorAlign(const std::wstring& v, HorAlign fallback) {
   if (v == L"left") return HorAlign::kLeft;
   if (v == L"center") return HorAlign::kCenter;
@@ -452,6 +455,10 @@ void Control::Paint(RenderContext& context, const UiRect& dirty) {
   PaintChildren(context, dirty);
   if (round) context.PopClip();
   PaintBorder(context);
+  if (ShowsFocusRing() && window_ && window_->IsFocusVisible() && IsFocused()) {
+    const int width = std::max(1, ScaleInt(kFocusRingWidth));
+    context.DrawBorder(rect_, {width, width, width, width}, kFocusRingColor);
+  }
   if (group) context.PopAlpha();
 }
 

@@ -186,6 +186,8 @@ class Control : public PlaceHolder {
     (void)dirty;
   }
   virtual void PaintBorder(RenderContext& context);
+  // Controls the keyboard can activate show its focus with a ring.
+  virtual bool ShowsFocusRing() const { return false; }
   // The hot fade drives the hot layer (hot alpha) rather than the state.
   bool IsHotFading() const;
   // Draws an image descriptor in the control's rectangle.

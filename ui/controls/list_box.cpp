@@ -1,6 +1,8 @@
 #include "ui/controls/list_box.h"
 
 #include "ui/controls/list_container_element.h"
+#include "ui/core/key_codes.h"
+#include "ui/core/window.h"
 
 namespace ui {
 
@@ -87,6 +89,13 @@ void ListBox::SortItems(const CompareFunc& compare, uintptr_t context) {
   cur_sel_ = -1;
   SetPos(GetPos());  // same scroll position, new order
   Invalidate();
+  if (window_) window_->RefreshHover();
+}
+
+bool ListBox::OnScrollKey(wchar_t key) {
+  if (key != kKeyUp && key != kKeyDown) return ScrollableBox::OnScrollKey(key);
+  if (cur_sel_ >= 0) SelectItem(cur_sel_ + (key == kKeyUp ? -1 : 1), true, true);
+  return true;
 }
 
 }  // namespace ui

@@ -36,6 +36,8 @@ class ListBox : public ScrollableBox, public IListOwner {
 
  protected:
   void OnItemsChanged() override;
+  // Up and Down move the selection (once there is one) and keep it in view.
+  bool OnScrollKey(wchar_t key) override;
 
  private:
   int cur_sel_ = -1;

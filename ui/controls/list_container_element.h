@@ -23,6 +23,10 @@ class ListContainerElement : public OptionTemplate<Box> {
   // A click selects the row (it never clears itself).
   void Activate() override;
 
+ protected:
+  // The selection shows which row the keys move.
+  bool ShowsFocusRing() const override { return false; }
+
  private:
   IListOwner* owner_ = nullptr;
   int index_ = -1;

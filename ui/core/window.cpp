@@ -259,6 +259,9 @@ void Window::DestroyQueuedControls() {
 void Window::SetFocus(Control* control) {
   if (host_ && control && control != focus_ && !host_->HasNativeFocus()) host_->SetNativeFocus();
   if (control == focus_) return;
+  // A kill-focus handler may destroy the control that is to get the focus.
+  const std::weak_ptr<vbase::WeakFlag> next_alive =
+      control ? control->GetWeakFlag() : std::weak_ptr<vbase::WeakFlag>();
   if (focus_) {
     Control* old = focus_;
     std::weak_ptr<vbase::WeakFlag> alive = old->GetWeakFlag();
@@ -266,13 +269,19 @@ void Window::SetFocus(Control* control) {
     focus_ = nullptr;
     if (!alive.expired()) old->SendEvent(kEventKillFocus);
   }
-  if (!control) return;
+  if (!control || next_alive.expired()) return;
   if (control->GetWindow() != this || !control->IsVisible() || !control->IsEnabled()) return;
   if (root_ && !root_->IsAncestorOf(control)) return;
   focus_ = control;
   std::weak_ptr<vbase::WeakFlag> alive = control->GetWeakFlag();
   control->SendEvent(kEventInternalSetFocus);
   if (!alive.expired() && focus_ == control) control->SendEvent(kEventSetFocus);
+}
+
+void Window::SetFocusVisible(bool visible) {
+  if (focus_visible_ == visible) return;
+  focus_visible_ = visible;
+  if (focus_) focus_->Invalidate();
 }
 
 void Window::SetCursor(CursorType cursor) {

@@ -118,6 +118,10 @@ class Window : public virtual vbase::SupportWeakCallback {
   // and enabled (otherwise the focus stays empty).
   void SetFocus(Control* control);
   void KillFocus() { SetFocus(nullptr); }
+  // Whether the focus is shown (a ring on buttons and check boxes): after
+  // the keyboard moved it, not after a click.
+  bool IsFocusVisible() const { return focus_visible_; }
+  void SetFocusVisible(bool visible);
   Control* GetHoverControl() const { return hover_; }
   void SetHoverControl(Control* c) { hover_ = c; }
   Control* GetPressedControl() const { return pressed_; }
@@ -139,6 +143,9 @@ class Window : public virtual vbase::SupportWeakCallback {
   // Whether the window takes input; a window under a modal window or dialog
   // does not. Windows without a native side always take it.
   virtual void SetInputEnabled(bool enabled) { (void)enabled; }
+  // Controls moved under a pointer that stayed (a scroll, a re-sort): the
+  // hover follows what is under the pointer now.
+  virtual void RefreshHover() {}
 
   // Forwarded to the host when one is attached.
   void SetCursor(CursorType cursor);
@@ -209,6 +216,7 @@ class Window : public virtual vbase::SupportWeakCallback {
   bool destroying_ = false;
 
   Control* focus_ = nullptr;
+  bool focus_visible_ = false;
   Control* hover_ = nullptr;
   Control* pressed_ = nullptr;
   Control* key_down_ = nullptr;

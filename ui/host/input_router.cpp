@@ -109,6 +109,7 @@ void InputRouter::Route(const WindowEvent& event) {
 
 void InputRouter::OnMouseMove(UiPoint point, uint32_t modifiers) {
   window_.SetLastMousePoint(point);
+  pointer_inside_ = true;
   delegate_.StartHoverTimer();
   if (!button_down_) {
     UpdateHover(point);
@@ -143,7 +144,12 @@ void InputRouter::UpdateHover(UiPoint point) {
   }
 }
 
+void InputRouter::RefreshHover() {
+  if (pointer_inside_ && !button_down_) UpdateHover(window_.GetLastMousePoint());
+}
+
 void InputRouter::OnPointerLeft() {
+  pointer_inside_ = false;
   if (button_down_) return;  // the pressed control keeps the pointer
   delegate_.StopHoverTimer();
   if (WindowHost* host = window_.GetHost()) host->HideTooltip();
@@ -159,6 +165,7 @@ void InputRouter::OnButtonPress(const WindowEvent& event) {
   window_.SetLastMousePoint(point);
   WindowHost* host = window_.GetHost();
   if (host && !host->HasNativeFocus()) host->SetNativeFocus();
+  window_.SetFocusVisible(false);
   Control* control = window_.FindControl(point);
   if (!control) return;
   window_.SetPressedControl(control);
@@ -328,6 +335,7 @@ void InputRouter::SetNextTabControl(bool forward) {
   } else {
     index = forward ? (index + 1) % n : (index + n - 1) % n;
   }
+  window_.SetFocusVisible(true);
   window_.SetFocus(order[static_cast<size_t>(index)]);
 }
 

@@ -65,6 +65,8 @@ class InputRouter {
   // Pointer, key and focus events; other types are ignored.
   void Route(const platform::x11::WindowEvent& event);
   void OnHoverTime();
+  // The controls moved under a still pointer: hover what is under it now.
+  void RefreshHover();
   // The window takes no input for a while (a modal window or dialog over
   // it): "mouseleave" to the hover control and a cancel to the pressed one.
   void OnInputBlocked();
@@ -93,6 +95,7 @@ class InputRouter {
   Window& window_;
   InputRouterDelegate& delegate_;
   bool button_down_ = false;  // the pointer is captured for the pressed control
+  bool pointer_inside_ = false;
 };
 
 }  // namespace ui

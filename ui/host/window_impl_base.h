@@ -72,6 +72,7 @@ class WindowImplBase : public Window, private InputRouterDelegate {
   // A window that takes no input (under a modal window or dialog) also
   // drops its hover and press at once.
   void SetInputEnabled(bool enabled) override;
+  void RefreshHover() override { router_.RefreshHover(); }
 
   // The native window's icon from a picture of the resource package (a path
   // relative to the window's resource folder), at the two usual sizes, 32

@@ -8,6 +8,7 @@
 #include "ui/controls/list_box.h"
 #include "ui/controls/list_container_element.h"
 #include "ui/controls/vbox.h"
+#include "ui/core/key_codes.h"
 #include "ui/core/window.h"
 #include "ui/layout/vlayout.h"
 #include "ui/resources/global_manager.h"
@@ -138,6 +139,51 @@ TEST_F(ListBoxTest, ScrollUnitIsScaledAndWheelScrollsByIt) {
   EXPECT_EQ(list_->GetScrollPosY(), 300);
   list_->SendEvent(kEventMouseScrollWheel, 120 * 2);
   EXPECT_EQ(list_->GetScrollPosY(), 240);
+}
+
+// 250 rows of 30 in a 300 pixel list, as the device list of a big fleet.
+TEST_F(ListBoxTest, TheBarIsDraggedAndPagedAndKeysScrollOrMoveTheSelection) {
+  for (int i = 0; i < 250; ++i) AddRow(std::to_wstring(i), 30);
+  window_.ArrangeRoot({200, 300});
+  auto press = [&](EventType type, UiPoint point) {
+    Control* target = type == kEventMouseButtonDown ? window_.FindControl(point) : list_;
+    if (target) target->SendEvent(type, 0, 0, 0, point);
+    return target;
+  };
+  auto key = [&](Control* focus, wchar_t code) { focus->SendEvent(kEventKeyDown, code, 0, code); };
+  const UiRect thumb = list_->GetScrollThumbRect();
+  ASSERT_FALSE(thumb.IsEmpty());
+  EXPECT_EQ(thumb.right, 200);
+
+  // The thin bar lies over the rows, yet it takes the press beside it too.
+  EXPECT_EQ(press(kEventMouseButtonDown, {thumb.left - 3, 200}), list_);  // the track
+  const int paged = list_->GetScrollPosY();
+  EXPECT_GT(paged, 200);
+  EXPECT_LE(paged, 300);
+  press(kEventMouseButtonUp, {thumb.left - 3, 200});
+
+  // Dragged to the bottom: the last row ends where the list ends.
+  const UiRect grabbed = list_->GetScrollThumbRect();
+  press(kEventMouseButtonDown, {grabbed.left + 1, grabbed.top + 2});
+  press(kEventMouseMove, {grabbed.left + 1, 1000});
+  press(kEventMouseButtonUp, {grabbed.left + 1, 1000});
+  EXPECT_EQ(Row(249)->GetPos().bottom, 300);
+  press(kEventMouseMove, {grabbed.left + 1, 10});  // released: no longer dragging
+  EXPECT_EQ(Row(249)->GetPos().bottom, 300);
+
+  key(list_, kKeyHome);
+  EXPECT_EQ(Row(0)->GetPos().top, 0);
+  key(Row(0), kKeyPageDown);  // from a row, the key reaches its list
+  EXPECT_GT(list_->GetScrollPosY(), 200);
+  key(list_, kKeyEnd);
+  EXPECT_EQ(Row(249)->GetPos().bottom, 300);
+  key(list_, kKeyUp);  // no selection yet: nothing to move
+  EXPECT_EQ(list_->GetCurSel(), -1);
+  key(list_, kKeyHome);
+  list_->SelectItem(9, false, false);  // the last row in view
+  key(list_, kKeyDown);
+  EXPECT_EQ(list_->GetCurSel(), 10);
+  EXPECT_EQ(Row(10)->GetPos().bottom, 300);  // brought into view
 }
 
 TEST_F(ListBoxTest, RemovingRowsKeepsIndicesAndSelectionConsistent) {

@@ -146,10 +146,10 @@ class AdbClientDifferential : public ::testing::Test {
 // Every operation the pass runs on a panel that takes it, old (raw shell,
 // "\r\n") and recent (shell_v2, exit codes), then the followed log of an upgrade.
 TEST_F(AdbClientDifferential, EveryOperationOnRawAndShellV2Panels) {
-  fleet_.Add("127.0.4.2").NonUtf8Prop("ro.app.version").NonUtf8Log();
-  fleet_.Add("127.0.4.3").ShellV2().NonUtf8Prop("ro.app.name");
+  fleet_.Add("127.0.13.2").NonUtf8Prop("ro.app.version").NonUtf8Log();
+  fleet_.Add("127.0.13.3").ShellV2().NonUtf8Prop("ro.app.name");
   fleet_.Start();
-  for (const std::string address : {"127.0.4.2", "127.0.4.3"}) {
+  for (const std::string address : {"127.0.13.2", "127.0.13.3"}) {
     ASSERT_TRUE(adb_.Connect(address + ":5555"));
     ExpectSameResults(address, {
         {{"connect", "S"}, {"disconnect", "S"}},
@@ -174,13 +174,13 @@ TEST_F(AdbClientDifferential, EveryOperationOnRawAndShellV2Panels) {
 }
 
 TEST_F(AdbClientDifferential, PanelsThatFail) {
-  fleet_.Add("127.0.4.4").Refuse();
-  fleet_.Add("127.0.4.5").DropPushAfter(100 * 1024);
-  fleet_.Add("127.0.4.6").ShellV2().PushFail("No space left on device");
-  fleet_.Add("127.0.4.7").SilentHandshake();
-  fleet_.Add("127.0.4.8").ShellV2().DropMidLogcat().Timing(300, 400, 3, 30000);
+  fleet_.Add("127.0.13.4").Refuse();
+  fleet_.Add("127.0.13.5").DropPushAfter(100 * 1024);
+  fleet_.Add("127.0.13.6").ShellV2().PushFail("No space left on device");
+  fleet_.Add("127.0.13.7").SilentHandshake();
+  fleet_.Add("127.0.13.8").ShellV2().DropMidLogcat().Timing(300, 400, 3, 30000);
   fleet_.Start();
-  ExpectSameResults("127.0.4.4", {
+  ExpectSameResults("127.0.13.4", {
       {{"connect", "S"}},
       {{"-s", "S", "shell", "getprop", "ro.app.name"}},
       {{"-s", "S", "logcat", "-d"}, {}, {}, true},
@@ -189,25 +189,25 @@ TEST_F(AdbClientDifferential, PanelsThatFail) {
   });
   const Row reattached_push = {
       {"-s", "S", "push", image_, "/tmp/fleet-sync/update.img"}, {"disconnect", "S"}, {"connect", "S"}};
-  ExpectSameResults("127.0.4.5", {reattached_push});
-  ExpectSameResults("127.0.4.6", {reattached_push});
-  ExpectSameResults("127.0.4.7", {
+  ExpectSameResults("127.0.13.5", {reattached_push});
+  ExpectSameResults("127.0.13.6", {reattached_push});
+  ExpectSameResults("127.0.13.7", {
       {{"connect", "S"}, {"disconnect", "S"}},
       {{"-s", "S", "shell", "getprop", "ro.app.name"}},  // left offline
   });
-  ASSERT_TRUE(adb_.Connect("127.0.4.8:5555"));
-  ExpectSameResults("127.0.4.8", {{{"-s", "S", "push", image_, "/tmp/fleet-sync/update.img"}}});
-  ExpectSameFollowedLog("127.0.4.8");  // ends at the drop, without success
+  ASSERT_TRUE(adb_.Connect("127.0.13.8:5555"));
+  ExpectSameResults("127.0.13.8", {{{"-s", "S", "push", image_, "/tmp/fleet-sync/update.img"}}});
+  ExpectSameFollowedLog("127.0.13.8");  // ends at the drop, without success
 }
 
 // A panel that floods a command, never answers another and stops taking a
 // push: only the operation's bounds or its group end what is sent to it. The
 // cap cuts the output where adb's own output goes on.
 TEST_F(AdbClientDifferential, BoundsAndCancellingEndAnOperation) {
-  fleet_.Add("127.0.4.10").ShellV2().EndlessOutput("getprop ro.app.name")
+  fleet_.Add("127.0.13.10").ShellV2().EndlessOutput("getprop ro.app.name")
       .NeverAnswer("getprop ro.app.version").StallPushAfter(64 * 1024);
   fleet_.Start();
-  const std::string serial = "127.0.4.10:5555";
+  const std::string serial = "127.0.13.10:5555";
   ASSERT_TRUE(adb_.Connect(serial));
   constexpr size_t kCap = 200 * 1024;
   auto flood = adb_.AdbInBackground({"-s", serial, "shell", "getprop", "ro.app.name"});
@@ -245,18 +245,18 @@ TEST_F(AdbClientDifferential, StartsTheServerWhenItsPortRefuses) {
   std::string output;
   const auto disconnect = [&] {
     output.clear();
-    return client.Disconnect("127.0.4.9:5555",
+    return client.Disconnect("127.0.13.9:5555",
                              {nullptr, {}, [&](std::string_view bytes) { output += bytes; }});
   };
   EXPECT_EQ(disconnect().exit_code, 1);
-  EXPECT_EQ(output, "error: no such device '127.0.4.9:5555'\n");
+  EXPECT_EQ(output, "error: no such device '127.0.13.9:5555'\n");
   EXPECT_EQ(starts, 1);
 
   adb_.Adb({"kill-server"});
   ASSERT_TRUE(fleetsync_test::WaitUntil([&] { return ProbeReachable("127.0.0.1", port) != 0; }));
   auto other_program = adb_.AdbInBackground({"start-server"});
   EXPECT_EQ(disconnect().exit_code, 1);
-  EXPECT_EQ(output, "error: no such device '127.0.4.9:5555'\n");
+  EXPECT_EQ(output, "error: no such device '127.0.13.9:5555'\n");
   other_program->Wait(30s);  // whichever start lost the race failed; the server runs
   adb_.Adb({"kill-server"});
 }

@@ -171,9 +171,8 @@ TEST_F(UILoop, QuitMessageEndsTheNestedRunAndEveryEnclosingOne) {
   loop.PostTask([&] { loop.Quit(); });
   loop.Run();
   EXPECT_TRUE(left_over_ran);
-}
 
-TEST_F(UILoop, QuitMessagePostedBeforeTheRunEndsItAtOnce) {
+  // Posted before a run, it ends that run at once.
   bool ran = false;
   loop.PostTask([&] { ran = true; });
   EXPECT_TRUE(vbase::PostQuitMessage());

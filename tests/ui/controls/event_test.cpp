@@ -273,22 +273,5 @@ TEST_F(EventTest, HandlerMayAttachHandlersWhileRunning) {
   EXPECT_EQ(added_runs, 1);
 }
 
-TEST_F(EventTest, DetachEventRemovesEveryHandlerOfThatType) {
-  auto* button = AddSized(new Button);
-  int runs = 0;
-  button->AttachTextChange([&](const EventArgs&) { return ++runs, true; });
-  button->AttachTextChange([&](const EventArgs&) { return ++runs, true; });
-  button->DetachEvent(kEventTextChange);
-  button->SendEvent(kEventTextChange);
-  EXPECT_EQ(runs, 0);
-}
-
-TEST_F(EventTest, UnknownEventNamesMapToFour) {
-  EXPECT_EQ(EventTypeFromName(L"buttonup"), kEventMouseButtonUp);
-  EXPECT_EQ(EventTypeFromName(L"select"), kEventSelect);
-  EXPECT_EQ(EventTypeFromName(L"click"), 4);
-  EXPECT_EQ(EventTypeFromName(L""), 4);
-}
-
 }  // namespace
 }  // namespace ui

@@ -87,15 +87,6 @@ TEST_F(WindowTest, RoutingReferencesAreClearedWhenControlsLeave) {
   EXPECT_EQ(window_->FindControl(UiPoint{5, 5}), root_);
 }
 
-TEST_F(WindowTest, DestroyingAControlDirectlyClearsReferencesToo) {
-  auto* button = new Button;
-  root_->Add(button);
-  window_->SetHoverControl(button);
-  root_->SetDelayedDestroy(false);
-  root_->Remove(button);
-  EXPECT_EQ(window_->GetHoverControl(), nullptr);
-}
-
 TEST_F(WindowTest, QueuedControlsAreDestroyedWithTheWindow) {
   int destroyed = 0;
   for (int i = 0; i < 2; ++i) {

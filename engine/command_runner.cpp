@@ -62,16 +62,26 @@ CommandResult RunArguments(const std::vector<std::string>& argv, ChildGroup* gro
   ThrowIfCancelled(group);
   Process process(std::wstring(), group);
   if (const int code = process.Start(argv)) Fail(FormatString(L"can not create process, error(%d)", code));
-  CommandResult result;
-  const std::optional<CutReason> cut = ReadChildOutput(
-      process, bound, sink ? sink : [&result](std::wstring_view text) { result.output += text; },
-      transport);
+  // Kept as UTF-8 until the end, a quarter of the memory of wide text. A
+  // capped output that grows large gets room for the whole cap at once, so a
+  // panel flooding a command costs the cap and no doubling beyond it.
+  std::string captured;
+  const auto capture = [&captured, cap = bound.output_cap](std::wstring_view text) {
+    const std::string bytes = Utf16ToUtf8(text);
+    constexpr std::size_t kLarge = 64 * 1024;
+    constexpr std::size_t kPastTheCap = 4096;  // the read that crosses the cap
+    if (cap > kLarge && captured.size() + bytes.size() > kLarge && captured.capacity() < cap) {
+      captured.reserve(cap + kPastTheCap);
+    }
+    captured += bytes;
+  };
+  const std::optional<CutReason> cut =
+      ReadChildOutput(process, bound, sink ? sink : OutputSink(capture), transport);
   int exit_code = -1;
   if (!process.WaitForExit(exit_code)) Fail(FormatString(L"wait for exit failed, error(%d)", -2));
   ThrowIfCancelled(group);
   if (cut) ThrowCut(*cut, command, bound);
-  result.exit_code = exit_code;
-  return result;
+  return CommandResult{exit_code, Utf8ToUtf16(captured)};
 }
 
 bool IsEnclosedInQuotes(std::wstring_view token) {

@@ -1,5 +1,7 @@
 #include "settings/switch_field.h"
 
+#include "ui/render/text_style.h"
+
 SwitchField::SwitchField() {
   checkbox = new ui::CheckBox;
   checkbox->SetAttribute(L"class", L"checkbox_font12");
@@ -7,6 +9,8 @@ SwitchField::SwitchField() {
   checkbox->SetAttribute(L"margin", L"0,5,0,10");
   checkbox->SetAttribute(L"align", L"left");
   checkbox->SetAttribute(L"font", L"ui_font_label");
+  // Centred on the box picture, which the class centres in the row.
+  checkbox->SetTextStyle(checkbox->GetTextStyle() | ui::kTextVCenter | ui::kTextSingleLine);
   Add(checkbox);
 }
 

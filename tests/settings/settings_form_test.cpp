@@ -287,7 +287,21 @@ TEST_F(SettingsFormTest, HoverLightsUpAndClearsAndTabShowsTheFocus) {
   ASSERT_TRUE(Xdotool("mousemove " + ScreenPointOf(*form_, form_->FindControl(L"box_form_adb"), 0, -60)));
   EXPECT_TRUE(RunUntil([&] { return Capture(strip).pixels == normal; }, 3000));
 
+  // The box and its text line up: their ink is centred on the same row.
   ui::Control* check = ForceRow()->checkbox;
+  const fleetsync_test::ScreenImage row = Capture(screen_rect(check));
+  auto ink_centre = [&](int from_x, int to_x) {
+    int top = row.height, bottom = -1;
+    for (int y = 0; y < row.height; ++y) {
+      for (int x = from_x; x < to_x; ++x) {
+        const uint32_t p = row.at(x, y);
+        if (((p >> 16) & 0xFF) < 0xC0 && (p & 0xFF) < 0xC0) top = std::min(top, y), bottom = std::max(bottom, y);
+      }
+    }
+    return (top + bottom) / 2.0;
+  };
+  EXPECT_NEAR(ink_centre(0, 18), ink_centre(24, row.width), 1.5);
+
   ASSERT_TRUE(ClickInput(ProjectRow()->input));
   RunFor(50);
   EXPECT_EQ(ring_pixels(check), 0);

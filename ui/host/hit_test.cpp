@@ -2,6 +2,7 @@
 
 #include "ui/controls/button.h"
 #include "ui/controls/rich_edit.h"
+#include "ui/controls/scrollable_box.h"
 #include "ui/core/window.h"
 
 namespace ui {
@@ -34,6 +35,10 @@ HitArea HitTestWindow(const Window& window, UiPoint point, const HitTestFrame& f
   if (!area.Contains(point)) return HitArea::kClient;  // the shadow itself
   if (!frame.maximized) {
     const HitArea edge = SizeArea(area, window.GetSizeBox(), point);
+    // A scroll bar along the window's side keeps its presses: the size box
+    // stays above and below it.
+    const bool side = edge == HitArea::kLeft || edge == HitArea::kRight;
+    if (side && dynamic_cast<ScrollableBox*>(window.FindControl(point))) return HitArea::kClient;
     if (edge != HitArea::kClient) return edge;
   }
   const UiRect& caption = window.GetCaptionRect();

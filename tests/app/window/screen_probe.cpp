@@ -12,14 +12,15 @@
 
 namespace fleetsync_test {
 
-bool Screenshot::SavePng(const std::string& path) const {
-  cairo_surface_t* surface = cairo_image_surface_create(CAIRO_FORMAT_RGB24, width_, height_);
+bool SavePng(const ScreenGrab& grab, const std::string& path) {
+  if (grab.empty()) return false;
+  cairo_surface_t* surface = cairo_image_surface_create(CAIRO_FORMAT_RGB24, grab.width, grab.height);
   cairo_surface_flush(surface);
   unsigned char* data = cairo_image_surface_get_data(surface);
   const int stride = cairo_image_surface_get_stride(surface);
-  for (int y = 0; y < height_; ++y) {
+  for (int y = 0; y < grab.height; ++y) {
     auto* row = reinterpret_cast<uint32_t*>(data + y * stride);
-    for (int x = 0; x < width_; ++x) row[x] = At(x, y);
+    for (int x = 0; x < grab.width; ++x) row[x] = grab.at(x, y);
   }
   cairo_surface_mark_dirty(surface);
   const bool ok = cairo_surface_write_to_png(surface, path.c_str()) == CAIRO_STATUS_SUCCESS;
@@ -88,20 +89,12 @@ std::vector<ScreenRect> ScreenProbe::FindOtherWindows(const std::vector<std::str
   });
 }
 
-Screenshot ScreenProbe::Grab(const ScreenRect& area) {
-  Screenshot shot(area.width, area.height);
+ScreenGrab ScreenProbe::Grab(const ScreenRect& area) {
   XSync(display_, False);
-  XImage* image = XGetImage(display_, DefaultRootWindow(display_), area.x, area.y, area.width,
-                            area.height, AllPlanes, ZPixmap);
-  if (!image) return shot;
-  for (int y = 0; y < area.height; ++y) {
-    for (int x = 0; x < area.width; ++x) shot.Set(x, y, XGetPixel(image, x, y) & 0xFFFFFF);
-  }
-  XDestroyImage(image);
-  return shot;
+  return fleetsync_test::GrabScreen(display_, area);
 }
 
-Screenshot ScreenProbe::GrabScreen() {
+ScreenGrab ScreenProbe::GrabScreen() {
   const int screen = DefaultScreen(display_);
   return Grab({0, 0, DisplayWidth(display_, screen), DisplayHeight(display_, screen)});
 }

@@ -1,42 +1,24 @@
 // Looks at the real program's windows from outside, the way a user sees
 // them: finds top-level windows by WM_CLASS, grabs their pixels from the
-// screen and clicks through xdotool.
+// screen (to read with tests/support/screen_text.h) and clicks through
+// xdotool.
 //
-// Uses its own X connection ($DISPLAY); one thread. A Screenshot is a copy
-// in memory (RGB, 0xRRGGBB per pixel) that can be saved as a PNG.
+// Uses its own X connection ($DISPLAY); one thread.
 #pragma once
 
-#include <cstdint>
 #include <memory>
 #include <optional>
 #include <string>
 #include <vector>
 
+#include "tests/support/screen_text.h"
+
 struct _XDisplay;
 
 namespace fleetsync_test {
 
-struct ScreenRect {
-  int x = 0;
-  int y = 0;
-  int width = 0;
-  int height = 0;
-};
-
-class Screenshot {
- public:
-  Screenshot(int width, int height) : width_(width), height_(height), pixels_(width * height) {}
-  int width() const { return width_; }
-  int height() const { return height_; }
-  uint32_t At(int x, int y) const { return pixels_[y * width_ + x]; }
-  void Set(int x, int y, uint32_t rgb) { pixels_[y * width_ + x] = rgb; }
-  bool SavePng(const std::string& path) const;
-
- private:
-  int width_;
-  int height_;
-  std::vector<uint32_t> pixels_;
-};
+// Saves `grab` as a PNG file; false when it cannot be written.
+bool SavePng(const ScreenGrab& grab, const std::string& path);
 
 class ScreenProbe {
  public:
@@ -54,8 +36,8 @@ class ScreenProbe {
   std::vector<ScreenRect> FindOtherWindows(const std::vector<std::string>& wm_classes);
 
   // The screen's pixels inside `area`.
-  Screenshot Grab(const ScreenRect& area);
-  Screenshot GrabScreen();
+  ScreenGrab Grab(const ScreenRect& area);
+  ScreenGrab GrabScreen();
 
   // xdotool moves the pointer to the screen point and clicks button 1.
   static bool Click(int x, int y);

@@ -10,7 +10,7 @@ namespace ui {
 namespace {
 
 // A 400x300 window with the main window's caption band and size box, a
-// button and a text field in the band.
+// button and a text field in the band, a scrolling list below it.
 class HitTestTest : public ::testing::Test {
  protected:
   void SetUp() override {
@@ -23,6 +23,7 @@ class HitTestTest : public ::testing::Test {
         <RichEdit name="edit" width="60"/>
         <Label name="label" width="60"/>
       </HBox>
+      <VListBox vscrollbar="true" height="100"><Control height="1000"/></VListBox>
     </VBox></Window>)", {}, &window_));
     ASSERT_NE(root, nullptr);
     window_.AttachRoot(root);
@@ -44,6 +45,9 @@ TEST_F(HitTestTest, SizeBoxBandsAndCorners) {
   EXPECT_EQ(At(200, 299), HitArea::kBottom);
   EXPECT_EQ(At(3, 295), HitArea::kBottomLeft);
   EXPECT_EQ(At(5, 150), HitArea::kLeft);
+  // A scroll bar along the edge takes its presses; the edge resizes beside it.
+  EXPECT_EQ(At(397, 80), HitArea::kClient);
+  EXPECT_EQ(At(5, 80), HitArea::kLeft);
   EXPECT_EQ(At(10, 150), HitArea::kClient);
   // Maximised windows cannot be resized: the edges are ordinary area.
   EXPECT_EQ(At(200, 299, true), HitArea::kClient);

@@ -53,10 +53,11 @@ std::wstring TextOf(const XIMText* text) {
 }  // namespace
 
 InputContext::~InputContext() {
-  if (ic_) XDestroyIC(ic_);
+  if (*method_alive_) XDestroyIC(ic_);
 }
 
 void InputContext::SetFocus(bool focused) {
+  if (!*method_alive_) return;
   if (focused) XSetICFocus(ic_);
   else XUnsetICFocus(ic_);
 }
@@ -127,7 +128,7 @@ void InputContext::LookupKey(InputContext* context, _XEvent& key_press, uint32_t
   KeySym sym = NoSymbol;
   std::vector<char> buffer(64);
   int length = 0;
-  if (context) {
+  if (context && *context->method_alive_) {
     Status status = 0;
     length = Xutf8LookupString(context->ic_, &key_press.xkey, buffer.data(),
                                static_cast<int>(buffer.size()), &sym, &status);
@@ -157,16 +158,24 @@ InputMethod::InputMethod(_XDisplay* display) : display_(display) {
   if (!XSupportsLocale()) return;
   if (XSetLocaleModifiers("")) im_ = XOpenIM(display_, nullptr, nullptr, nullptr);
   if (!im_ && XSetLocaleModifiers("@im=none")) im_ = XOpenIM(display_, nullptr, nullptr, nullptr);
+  if (!im_) return;
+  XIMCallback destroyed{reinterpret_cast<XPointer>(alive_.get()), &InputMethod::OnDestroyed};
+  XSetIMValues(im_, XNDestroyCallback, &destroyed, nullptr);
 }
 
 InputMethod::~InputMethod() {
-  if (im_) XCloseIM(im_);
+  if (im_ && *alive_) XCloseIM(im_);
+}
+
+void InputMethod::OnDestroyed(XIM, XPointer alive, XPointer) {
+  *reinterpret_cast<bool*>(alive) = false;
 }
 
 std::unique_ptr<InputContext> InputMethod::CreateContext(
     WindowId window, InputContext::CompositionCallback on_composition) {
-  if (!im_) return nullptr;
+  if (!available()) return nullptr;
   std::unique_ptr<InputContext> context(new InputContext);
+  context->method_alive_ = alive_;
   context->on_composition_ = std::move(on_composition);
   if (Supports(im_, kOnTheSpot)) {
     auto* self = reinterpret_cast<XPointer>(context.get());

@@ -7,6 +7,10 @@
 // reports it as kCompositionStart / kComposition / kCompositionEnd events.
 // Otherwise the input method shows it in a window of its own.
 //
+// An input method server that goes away (it crashed, or was stopped) leaves
+// its method and contexts dead: they are not used again, and nothing waits
+// for that server's answer, so the program still closes.
+//
 // Opening sets the process's character-type locale from the environment
 // (falling back to C.UTF-8 when that is not a UTF-8 locale), as Xlib's
 // input methods need it. UI thread only; owned by the Display, and input
@@ -60,6 +64,7 @@ class InputContext {
   static void OnCaret(_XIM*, char* self, char* data);
 
   _XIC* ic_ = nullptr;
+  std::shared_ptr<bool> method_alive_;
   bool on_the_spot_ = false;
   CompositionCallback on_composition_;
   std::wstring text_;  // the composition in progress
@@ -73,7 +78,7 @@ class InputMethod {
   InputMethod(const InputMethod&) = delete;
   InputMethod& operator=(const InputMethod&) = delete;
 
-  bool available() const { return im_ != nullptr; }
+  bool available() const { return im_ != nullptr && *alive_; }
 
   // An input context for a top-level window, or null (then LookupKey falls
   // back to the plain keyboard mapping). `on_composition` receives the
@@ -82,8 +87,11 @@ class InputMethod {
                                               InputContext::CompositionCallback on_composition);
 
  private:
+  static void OnDestroyed(_XIM*, char* self, char*);
+
   _XDisplay* display_;
   _XIM* im_ = nullptr;
+  std::shared_ptr<bool> alive_ = std::make_shared<bool>(true);
 };
 
 }  // namespace platform::x11

@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <X11/Xutil.h>
+#include <locale.h>
 
 #include <chrono>
 #include <filesystem>
@@ -22,6 +23,7 @@
 #include "tests/app/gui_session.h"
 #include "tests/app/temp_data_home.h"
 #include "tests/settings/stub_dialog.h"
+#include "tests/support/scoped_env.h"
 #include "tests/support/screen_text.h"
 #include "ui/controls/rich_edit.h"
 
@@ -81,14 +83,15 @@ class SettingsEditTest : public fleetsync_test::GuiSession,
   ScreenGrab Grab(ui::Control* input) { return fleetsync_test::GrabScreen(display_->xdisplay(), Inside(input)); }
   // The text OCR reads in an input, taken while the blinking caret is off
   // (it reads as "|", "]" or "l").
-  std::string Read(ui::Control* input) {
+  std::string Read(ui::Control* input,
+                   fleetsync_test::OcrLanguage language = fleetsync_test::OcrLanguage::kLatin) {
     RunFor(100);  // painted (and composited)
     ScreenGrab grab;
     RunUntil([&] {
       grab = Grab(input);
       return fleetsync_test::FindCaretColumns(grab, kCaretRun).empty();
     }, 3000);
-    return CleanOcr(fleetsync_test::ReadText(grab));
+    return CleanOcr(fleetsync_test::ReadText(grab, language));
   }
   // Waits until the blinking caret shows; its column inside the frame, or -1.
   int CaretColumn(ui::Control* input) {
@@ -192,7 +195,62 @@ TEST_P(SettingsEditTest, EditsShowWhereTheyAreMadeAndAreSaved) {
   EXPECT_NE(ini.find(std::string("update_file=") + kLongPath + "\n"), std::string::npos) << ini;
 }
 
+// Chinese typed through a real X input method (uim's pinyin engine, which
+// serves zh_CN.UTF-8 clients): the composition shows at the caret before it
+// is committed, and the committed text is what is saved.
+class SettingsImeTest : public SettingsEditTest {
+ protected:
+  void SetUp() override {
+    if (access("/usr/bin/uim-xim", X_OK) != 0) GTEST_SKIP() << "uim-xim missing";
+    if (!fleetsync_test::HaveTesseract(fleetsync_test::OcrLanguage::kChinese))
+      GTEST_SKIP() << "tesseract-ocr-chi-sim missing";
+    locale_t chinese = newlocale(LC_CTYPE_MASK, "zh_CN.UTF-8", nullptr);
+    if (!chinese) GTEST_SKIP() << "no zh_CN.UTF-8 locale (tools/setup makes it)";
+    freelocale(chinese);
+    if (!std::getenv("DISPLAY")) GTEST_SKIP() << "DISPLAY is not set";
+    uim_ = std::make_unique<platform::x11::testing::Child>(
+        std::vector<std::string>{"/usr/bin/uim-xim", "--engine=py"});
+    ASSERT_TRUE(uim_->started());
+    // The input method is opened with the display: the server must own its
+    // selection by then (an earlier server may have left its name listed).
+    ::Display* x = XOpenDisplay(nullptr);
+    ASSERT_NE(x, nullptr);
+    const Atom server = XInternAtom(x, "@server=uim", False);
+    for (int i = 0; i < 400 && XGetSelectionOwner(x, server) == None; ++i) usleep(25000);
+    const bool up = XGetSelectionOwner(x, server) != None;
+    XCloseDisplay(x);
+    ASSERT_TRUE(up) << "uim-xim did not start";
+    SettingsEditTest::SetUp();
+  }
+  void TearDown() override {
+    SettingsEditTest::TearDown();
+    display_.reset();  // closes the input method while its server still runs
+  }
+
+  fleetsync_test::ScopedEnv ctype_{"LC_CTYPE", "zh_CN.UTF-8"};
+  fleetsync_test::ScopedEnv all_{"LC_ALL", nullptr};
+  fleetsync_test::ScopedEnv modifiers_{"XMODIFIERS", "@im=uim"};
+  std::unique_ptr<platform::x11::testing::Child> uim_;
+};
+
+TEST_P(SettingsImeTest, CompositionShowsAtTheCaretAndTheCommittedTextIsSaved) {
+  ASSERT_TRUE(ClickInto(project_));
+  ASSERT_TRUE(Xdotool("key ctrl+a BackSpace shift+space"));  // empty, input method on
+  // "ni" is committed when "h" starts the next syllable, "hao" is composed.
+  ASSERT_TRUE(Xdotool("type --delay 60 nihao"));
+  ASSERT_TRUE(RunUntil([&] { return form_->project.value == L"你"; }));
+  EXPECT_EQ(Read(project_, fleetsync_test::OcrLanguage::kChinese), "你好");
+  ASSERT_TRUE(Xdotool("key Return"));
+  ASSERT_TRUE(RunUntil([&] { return form_->project.value == L"你好"; }));
+  EXPECT_EQ(Read(project_, fleetsync_test::OcrLanguage::kChinese), "你好");
+  ASSERT_TRUE(Xdotool("key shift+space"));  // input method off
+  ASSERT_TRUE(ClickOn(*form_, form_->FindControl(L"btn_save")));
+  EXPECT_NE(SettingsIni().find("project=你好\n"), std::string::npos) << SettingsIni();
+}
+
 INSTANTIATE_TEST_SUITE_P(PaintPaths, SettingsEditTest, ::testing::Values(false, true),
+                         [](const auto& info) { return info.param ? "Composited" : "Plain"; });
+INSTANTIATE_TEST_SUITE_P(PaintPaths, SettingsImeTest, ::testing::Values(false, true),
                          [](const auto& info) { return info.param ? "Composited" : "Plain"; });
 
 }  // namespace

@@ -48,23 +48,15 @@ bool TextEditBuffer::Replace(size_t from, size_t to, const std::wstring& insert,
   return true;
 }
 
-bool TextEditBuffer::Undo() {
-  if (undo_.empty()) return false;
-  redo_.push_back({text_, anchor_, caret_});
-  Snapshot s = std::move(undo_.back());
-  undo_.pop_back();
-  text_ = std::move(s.text);
-  anchor_ = s.anchor;
-  caret_ = s.caret;
-  last_kind_ = EditKind::kOther;
-  return true;
-}
+bool TextEditBuffer::Undo() { return Step(undo_, redo_); }
 
-bool TextEditBuffer::Redo() {
-  if (redo_.empty()) return false;
-  undo_.push_back({text_, anchor_, caret_});
-  Snapshot s = std::move(redo_.back());
-  redo_.pop_back();
+bool TextEditBuffer::Redo() { return Step(redo_, undo_); }
+
+bool TextEditBuffer::Step(std::vector<Snapshot>& from, std::vector<Snapshot>& to) {
+  if (from.empty()) return false;
+  to.push_back({text_, anchor_, caret_});
+  Snapshot s = std::move(from.back());
+  from.pop_back();
   text_ = std::move(s.text);
   anchor_ = s.anchor;
   caret_ = s.caret;

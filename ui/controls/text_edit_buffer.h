@@ -46,8 +46,6 @@ class TextEditBuffer {
     return Replace(selection_start(), selection_end(), insert, kind);
   }
 
-  bool CanUndo() const { return !undo_.empty(); }
-  bool CanRedo() const { return !redo_.empty(); }
   bool Undo();
   bool Redo();
 
@@ -66,6 +64,8 @@ class TextEditBuffer {
     size_t caret;
   };
 
+  // Restores the last snapshot of `from`, keeping the present one in `to`.
+  bool Step(std::vector<Snapshot>& from, std::vector<Snapshot>& to);
   // Which class of characters `c` belongs to (blank, word, other).
   static int CharClass(wchar_t c);
 

@@ -13,7 +13,7 @@
 
 #include "tests/ui/host/gui_test_support.h"
 #include "tools/gallery/gallery_window.h"
-#include "ui/controls/rich_edit.h"
+#include "ui/controls/box.h"
 
 namespace ui {
 namespace {
@@ -208,31 +208,6 @@ TEST_F(WindowBaseTest, HoveringShowsTheTooltipWindowOnlyForControlsWithText) {
   ASSERT_TRUE(Xdotool("mousemove " + ScreenPointOf(window_, L"label_latin")));
   EXPECT_EQ(window_->host()->tooltip_text(), L"");
   EXPECT_TRUE(RunUntil([&] { return tooltip_windows() == ""; }, 10000));
-}
-
-TEST_F(WindowBaseTest, TypingIntoTheRichEditChangesItsText) {
-  OpenMain();
-  auto* edit = dynamic_cast<RichEdit*>(window_->FindControl(L"edit"));
-  ASSERT_NE(edit, nullptr);
-  int changes = 0;
-  edit->AttachTextChange([&](const EventArgs&) {
-    ++changes;
-    return true;
-  });
-  ASSERT_TRUE(ClickOn(window_, L"edit"));
-  ASSERT_EQ(window_->GetFocus(), edit);
-  ASSERT_TRUE(Xdotool("type --delay 30 'ab设备'"));
-  EXPECT_TRUE(RunUntil([&] { return edit->GetText() == L"ab设备"; }, 10000))
-      << edit->GetText().size();
-  EXPECT_GE(changes, 3);
-  ASSERT_TRUE(Xdotool("key BackSpace"));
-  EXPECT_EQ(edit->GetText(), L"ab设");
-  ASSERT_TRUE(Xdotool("key shift+Home"));
-  EXPECT_EQ(edit->GetSelectedText(), L"ab设");
-  ASSERT_TRUE(Xdotool("key ctrl+c Delete"));
-  EXPECT_EQ(edit->GetText(), L"");
-  ASSERT_TRUE(Xdotool("key ctrl+v ctrl+v"));  // this process owns the clipboard
-  EXPECT_EQ(edit->GetText(), L"ab设ab设");
 }
 
 TEST_F(WindowBaseTest, CaptionDragMovesTheWindowButButtonsInItClick) {

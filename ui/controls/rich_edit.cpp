@@ -143,8 +143,12 @@ void RichEdit::RestartBlink() {
 
 void RichEdit::OnFocusChanged(bool focused) {
   selecting_ = false;
-  if (focused) RestartBlink();
-  else blink_flag_.Cancel();
+  if (focused) {
+    RestartBlink();
+  } else {
+    blink_flag_.Cancel();
+    composition_ = {};  // an unfinished composition stays with the input method
+  }
   Invalidate();
 }
 

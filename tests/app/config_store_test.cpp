@@ -76,21 +76,13 @@ TEST_F(ConfigStoreTest, SaveWritesTheWholeRecordOnceAndLoadGivesItBack) {
             "version=1.3.0-rc.1+build.5\nproject=\"\"quoted project\"\"\nforce_update=0\n");
 }
 
-TEST_F(ConfigStoreTest, HandEditedFileIsReadWithProfileRulesAndKeptOnSave) {
-  WriteSettingsBytes(
-      "; panels of hall B\n"
-      "[Fleet]\n"
-      "FORCE_UPDATE = yes\n"
-      "Version =  2.0.0  \n"
-      "\n"
-      "[notes]\n"
-      "who=me\n");
-  UpgradeSettings loaded = LoadUpgradeSettings();
-  EXPECT_FALSE(loaded.force_update);
-  EXPECT_EQ(loaded.version, L"2.0.0");
-  const std::pair<const char*, bool> flags[] = {{"2", true}, {"0", false}, {"-1", true}, {"1x", true}};
+// The profile rules themselves are the INI layer's tests; here what the store
+// makes of a hand-edited file: force_update by its leading number, and the
+// rest of the file kept on save.
+TEST_F(ConfigStoreTest, HandEditedFileIsReadByItsRulesAndKeptOnSave) {
+  const std::pair<const char*, bool> flags[] = {{"yes", false}, {"2", true}, {"0", false}, {"-1", true}, {"1x", true}};
   for (const auto& [text, expected] : flags) {
-    WriteSettingsBytes(std::string("[fleet]\nforce_update=") + text + "\n");
+    WriteSettingsBytes(std::string("[Fleet]\nFORCE_UPDATE = ") + text + "\n");
     EXPECT_EQ(LoadUpgradeSettings().force_update, expected) << text;
   }
 
@@ -102,7 +94,6 @@ TEST_F(ConfigStoreTest, HandEditedFileIsReadWithProfileRulesAndKeptOnSave) {
   EXPECT_EQ(ReadSettingsBytes(),
             "; panels of hall B\n[Fleet]\nVersion=2\nupdate_file=\nboot_logo=\nproject=P\n"
             "force_update=0\n\n[notes]\nwho=me\n");
-  EXPECT_EQ(ReadIniString(L"notes", L"who", L""), L"me");
 }
 
 TEST_F(ConfigStoreTest, LongValuesComeBackCutTo2047Characters) {

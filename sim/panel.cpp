@@ -207,7 +207,14 @@ void Panel::OnFilePushed(const std::string& device_path, uint64_t size) {
   RecordCommand("push " + device_path);
 }
 
-void Panel::AddLogFollower(LogFollower* follower) { followers_.push_back(follower); }
+void Panel::AddLogFollower(LogFollower* follower) {
+  followers_.push_back(follower);
+  if (upgrade_waiting_for_log_) {
+    const std::string target = *upgrade_waiting_for_log_;
+    upgrade_waiting_for_log_.reset();
+    ScheduleUpgrade(config_.timing.enter_ms, true, target);
+  }
+}
 
 void Panel::RemoveLogFollower(LogFollower* follower) {
   followers_.erase(std::remove(followers_.begin(), followers_.end(), follower), followers_.end());
@@ -243,6 +250,14 @@ void Panel::MaybeStartUpgrade() {
     const std::string named = ImageVersion(*dir + "/update.img");
     if (!named.empty()) target = named;
     else if (!config_.upgrade_version.empty()) target = config_.upgrade_version;
+  }
+  // A real upgrade runs for minutes, long after the tool started following
+  // the log; with the simulator's short timing the upgrade instead waits for
+  // a follower, so that no client races it to the success line.
+  if (followers_.empty()) {
+    upgrading_ = true;
+    upgrade_waiting_for_log_ = target;
+    return;
   }
   ScheduleUpgrade(config_.timing.enter_ms, true, target);
 }
@@ -305,6 +320,7 @@ void Panel::ScheduleUpgrade(int64_t first_delay_ms, bool announce, const std::st
 void Panel::CancelUpgrade() {
   for (EventLoop::TimerId id : upgrade_timers_) loop_.Cancel(id);
   upgrade_timers_.clear();
+  upgrade_waiting_for_log_.reset();
   upgrading_ = false;
 }
 

@@ -11,6 +11,7 @@
 #include <deque>
 #include <map>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -99,6 +100,9 @@ class Panel : public PanelServices, public ConnectionHost {
   std::string log_;
   std::vector<LogFollower*> followers_;
   std::vector<EventLoop::TimerId> upgrade_timers_;
+  // A staged upgrade whose service restarted while nobody followed the log:
+  // its version; it begins with the first follower.
+  std::optional<std::string> upgrade_waiting_for_log_;
   bool hmi_running_ = true;
   bool upgrading_ = false;
   bool powered_ = true;

@@ -5,7 +5,7 @@
 namespace platform::x11 {
 
 bool DoubleClickDetector::OnPress(WindowId window, MouseButton button, int x, int y,
-                                  std::chrono::steady_clock::time_point when) {
+                                  std::chrono::milliseconds when) {
   const bool is_double = has_first_ && window == window_ && button == button_ &&
                          when >= when_ && when - when_ <= kDefaultInterval &&
                          std::abs(x - x_) <= kDefaultSlop && std::abs(y - y_) <= kDefaultSlop;

@@ -3,8 +3,9 @@
 // window, soon enough and near enough to the first, is a double click; the
 // press after a double click starts afresh.
 //
-// Press times come from one monotonic clock in the caller (X event times are
-// server time and are not comparable with it). Not thread-safe; UI thread.
+// Press times are the server's stamps of the presses (milliseconds on the
+// server's clock), so how late a press is handled does not count. Not
+// thread-safe; UI thread.
 #pragma once
 
 #include <chrono>
@@ -20,8 +21,7 @@ class DoubleClickDetector {
   static constexpr int kDefaultSlop = 2;
 
   // True when this press completes a double click.
-  bool OnPress(WindowId window, MouseButton button, int x, int y,
-               std::chrono::steady_clock::time_point when);
+  bool OnPress(WindowId window, MouseButton button, int x, int y, std::chrono::milliseconds when);
   // Another kind of input between the presses (a key) breaks the pair.
   void Reset() { has_first_ = false; }
 
@@ -31,7 +31,7 @@ class DoubleClickDetector {
   MouseButton button_ = MouseButton::kNone;
   int x_ = 0;
   int y_ = 0;
-  std::chrono::steady_clock::time_point when_{};
+  std::chrono::milliseconds when_{};
 };
 
 }  // namespace platform::x11

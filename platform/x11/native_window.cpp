@@ -545,9 +545,11 @@ void NativeWindow::HandleXEvent(_XEvent& event) {
       if (out.button == MouseButton::kNone) return;
       if (event.type == ButtonPress) {
         out.type = EventType::kButtonPress;
-        // Measured on our own monotonic clock, not the server's.
+        // Timed by the server's stamps of the presses, not by when they are
+        // handled: a busy UI thread must not turn two slow clicks into one
+        // double click.
         out.double_click = display_.double_click().OnPress(
-            window_, out.button, out.x, out.y, std::chrono::steady_clock::now());
+            window_, out.button, out.x, out.y, std::chrono::milliseconds(button.time));
       } else {
         out.type = EventType::kButtonRelease;
       }

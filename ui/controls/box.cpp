@@ -109,7 +109,9 @@ bool Box::AddAt(Control* control, size_t index) {
 bool Box::Remove(Control* control) {
   auto it = std::find(items_.begin(), items_.end(), control);
   if (it == items_.end()) return false;
+  const int index = static_cast<int>(it - items_.begin());
   items_.erase(it);
+  OnItemRemoved(index);
   ReleaseItem(control);
   OnItemsChanged();
   Arrange();
@@ -150,7 +152,9 @@ void Box::ReleaseItem(Control* control) {
 void Box::ForgetItem(Control* control) {
   auto it = std::find(items_.begin(), items_.end(), control);
   if (it == items_.end()) return;
+  const int index = static_cast<int>(it - items_.begin());
   items_.erase(it);
+  OnItemRemoved(index);
   OnItemsChanged();
   Arrange();
 }

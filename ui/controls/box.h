@@ -69,6 +69,9 @@ class Box : public Control {
   void ReleaseItem(Control* control);
   // Items are re-indexed or re-arranged after the list changed.
   virtual void OnItemsChanged() {}
+  // The item at `index` left the box (removed, or destroyed directly while
+  // still listed): a selection keeps pointing at the item it named.
+  virtual void OnItemRemoved(int index) { (void)index; }
 
   std::vector<Control*> items_;
 

@@ -41,12 +41,14 @@ bool ListBox::AddAt(Control* control, size_t index) {
 }
 
 bool ListBox::Remove(Control* control) {
-  int index = GetItemIndex(control);
-  if (index < 0) return false;
-  if (index == cur_sel_) cur_sel_ = -1;
-  else if (index < cur_sel_) --cur_sel_;
+  if (GetItemIndex(control) < 0) return false;
   if (auto* row = dynamic_cast<ListContainerElement*>(control)) row->SetOwner(nullptr);
   return ScrollableBox::Remove(control);
+}
+
+void ListBox::OnItemRemoved(int index) {
+  if (index == cur_sel_) cur_sel_ = -1;
+  else if (index < cur_sel_) --cur_sel_;
 }
 
 void ListBox::RemoveAll() {

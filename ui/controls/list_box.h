@@ -36,6 +36,7 @@ class ListBox : public ScrollableBox, public IListOwner {
 
  protected:
   void OnItemsChanged() override;
+  void OnItemRemoved(int index) override;
   // Up and Down move the selection (once there is one) and keep it in view.
   bool OnScrollKey(wchar_t key) override;
 

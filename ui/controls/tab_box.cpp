@@ -29,17 +29,13 @@ bool TabBox::AddAt(Control* control, size_t index) {
   return true;
 }
 
-bool TabBox::Remove(Control* control) {
-  int index = GetItemIndex(control);
-  if (index < 0) return false;
-  Box::Remove(control);
+void TabBox::OnItemRemoved(int index) {
   if (index == cur_sel_) {
     cur_sel_ = -1;
     if (GetCount() > 0) SelectItem(index < static_cast<int>(GetCount()) ? index : 0);
   } else if (index < cur_sel_) {
     --cur_sel_;
   }
-  return true;
 }
 
 void TabBox::RemoveAll() {

@@ -16,7 +16,7 @@ class TabBox : public Box {
 
   bool Add(Control* control) override;
   bool AddAt(Control* control, size_t index) override;
-  bool Remove(Control* control) override;
+
   void RemoveAll() override;
 
   int GetCurSel() const { return cur_sel_; }
@@ -26,6 +26,9 @@ class TabBox : public Box {
   bool SelectItem(int index);
   bool SelectItem(Control* control) { return SelectItem(GetItemIndex(control)); }
   bool IsFadeSwitch() const { return fade_switch_; }
+
+ protected:
+  void OnItemRemoved(int index) override;
 
  private:
   int cur_sel_ = -1;

@@ -161,6 +161,8 @@ void InputRouter::OnPointerLeft() {
 
 void InputRouter::OnButtonPress(const WindowEvent& event) {
   if (event.button != MouseButton::kLeft && event.button != MouseButton::kRight) return;
+  // A second button while one is held belongs to no press of its own.
+  if (button_down_) return;
   const UiPoint point = PointOf(event);
   window_.SetLastMousePoint(point);
   WindowHost* host = window_.GetHost();
@@ -174,6 +176,7 @@ void InputRouter::OnButtonPress(const WindowEvent& event) {
   if (alive.expired()) return;
   window_.SetCapture();
   button_down_ = true;
+  pressed_button_ = event.button;
   if (event.button == MouseButton::kRight) {
     control->SendEvent(kEventMouseRightButtonDown, 0, 0, 0, point);
   } else if (event.double_click) {
@@ -186,6 +189,7 @@ void InputRouter::OnButtonPress(const WindowEvent& event) {
 
 void InputRouter::OnButtonRelease(const WindowEvent& event) {
   if (event.button != MouseButton::kLeft && event.button != MouseButton::kRight) return;
+  if (button_down_ && event.button != pressed_button_) return;  // not the press's button
   const UiPoint point = PointOf(event);
   window_.SetLastMousePoint(point);
   window_.ReleaseCapture();

@@ -96,6 +96,7 @@ class InputRouter {
   InputRouterDelegate& delegate_;
   bool button_down_ = false;  // the pointer is captured for the pressed control
   bool pointer_inside_ = false;
+  platform::x11::MouseButton pressed_button_ = platform::x11::MouseButton::kLeft;
 };
 
 }  // namespace ui

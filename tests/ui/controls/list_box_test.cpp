@@ -198,6 +198,15 @@ TEST_F(ListBoxTest, RemovingRowsKeepsIndicesAndSelectionConsistent) {
   EXPECT_EQ(Row(1)->GetIndex(), 1);
   list_->Remove(Row(1));
   EXPECT_EQ(list_->GetCurSel(), -1);
+
+  // A row destroyed directly, not through its list, moves the selection too.
+  AddRow(L"d");
+  list_->SelectItem(1, false, false);
+  Control::Destroy(Row(0));
+  EXPECT_EQ(list_->GetCurSel(), 0);
+  EXPECT_EQ(Row(0)->GetName(), L"d");
+  Control::Destroy(Row(0));
+  EXPECT_EQ(list_->GetCurSel(), -1);
 }
 
 }  // namespace

@@ -194,6 +194,19 @@ TEST_F(InputRouterTest, PressMoveOffAndReleaseGivesNoClick) {
                                             "b:click"}));
 }
 
+// The right button pressed and released while the left is held changes
+// nothing: the left release clicks the control the left press was on.
+TEST_F(InputRouterTest, AnotherButtonDuringAPressBelongsToNoPress) {
+  Button(NativeEvent::kButtonPress, kRowA);
+  Button(NativeEvent::kButtonPress, kRowB, MouseButton::kRight);
+  Button(NativeEvent::kButtonRelease, kRowB, MouseButton::kRight);
+  EXPECT_EQ(window_.GetPressedControl(), Named(L"a"));
+  Button(NativeEvent::kButtonRelease, kRowA);
+  EXPECT_TRUE(Logged("a:click"));
+  EXPECT_FALSE(Logged("b:rdown"));
+  EXPECT_FALSE(Logged("a:rup"));
+}
+
 TEST_F(InputRouterTest, NoFocusControlsClickWithoutTakingTheFocus) {
   Click(kRowA);
   Click(kRowQuiet);

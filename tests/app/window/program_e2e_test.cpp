@@ -254,6 +254,43 @@ TEST_F(ProgramTest, TwoQuickClicksOnSettingsOpenOneWindowAndTheHoverClears) {
   EXPECT_EQ(probe_->FindWindows("Settings").size(), 1u);
 }
 
+// The UI scale follows the screen: 144 dpi, told by the screen's size or by
+// Xft.dpi on a 96-dpi screen, draws the 500x600 main window at 150 %.
+TEST_F(ProgramTest, TheScaleFollowsTheScreensDpi) {
+  struct Case {
+    const char* dpi;
+    const char* resources;  // RESOURCE_MANAGER of the screen, or none
+    int width;
+  } cases[] = {{"96", nullptr, 500}, {"144", nullptr, 750}, {"96", "Xft.dpi:\t144\n", 750}};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(std::string(c.dpi) + " dpi" + (c.resources ? " with Xft.dpi" : ""));
+    // A screen of its own; Xvfb picks a free display and prints its number.
+    BackgroundProcess xvfb({"Xvfb", "-displayfd", "1", "-screen", "0", "1600x1000x24", "-dpi",
+                            c.dpi, "-nolisten", "tcp"});
+    std::string number;
+    ASSERT_TRUE(PollUntil([&] {
+      std::istringstream lines(xvfb.OutputSoFar());
+      for (std::string line; std::getline(lines, line);) {
+        if (!line.empty() && line.find_first_not_of("0123456789") == std::string::npos) number = line;
+      }
+      return !number.empty();
+    }, 20s));
+    const std::string display = ":" + number;
+    ScopedEnv env("DISPLAY", display.c_str());
+    std::unique_ptr<ScreenProbe> probe = ScreenProbe::Open();
+    ASSERT_NE(probe, nullptr);
+    if (c.resources) probe->SetResources(c.resources);
+    StartProgram();
+    std::optional<ScreenRect> window;
+    ASSERT_TRUE(PollUntil([&] { return (window = probe->FindWindow("批量升级")).has_value(); }, 30s));
+    EXPECT_EQ(window->width, c.width);
+    EXPECT_EQ(window->height, c.width * 6 / 5);
+    program_->Signal(SIGTERM);
+    EXPECT_EQ(program_->Wait(30s).exit_code, 0);
+    program_.reset();
+  }
+}
+
 TEST_F(ProgramTest, StopSignalEndsTheProgramLikeAClose) {
   StartProgram();
   ASSERT_TRUE(WaitForMainWindow()) << program_->OutputSoFar();

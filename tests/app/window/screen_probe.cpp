@@ -1,5 +1,6 @@
 #include "tests/app/window/screen_probe.h"
 
+#include <X11/Xatom.h>
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>
 #include <cairo.h>
@@ -87,6 +88,13 @@ std::vector<ScreenRect> ScreenProbe::FindOtherWindows(const std::vector<std::str
     return std::find(wm_classes.begin(), wm_classes.end(), name) == wm_classes.end() &&
            std::find(wm_classes.begin(), wm_classes.end(), klass) == wm_classes.end();
   });
+}
+
+void ScreenProbe::SetResources(const std::string& resources) {
+  XChangeProperty(display_, DefaultRootWindow(display_), XA_RESOURCE_MANAGER, XA_STRING, 8,
+                  PropModeReplace, reinterpret_cast<const unsigned char*>(resources.data()),
+                  static_cast<int>(resources.size()));
+  XSync(display_, False);
 }
 
 ScreenGrab ScreenProbe::Grab(const ScreenRect& area) {

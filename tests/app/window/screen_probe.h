@@ -35,6 +35,9 @@ class ScreenProbe {
   // Mapped top-level windows with any WM_CLASS other than the ones given.
   std::vector<ScreenRect> FindOtherWindows(const std::vector<std::string>& wm_classes);
 
+  // Replaces the screen's X resources (RESOURCE_MANAGER, as xrdb sets it).
+  void SetResources(const std::string& resources);
+
   // The screen's pixels inside `area`.
   ScreenGrab Grab(const ScreenRect& area);
   ScreenGrab GrabScreen();

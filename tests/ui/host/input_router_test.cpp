@@ -12,6 +12,7 @@
 #include "ui/controls/button.h"
 #include "ui/controls/rich_edit.h"
 #include "ui/core/window.h"
+#include "ui/controls/scrollable_box.h"
 #include "ui/host/input_router.h"
 #include "ui/markup/layout_builder.h"
 
@@ -29,6 +30,9 @@ constexpr wchar_t kMarkup[] = LR"(<Window><VBox>
   <RichEdit name="edit" height="30" multiline="false"/>
   <RichEdit name="tabby" height="30" multiline="false" wanttab="true"/>
   <Control name="space" height="30"/>
+  <VListBox name="list" vscrollbar="true" height="60">
+    <ListContainerElement name="r1" height="40"/><ListContainerElement name="r2" height="40"/>
+  </VListBox>
 </VBox></Window>)";
 
 // Row centres of the layout above (each row is 30 pixels high).
@@ -46,12 +50,13 @@ class FakeDelegate : public InputRouterDelegate {
 class InputRouterTest : public ::testing::Test {
  protected:
   void SetUp() override {
+    window_.router = &router_;
     window_.SetHost(&host_);
     root_ = dynamic_cast<Box*>(LayoutBuilder::Create(kMarkup, {}, &window_));
     ASSERT_NE(root_, nullptr);
     window_.AttachRoot(root_);
     window_.ArrangeRoot({400, 300});
-    for (const wchar_t* name : {L"a", L"b", L"quiet", L"edit", L"tabby", L"space"}) {
+    for (const wchar_t* name : {L"a", L"b", L"quiet", L"edit", L"tabby", L"space", L"r1", L"r2"}) {
       Control* c = window_.FindControl(name);
       ASSERT_NE(c, nullptr) << Utf(name);
       Record(c);
@@ -133,9 +138,15 @@ class InputRouterTest : public ::testing::Test {
     return it == log_.end() ? -1 : static_cast<int>(it - log_.begin());
   }
 
+  // Forwards the tree's hover refresh to the router, as the window base does.
+  struct RoutedWindow : Window {
+    InputRouter* router = nullptr;
+    void RefreshHover() override { router->RefreshHover(); }
+  };
+
   testing_support::FakeHost host_;
   FakeDelegate delegate_;
-  Window window_;
+  RoutedWindow window_;
   InputRouter router_{window_, delegate_};
   Box* root_ = nullptr;
   std::vector<std::string> log_;
@@ -155,6 +166,18 @@ TEST_F(InputRouterTest, HoverMovesLeaveTheOldControlBeforeEnteringTheNew) {
   Simple(NativeEvent::kLeave);
   EXPECT_EQ(log_.back(), "b:leave");
   EXPECT_EQ(window_.GetHoverControl(), nullptr);
+}
+
+// A list that scrolls under a pointer that stays: the row now under it is
+// hot, the one that moved away is not.
+TEST_F(InputRouterTest, ScrollingUnderAStillPointerMovesTheHover) {
+  const int y = Named(L"r1")->GetPos().top + 20;
+  Move(y);
+  ASSERT_EQ(window_.GetHoverControl(), Named(L"r1"));
+  log_.clear();
+  dynamic_cast<ScrollableBox*>(Named(L"list"))->SetScrollPosY(40);
+  EXPECT_EQ(log_, (std::vector<std::string>{"r1:leave", "r2:enter"}));
+  EXPECT_EQ(Named(L"r1")->GetState(), ControlState::kNormal);
 }
 
 // Only the controls whose hot state changed are repainted, not what lies

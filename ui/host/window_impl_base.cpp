@@ -345,7 +345,8 @@ bool WindowImplBase::StartFrameDrag(const x11::WindowEvent& event) {
     return true;
   }
   if (area == HitArea::kCaption) {
-    native->BeginMoveDrag(event.root_x, event.root_y, x11::MouseButton::kLeft);
+    // A maximised window stays where it is, filling its work area.
+    if (!maximized_) native->BeginMoveDrag(event.root_x, event.root_y, x11::MouseButton::kLeft);
     return true;
   }
   if (std::optional<x11::ResizeEdge> edge = EdgeOf(area)) {

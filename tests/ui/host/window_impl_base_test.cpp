@@ -235,8 +235,13 @@ TEST_F(WindowBaseTest, CaptionDragMovesTheWindowButButtonsInItClick) {
   EXPECT_TRUE(RunUntil([&] {
     return !window_->FindControl(L"maxbtn")->IsVisible() && window_->FindControl(L"restorebtn")->IsVisible();
   }, 10000));
-  // Maximised, the edges do not resize.
+  // Maximised, the edges do not resize and the caption does not move it.
   EXPECT_EQ(window_->HitTest(UiPoint{2, 300}), HitArea::kClient);
+  const std::string grip = ScreenPointOf(window_, L"title", 40, 0);
+  ASSERT_TRUE(Xdotool("mousemove " + grip + " mousedown 1 mousemove_relative 40 30 mouseup 1"));
+  RunFor(200);
+  EXPECT_EQ(window_->native_window()->bounds(), work);
+  EXPECT_TRUE(window_->IsMaximized());
   ASSERT_TRUE(ClickOn(window_, L"restorebtn"));
   EXPECT_FALSE(window_->IsMaximized());
   EXPECT_TRUE(RunUntil([&] {

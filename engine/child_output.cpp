@@ -42,11 +42,13 @@ void Decode(std::string_view bytes, std::wstring& text) {
   }
 }
 
-// A number that changes while the child's data moves (see the header);
-// nullopt when the system hides the child's counters.
+// Tells whether the child's data moved since the last look (see the header).
+// The connection's queues are read only while the child itself stands still,
+// as the table lists every connection of the machine.
 class ProgressProbe {
  public:
-  ProgressProbe(pid_t pid, const std::string& transport) : pid_(pid) {
+  ProgressProbe(pid_t pid, const std::string& transport)
+      : pid_(pid), last_io_(platform::ProcessIoBytes(pid).value_or(0)) {
     const std::size_t colon = transport.rfind(':');
     if (colon != std::string::npos) {
       peer_address_ = transport.substr(0, colon);
@@ -54,28 +56,35 @@ class ProgressProbe {
     }
   }
 
-  std::optional<std::uint64_t> Look() const {
-    std::optional<std::uint64_t> progress = platform::ProcessIoBytes(pid_);
-    if (!progress || peer_address_.empty()) return progress;
-    if (const auto queues = platform::TcpQueuesFingerprint(peer_address_, peer_port_)) {
-      *progress ^= *queues * 0x9E3779B97F4A7C15ull;
+  bool Moved() {
+    const std::optional<std::uint64_t> io = platform::ProcessIoBytes(pid_);
+    // Counters the system hides tell nothing: such a push is never cut.
+    if (!io || *io != last_io_) {
+      last_io_ = io.value_or(0);
+      last_queues_.reset();
+      return true;
     }
-    return progress;
+    if (peer_address_.empty()) return false;
+    const std::optional<std::uint64_t> queues = platform::TcpQueuesFingerprint(peer_address_, peer_port_);
+    const bool moved = queues && last_queues_ && *queues != *last_queues_;
+    last_queues_ = queues;
+    return moved;
   }
 
  private:
   const pid_t pid_;
   std::string peer_address_;
   int peer_port_ = 0;
+  std::uint64_t last_io_;
+  std::optional<std::uint64_t> last_queues_;  // since the child last stood still
 };
 
 // Judges, at each wake of the read loop, whether the child broke its bound.
 class BoundClock {
  public:
-  BoundClock(const CommandBound& bound, ProgressProbe progress)
-      : bound_(bound), progress_(std::move(progress)), started_(Clock::now()),
-        last_move_(started_), last_look_(started_) {
-    if (watches_progress()) last_progress_ = progress_.Look().value_or(0);
+  BoundClock(const CommandBound& bound, pid_t pid, const std::string& transport)
+      : bound_(bound), started_(Clock::now()), last_move_(started_), last_look_(started_) {
+    if (watches_progress()) progress_.emplace(pid, transport);
   }
 
   // Milliseconds the loop may wait for output before asking Broken() again;
@@ -95,10 +104,7 @@ class BoundClock {
     if (bound_.deadline.count() > 0 && now - started_ >= bound_.deadline) return CutReason::kDeadline;
     if (!watches_progress() || now - last_look_ < LookInterval()) return std::nullopt;
     last_look_ = now;
-    const std::optional<std::uint64_t> progress = progress_.Look();
-    // Counters the system hides tell nothing: such a push is never cut.
-    if (!progress || *progress != last_progress_) {
-      last_progress_ = progress.value_or(0);
+    if (progress_->Moved()) {
       last_move_ = now;
       return std::nullopt;
     }
@@ -115,11 +121,10 @@ class BoundClock {
   }
 
   const CommandBound bound_;
-  const ProgressProbe progress_;
+  std::optional<ProgressProbe> progress_;  // only while a stall limit applies
   const Clock::time_point started_;
   Clock::time_point last_move_;
   Clock::time_point last_look_;
-  std::uint64_t last_progress_ = 0;
 };
 
 }  // namespace
@@ -132,7 +137,7 @@ std::optional<CutReason> ReadChildOutput(Process& process, const CommandBound& b
   std::size_t carried = 0;
   std::size_t total = 0;
   std::wstring text;
-  BoundClock clock(bound, ProgressProbe(process.pid(), transport));
+  BoundClock clock(bound, process.pid(), transport);
   const auto cut = [&process](CutReason reason) {
     platform::KillProcessGroup(process.pid());
     process.Close();

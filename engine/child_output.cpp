@@ -42,9 +42,7 @@ void Decode(std::string_view bytes, std::wstring& text) {
   }
 }
 
-// Tells whether the child's data moved since the last look (see the header).
-// The connection's queues are read only while the child itself stands still,
-// as the table lists every connection of the machine.
+// Where the progress of the child's data is seen (see the header).
 class ProgressProbe {
  public:
   ProgressProbe(pid_t pid, const std::string& transport)
@@ -56,14 +54,19 @@ class ProgressProbe {
     }
   }
 
-  bool Moved() {
+  // The child read or wrote since the last look. Counters the system hides
+  // tell nothing, so they count as moving: such a push is never cut.
+  bool ChildMoved() {
     const std::optional<std::uint64_t> io = platform::ProcessIoBytes(pid_);
-    // Counters the system hides tell nothing: such a push is never cut.
-    if (!io || *io != last_io_) {
-      last_io_ = io.value_or(0);
-      last_queues_.reset();
-      return true;
-    }
+    if (io && *io == last_io_) return false;
+    last_io_ = io.value_or(0);
+    last_queues_.reset();
+    return true;
+  }
+
+  // The queues of the connection to the panel changed since the last look
+  // while the child stood still (the first such look only takes note).
+  bool ConnectionMoved() {
     if (peer_address_.empty()) return false;
     const std::optional<std::uint64_t> queues = platform::TcpQueuesFingerprint(peer_address_, peer_port_);
     const bool moved = queues && last_queues_ && *queues != *last_queues_;
@@ -76,14 +79,15 @@ class ProgressProbe {
   std::string peer_address_;
   int peer_port_ = 0;
   std::uint64_t last_io_;
-  std::optional<std::uint64_t> last_queues_;  // since the child last stood still
+  std::optional<std::uint64_t> last_queues_;
 };
 
 // Judges, at each wake of the read loop, whether the child broke its bound.
 class BoundClock {
  public:
   BoundClock(const CommandBound& bound, pid_t pid, const std::string& transport)
-      : bound_(bound), started_(Clock::now()), last_move_(started_), last_look_(started_) {
+      : bound_(bound), started_(Clock::now()), last_move_(started_), last_child_move_(started_),
+        last_look_(started_) {
     if (watches_progress()) progress_.emplace(pid, transport);
   }
 
@@ -104,7 +108,14 @@ class BoundClock {
     if (bound_.deadline.count() > 0 && now - started_ >= bound_.deadline) return CutReason::kDeadline;
     if (!watches_progress() || now - last_look_ < LookInterval()) return std::nullopt;
     last_look_ = now;
-    if (progress_->Moved()) {
+    if (progress_->ChildMoved()) {
+      last_move_ = last_child_move_ = now;
+      return std::nullopt;
+    }
+    // The connection table lists every connection of the machine: it is read
+    // only once the child has stood still for half the limit (a slow push
+    // draining at its end), not while hundreds of pushes merely wait a moment.
+    if (now - last_child_move_ >= bound_.stall_limit / 2 && progress_->ConnectionMoved()) {
       last_move_ = now;
       return std::nullopt;
     }
@@ -123,7 +134,8 @@ class BoundClock {
   const CommandBound bound_;
   std::optional<ProgressProbe> progress_;  // only while a stall limit applies
   const Clock::time_point started_;
-  Clock::time_point last_move_;
+  Clock::time_point last_move_;        // the child or its connection
+  Clock::time_point last_child_move_;
   Clock::time_point last_look_;
 };
 

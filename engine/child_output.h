@@ -7,7 +7,8 @@
 // connection to the panel. The second matters at the end of a slow push, when
 // adb has handed everything over and waits while megabytes buffered between
 // it, its server and the panel drain: its counters stand still then, but the
-// connection's queues keep changing. Both stand still when the panel stops
+// connection's queues keep changing (they are looked at once the child has
+// stood still for half the limit). Both stand still when the panel stops
 // taking data.
 //
 // Calling thread only; the Process must have been started.

@@ -49,10 +49,11 @@ bool RichEdit::SetAttribute(const std::wstring& name, const std::wstring& value)
       {L"wanttab", [](RichEdit& c, const std::wstring& v) { c.want_tab_ = ParseBool(v); }},
       {L"wantreturnmsg", [](RichEdit& c, const std::wstring& v) { c.want_return_msg_ = ParseBool(v); }},
       {L"returnmsgwantctrl", [](RichEdit& c, const std::wstring& v) { c.return_msg_want_ctrl_ = ParseBool(v); }},
-      {L"rich", [](RichEdit& c, const std::wstring& v) { c.rich_ = ParseBool(v); }},
       {L"maxchar", [](RichEdit& c, const std::wstring& v) { c.max_char_ = std::max(0, ParseInt(v)); }},
   };
   if (table.Apply(*this, name, value)) return true;
+  // Plain text only: asking for rich text is reported like an unknown attribute.
+  if (name == L"rich") return !ParseBool(value);
   return ScrollableBox::SetAttribute(name, value);
 }
 
@@ -194,7 +195,7 @@ bool RichEdit::HandleKeyDown(const EventArgs& args) {
       else if (ctrl) Copy();
       return true;
     case kKeyEnter:
-      if (want_return_msg_) SendEvent(kEventReturn);
+      if (want_return_msg_ && (ctrl || !return_msg_want_ctrl_)) SendEvent(kEventReturn);
       else if (multi_line_) Edit(GetSelStart(), GetSelEnd(), L"\n", EditKind::kTyping);
       return true;  // a single-value input swallows it
     default: break;
@@ -293,6 +294,28 @@ unsigned RichEdit::LayoutStyle() const {
   return multi_line_ ? kTextWordBreak : kTextSingleLine;
 }
 
+int RichEdit::WrapWidth() const {
+  // Lines wrap unless the view may scroll sideways.
+  return multi_line_ && !auto_hscroll_ ? TextRect().Width() : 0;
+}
+
+std::wstring RichEdit::ShownPrompt() const {
+  if (!prompt_mode_) return {};
+  return prompt_text_.empty() ? GlobalManager::GetText(prompt_text_id_) : prompt_text_;
+}
+
+namespace {
+
+// The scroll offset after moving as little as possible so that [from, to)
+// lies inside a view of `extent`, clamped to a content of `content`.
+int ScrollToShow(int scroll, int from, int to, int extent, int content) {
+  if (to - scroll > extent) scroll = to - extent;
+  if (from < scroll) scroll = from;
+  return std::clamp(scroll, 0, std::max(0, content - extent));
+}
+
+}  // namespace
+
 RichEdit::TextView RichEdit::LayOut() {
   TextView view;
   view.shown = password_ ? std::wstring(buffer_.text().size(), kPasswordChar) : GetText();
@@ -306,24 +329,29 @@ RichEdit::TextView RichEdit::LayOut() {
   }
   const UiRect r = TextRect();
   if (view.shown != caret_map_text_ || r.Width() != caret_map_width_) {
-    caret_map_ = TextCaretMap(view.shown, font_id_, LayoutStyle(), r.Width());
+    caret_map_ = TextCaretMap(view.shown, font_id_, LayoutStyle(), WrapWidth());
     caret_map_text_ = view.shown;
     caret_map_width_ = r.Width();
   }
   const UiSize size = caret_map_.GetSize();
-  // Keep the caret inside the rectangle, and no empty space after the text.
-  const int caret_x = caret_map_.CaretRect(view.caret).left;
-  if (caret_x - scroll_x_ >= r.Width()) scroll_x_ = caret_x - r.Width() + 1;
-  if (caret_x < scroll_x_) scroll_x_ = caret_x;
-  scroll_x_ = std::clamp(scroll_x_, 0, std::max(0, size.cx + 1 - r.Width()));
+  // The view follows the caret where the markup lets it scroll, and shows
+  // no empty space after the text.
+  const UiRect caret = caret_map_.CaretRect(view.caret);
+  scroll_x_ = auto_hscroll_ ? ScrollToShow(scroll_x_, caret.left, caret.left + 1, r.Width(), size.cx + 1)
+                            : 0;
+  scroll_y_ = multi_line_ && auto_vscroll_
+                  ? ScrollToShow(scroll_y_, caret.top, caret.bottom, r.Height(), size.cy)
+                  : 0;
 
-  view.origin = {r.left - scroll_x_, r.top};
+  view.origin = {r.left - scroll_x_, r.top - scroll_y_};
   if (size.cx < r.Width() && !multi_line_) {
     if (align_style_ & kTextCenter) view.origin.x = r.left + (r.Width() - size.cx) / 2;
     else if (align_style_ & kTextRight) view.origin.x = r.right - size.cx - 1;
   }
-  if (align_style_ & kTextVCenter) view.origin.y = r.top + (r.Height() - size.cy) / 2;
-  else if (align_style_ & kTextBottom) view.origin.y = r.bottom - size.cy;
+  if (!(multi_line_ && auto_vscroll_ && size.cy > r.Height())) {
+    if (align_style_ & kTextVCenter) view.origin.y = r.top + (r.Height() - size.cy) / 2;
+    else if (align_style_ & kTextBottom) view.origin.y = r.bottom - size.cy;
+  }
   return view;
 }
 
@@ -341,7 +369,7 @@ size_t RichEdit::PositionAt(UiPoint point) {
 UiSize RichEdit::EstimateText(UiSize available) {
   const UiRect& p = GetLayout()->GetPadding();
   std::wstring text = password_ ? std::wstring(buffer_.text().size(), kPasswordChar) : GetText();
-  if (text.empty()) text = prompt_text_.empty() ? L" " : prompt_text_;
+  if (text.empty()) text = ShownPrompt().empty() ? L" " : ShownPrompt();
   UiSize s = MeasureText(text, font_id_, LayoutStyle(), available.cx - p.left - p.right);
   return {s.cx + p.left + p.right, s.cy + p.top + p.bottom};
 }
@@ -359,8 +387,7 @@ void RichEdit::PaintText(RenderContext& context) {
   const bool focused = IsFocused();
   context.PushClip(r);
   if (view.shown.empty()) {
-    const std::wstring prompt =
-        prompt_text_.empty() ? GlobalManager::GetText(prompt_text_id_) : prompt_text_;
+    const std::wstring prompt = ShownPrompt();
     if (!prompt.empty()) {
       const std::wstring& color =
           prompt_color_.empty() ? DefaultColors::Get().disabled_font_color : prompt_color_;

@@ -1,9 +1,12 @@
 // ui::RichEdit: a windowless text input, the one place where text is edited.
 //
-// It shows its text inside its padding (a long line scrolls sideways so the
-// caret stays visible), a blinking caret and the selection while it has the
-// focus, the prompt text while empty, and an input method's composition in
-// progress at the caret, underlined.
+// It shows its text inside its padding, a blinking caret and the selection
+// while it has the focus, the prompt text while empty (in "promptmode"), and
+// an input method's composition in progress at the caret, underlined. The
+// view follows the caret sideways with "autohscroll" (multi-line inputs
+// without it wrap their lines at the width) and down with "autovscroll";
+// otherwise it stays at the start of the text. The text is plain: "rich"
+// "true" is refused like an unknown attribute.
 //
 // Input arrives as framework events from the window's router:
 // - "char" (key_code: the character) inserts at the caret, replacing the
@@ -13,7 +16,8 @@
 //   (Ctrl: by word), Ctrl+A selects all, Ctrl+Z undoes, Ctrl+Y and
 //   Ctrl+Shift+Z redo, Ctrl+C/X/V and Ctrl+Insert, Shift+Delete,
 //   Shift+Insert use the clipboard (through the WindowHost), Return raises
-//   "return" with wantreturnmsg, inserts a line break when multi-line and is
+//   "return" with wantreturnmsg (only with Ctrl held when
+//   returnmsgwantctrl), else inserts a line break when multi-line and is
 //   swallowed otherwise.
 // - The mouse: a press places the caret (Shift+press extends the
 //   selection), dragging selects, a double click selects a word.
@@ -112,6 +116,10 @@ class RichEdit : public ScrollableBox {
   };
   UiRect TextRect() const;
   unsigned LayoutStyle() const;
+  // The width at which lines wrap; 0 for none.
+  int WrapWidth() const;
+  // The prompt text shown while empty (only in prompt mode).
+  std::wstring ShownPrompt() const;
   // Lays the shown text out (cached while the text and width stay) and
   // scrolls so that the caret is inside the text rectangle.
   TextView LayOut();
@@ -135,7 +143,6 @@ class RichEdit : public ScrollableBox {
   bool want_tab_ = false;
   bool want_return_msg_ = false;
   bool return_msg_want_ctrl_ = false;
-  bool rich_ = true;
   bool auto_hscroll_ = false;
   bool auto_vscroll_ = false;
   bool prompt_mode_ = false;
@@ -144,6 +151,7 @@ class RichEdit : public ScrollableBox {
   std::wstring caret_map_text_;
   int caret_map_width_ = -1;
   int scroll_x_ = 0;
+  int scroll_y_ = 0;
   bool caret_shown_ = true;
   bool selecting_ = false;  // the left button is held after a press here
   Window::ImeComposition composition_;

@@ -11,6 +11,7 @@
 #include "ui/controls/vbox.h"
 #include "ui/core/window.h"
 #include "ui/render/render_context.h"
+#include "ui/resources/global_manager.h"
 #include "ui/ui_startup.h"
 
 namespace ui {
@@ -28,6 +29,8 @@ class RichEditTest : public ::testing::Test {
     edit_ = new RichEdit;
     edit_->SetFixedHeight(25);
     edit_->SetAttribute(L"padding", L"5,0,5,0");
+    GlobalManager::AddTextColor(L"ink", L"#FF000000");
+    edit_->SetAttribute(L"normaltextcolor", L"ink");
     root->Add(edit_);
     window_.AttachRoot(root);
     window_.ArrangeRoot({300, 100});
@@ -177,25 +180,28 @@ TEST_F(RichEditTest, MouseDragSelectsDoubleClickTakesAWordShiftClickExtends) {
   EXPECT_EQ(Selected(), L"gamma");
 }
 
-// The caret blinks while focused and shows again at once on every key; a
-// long text is scrolled so that the caret stays inside the padding.
-TEST_F(RichEditTest, CaretBlinksAndLongTextStaysInsideThePadding) {
-  const UiRect field = edit_->GetPos();
+// Ink in the columns [from, to) and rows [top, bottom) of a fresh paint.
+int InkColumns(Window& window, int from, int to, int top, int bottom) {
   RenderContext context(300, 100);
-  auto ink_columns = [&](int from, int to) {
-    context.Clear();
-    window_.Paint(context);
-    int n = 0;
-    for (int x = from; x < to; ++x) {
-      for (int y = field.top; y < field.bottom; ++y) {
-        if ((context.GetPixel(x, y) >> 24) > 0x80) {
-          ++n;
-          break;
-        }
+  window.Paint(context);
+  int n = 0;
+  for (int x = from; x < to; ++x) {
+    for (int y = top; y < bottom; ++y) {
+      if ((context.GetPixel(x, y) >> 24) > 0x80) {
+        ++n;
+        break;
       }
     }
-    return n;
-  };
+  }
+  return n;
+}
+
+// The caret blinks while focused and shows again at once on every key; a
+// long text is scrolled so that the caret stays inside the padding, only
+// with autohscroll.
+TEST_F(RichEditTest, CaretBlinksAndLongTextStaysInsideThePadding) {
+  const UiRect field = edit_->GetPos();
+  auto ink_columns = [&](int from, int to) { return InkColumns(window_, from, to, field.top, field.bottom); };
   const int inside_left = field.left + 5, inside_right = field.right - 5;
   EXPECT_GT(ink_columns(inside_left, inside_left + 2), 0);  // the caret, text empty
   ASSERT_TRUE(host_.timer);
@@ -204,11 +210,67 @@ TEST_F(RichEditTest, CaretBlinksAndLongTextStaysInsideThePadding) {
   Type(L"x");
   EXPECT_GT(ink_columns(inside_left, inside_left + 12), 0);
 
-  edit_->SetText(std::wstring(200, L'W') + L"end");
+  const std::wstring long_text = L"W" + std::wstring(200, L' ') + L"end";
+  edit_->SetText(long_text);
+  Key(kKeyEnd);
+  EXPECT_GT(ink_columns(inside_left, inside_left + 8), 0) << "without autohscroll the start stays";
+  edit_->SetAttribute(L"autohscroll", L"true");
+  edit_->SetText(std::wstring(200, L'W') + long_text);
   Key(kKeyEnd);
   // Nothing is drawn in the padding, and the text reaches the right edge.
   EXPECT_EQ(ink_columns(field.left, inside_left) + ink_columns(inside_right, field.right), 0);
   EXPECT_GT(ink_columns(inside_right - 4, inside_right), 0);
+  Key(kKeyLeft);  // the caret stays visible going back: nothing jumps
+  EXPECT_EQ(ink_columns(inside_left, inside_left + 8), 0);
+}
+
+// The attributes that shape a multi-line input, the prompt and Return.
+TEST_F(RichEditTest, MultiLinePromptAndReturnFollowTheirAttributes) {
+  edit_->SetFixedHeight(60);
+  edit_->SetAttribute(L"multiline", L"true");
+  window_.ArrangeRoot({300, 100});
+  const UiRect field = edit_->GetPos();
+  const int mid = field.top + 30;
+  auto top_ink = [&] { return InkColumns(window_, field.left, field.right, field.top, field.top + 18); };
+  auto lower_ink = [&] { return InkColumns(window_, field.left, field.right, mid, field.bottom); };
+
+  std::wstring words;
+  for (int i = 0; i < 40; ++i) words += L"word ";
+  edit_->SetText(words);
+  EXPECT_GT(lower_ink(), 0) << "without autohscroll the words wrap";
+  edit_->SetAttribute(L"autohscroll", L"true");
+  edit_->SetText(words + L"more");
+  EXPECT_EQ(lower_ink(), 0) << "with autohscroll one line";
+
+  edit_->SetText(L"top" + std::wstring(12, L'\n') + L"end");
+  Key(kKeyEnd);
+  EXPECT_GT(top_ink(), 0) << "without autovscroll the view stays at the top";
+  edit_->SetAttribute(L"autovscroll", L"true");
+  Key(kKeyEnd);
+  EXPECT_EQ(top_ink(), 0);
+  EXPECT_GT(lower_ink(), 0);
+
+  int returns = 0;
+  edit_->AttachEvent(kEventReturn, [&](const EventArgs&) { return ++returns, true; });
+  edit_->SetAttribute(L"wantreturnmsg", L"true");
+  edit_->SetAttribute(L"returnmsgwantctrl", L"true");
+  edit_->SetText(L"a");
+  Key(kKeyEnter);
+  EXPECT_EQ(returns, 0);
+  EXPECT_EQ(edit_->GetText(), L"a\n");
+  Key(kKeyEnter, kCtrl);
+  EXPECT_EQ(returns, 1);
+
+  edit_->SetText(L"");
+  edit_->SetPromptText(L"MMMM");
+  edit_->SetAttribute(L"promptcolor", L"ink");
+  EXPECT_EQ(InkColumns(window_, field.left + 8, field.right, field.top, field.bottom), 0)
+      << "a prompt shows only in prompt mode";
+  edit_->SetAttribute(L"promptmode", L"true");
+  EXPECT_GT(InkColumns(window_, field.left + 8, field.right, field.top, field.bottom), 0);
+
+  EXPECT_TRUE(edit_->SetAttribute(L"rich", L"false"));
+  EXPECT_FALSE(edit_->SetAttribute(L"rich", L"true")) << "plain text only";
 }
 
 }  // namespace

@@ -303,18 +303,21 @@ void Panel::ScheduleUpgrade(int64_t first_delay_ms, bool announce, const std::st
     Then(at, [this, old_version] { Reboot(old_version, false); });
     return;
   }
-  Then(at, [this] {
+  // What follows the success line is timed from the moment it was logged:
+  // on a busy machine late timers would otherwise fire together and the line
+  // would never leave before the connections drop.
+  Then(at, [this, new_version, old_version] {
     ++successes_logged_;
     AppendLog("QnUpgrade", "upgrade success, will reboot system!");
+    int64_t after = config_.timing.step_ms;
+    if (config_.faults.power_cut_after_success) {
+      Then(after, [this, new_version] { PowerCut(new_version, true); });
+    } else if (config_.faults.success_keeps_version) {
+      Then(after, [this, old_version] { Reboot(old_version, false); });
+    } else {
+      Then(after, [this, new_version] { Reboot(new_version, true); });
+    }
   });
-  at += timing.step_ms;
-  if (faults.power_cut_after_success) {
-    Then(at, [this, new_version] { PowerCut(new_version, true); });
-  } else if (faults.success_keeps_version) {
-    Then(at, [this, old_version] { Reboot(old_version, false); });
-  } else {
-    Then(at, [this, new_version] { Reboot(new_version, true); });
-  }
 }
 
 void Panel::CancelUpgrade() {

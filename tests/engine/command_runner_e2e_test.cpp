@@ -73,9 +73,4 @@ TEST_F(RealAdbServer, ServerStartedByACommandOutlivesItsCancelledGroup) {
   EXPECT_EQ(result.output.find(L"daemon not running"), std::wstring::npos) << Utf16ToUtf8(result.output);
 }
 
-TEST_F(RealAdbServer, StartServerOnTheChosenPort) {
-  EXPECT_EQ(StartAdbServer(30s).exit_code, 0);
-  EXPECT_TRUE(ServerListens());
-}
-
 }  // namespace

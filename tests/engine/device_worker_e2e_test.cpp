@@ -235,7 +235,8 @@ TEST_F(UpgradeEndToEnd, PowerLostAfterSuccessIsAFinishedUpgrade) {
   EXPECT_EQ(Pushes(state, "/tmp/fleet-sync/update.img"), 1);
 }
 
-// Upgrades that "succeed" but leave the old version: staged twice, then held.
+// Upgrades that "succeed" but leave the old version: staged twice, then held
+// in red - not staged again - until a new worker (the settings saved again).
 TEST_F(UpgradeEndToEnd, UpgradeThatNeverTakesIsStagedTwiceThenHeld) {
   Panel("127.0.3.21").SuccessKeepsVersion();
   auto worker = FirstPass("127.0.3.21");
@@ -246,6 +247,8 @@ TEST_F(UpgradeEndToEnd, UpgradeThatNeverTakesIsStagedTwiceThenHeld) {
   const PanelState state = fleet_.State("127.0.3.21");
   EXPECT_EQ(state.successes_logged, 2);
   EXPECT_EQ(Pushes(state, "/tmp/fleet-sync/update.img"), 2);
+  Worker("127.0.3.21")->Upgrade();
+  EXPECT_EQ(Pushes(fleet_.State("127.0.3.21"), "/tmp/fleet-sync/update.img"), 3);
 }
 
 // A push that keeps moving is never cut, however slow; one that stops moving

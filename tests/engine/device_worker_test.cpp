@@ -98,12 +98,6 @@ const ShortPass kShortPasses[] = {
     // Probed first: adb is not run at all.
     {"Unreachable", [](FakeAdb&, UpgradeSettings&, LoopbackSocket& p) { p.Close(); },
      L"无法连接127.0.0.1", PassOutcome::kUnreachable, "connect"},
-    // Bounded: a panel that never answers, or answers without end.
-    {"NeverAnswered", [](FakeAdb& a, UpgradeSettings&, LoopbackSocket&) { a.Hang("ro.app.version"); },
-     L"adb -s 127.0.0.1:5555 shell getprop ro.app.version: no answer within 5 s", PassOutcome::kError, "ifconfig"},
-    {"EndlessAnswer", [](FakeAdb& a, UpgradeSettings&, LoopbackSocket&) { a.Flood("ro.app.name"); },
-     L"adb -s 127.0.0.1:5555 shell getprop ro.app.name: more than 4 MiB of output", PassOutcome::kError,
-     "ro.app.version"},
     // A file adb cannot push is found before the panel is touched.
     {"MissingImage", [](FakeAdb&, UpgradeSettings& s, LoopbackSocket&) { s.update_file = L"/nonexistent/u.img"; },
      L"升级文件无法使用：/nonexistent/u.img（文件不存在）", PassOutcome::kFileUnusable, "logcat"},
@@ -303,22 +297,6 @@ TEST_F(UpgradePass, LogEndedFromOutsideIsJudgedByWhatItShowed) {
     // A forced upgrade that finished is not repeated.
     EXPECT_EQ(worker.finished_macs().size(), std::wstring(c.text) == L"升级结束" ? 1u : 0u);
   }
-}
-
-// A panel whose upgrades "succeed" but that keeps coming back below the
-// target is staged twice, then held in red until the settings are saved again.
-TEST_F(UpgradePass, UpgradeWithoutEffectIsNotRepeatedForEver) {
-  auto worker = MakeWorker();
-  EXPECT_EQ(Pass(*worker), L"升级结束");
-  EXPECT_EQ(Pass(*worker), L"升级结束");
-  adb_.ClearCalls();
-  EXPECT_EQ(Pass(*worker), L"升级后版本未变化：1.0.0");
-  EXPECT_EQ(worker->last_outcome(), PassOutcome::kVersionUnchanged);
-  EXPECT_EQ(worker->stored_state().kind, kStateError);
-  EXPECT_EQ(Pass(*worker), L"升级后版本未变化：1.0.0");
-  EXPECT_FALSE(AnyCallContains("push"));
-  EXPECT_FALSE(AnyCallContains("setprop"));
-  EXPECT_EQ(Pass(*MakeWorker()), L"升级结束");  // a new row (settings saved) tries again
 }
 
 // Counts the passes whose end schedules the next one.

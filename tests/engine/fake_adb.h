@@ -5,8 +5,7 @@
 //                                           getprop ro.app.version, ifconfig,
 //                                           "logcat -d", "shell logcat"
 //   fail/<word>     any "-s S ..." command containing <word> prints an error
-//                   and exits 1; hang/<word>: never answers; flood/<word>:
-//                   answers with output that never ends
+//                   and exits 1; hang/<word>: never answers
 //   stream_hangs    "shell logcat" prints the stream file, then never ends
 // Set up before any thread starts: it changes PATH for the whole process
 // (each test runs in a process of its own under CTest); bin() is the folder to
@@ -28,7 +27,7 @@ class FakeAdb {
  public:
   FakeAdb() {
     std::filesystem::create_directories(folder_ / "bin");
-    for (const char* kind : {"fail", "hang", "flood"}) std::filesystem::create_directories(folder_ / kind);
+    for (const char* kind : {"fail", "hang"}) std::filesystem::create_directories(folder_ / kind);
     const std::filesystem::path script = folder_ / "bin" / "adb";
     std::ofstream(script) << "#!/bin/sh\n"
                              "d='" << folder_.string() << "'\n"
@@ -39,13 +38,12 @@ class FakeAdb {
                              "  disconnect) echo \"disconnected $2\"; exit 0;;\n"
                              "esac\n"
                              "[ \"$1\" = -s ] && shift 2\n"
-                             "for kind in fail hang flood; do\n"
+                             "for kind in fail hang; do\n"
                              "  for f in \"$d/$kind\"/*; do\n"
                              "    [ -e \"$f\" ] || continue\n"
                              "    case \"$*\" in *\"$(basename \"$f\")\"*) case $kind in\n"
                              "      fail) echo \"error: closed\"; exit 1;;\n"
                              "      hang) exec sleep 600;;\n"
-                             "      flood) exec yes;;\n"
                              "    esac;; esac\n"
                              "  done\n"
                              "done\n"
@@ -76,7 +74,6 @@ class FakeAdb {
   }
   void Fail(const std::string& word) { Set("fail/" + word, ""); }
   void Hang(const std::string& word) { Set("hang/" + word, ""); }
-  void Flood(const std::string& word) { Set("flood/" + word, ""); }
   void Heal(const std::string& word) { std::filesystem::remove(folder_ / "fail" / word); }
   void HangStream() { Set("stream_hangs", ""); }
 

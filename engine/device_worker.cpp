@@ -253,8 +253,15 @@ LogMarkerScanner DeviceWorker::FollowLog() {
                        options_.log_watchdog_interval, stream);
   LogMarkerScanner markers;
   try {
-    StreamLog(PanelLink{serial_, &stream, options_.limits},
-              [&markers](std::wstring_view text) { markers.Feed(text); });
+    const CommandResult ended = StreamLog(PanelLink{serial_, &stream, options_.limits},
+                                          [&markers](std::wstring_view text) { markers.Feed(text); });
+    // adb could not attach the stream at all (the panel rebooted between the
+    // dump and the follow, say): nothing was followed, so nothing says the
+    // upgrade failed - the next pass sees where the panel stands.
+    if (ended.exit_code != 0 && !markers.ShowsUpgradeUnderway()) {
+      throw std::runtime_error(Utf16ToUtf8(FormatString(L"adb -s %s shell logcat failed, return value %d",
+                                                        serial_.c_str(), ended.exit_code)));
+    }
   } catch (const CommandInterrupted&) {
     // A stop ends the pass. The watchdog (the panel stopped answering) and
     // the follow limit end only the stream: what it showed until then

@@ -46,6 +46,8 @@
 // ended, as has one still streaming after `limits.follow_limit`; either way
 // the log captured until then decides: the success markers mean "升级结束"
 // (a panel may lose power right after logging them), anything else "升级失败".
+// A stream adb could not attach (it failed before showing any marker) is an
+// error in red, not a failed upgrade.
 //
 // Before staging, every configured file must be one adb can push
 // (local_files.h); otherwise the pass ends in red and the panel is not

@@ -188,12 +188,17 @@ TEST_F(UpgradePass, SuccessfulUpgradeRunsTheCommandsInOrder) {
   EXPECT_EQ(worker->upgrade_start(), -1);
 }
 
+// A stream that ends without the success line is a failed upgrade; one adb
+// could not attach at all showed nothing to judge and is an error.
 TEST_F(UpgradePass, LogWithoutSuccessMarkerIsAFailure) {
   adb_.Set("stream", "I/upd: startUpgrade\nI/upd: write part: res 0\nE/upd: verify failed\n");
   auto worker = MakeWorker();
   EXPECT_EQ(Pass(*worker), L"升级失败");
   EXPECT_EQ(worker->last_outcome(), PassOutcome::kUpgradeFailed);
   EXPECT_EQ(worker->upgrade_start(), -1);
+  adb_.Fail("shell logcat");
+  EXPECT_EQ(Pass(*worker), L"adb -s 127.0.0.1:5555 shell logcat failed, return value 1");
+  EXPECT_EQ(worker->last_outcome(), PassOutcome::kError);
 }
 
 TEST_F(UpgradePass, UpgradeUnderwayIsOnlyFollowed) {

@@ -4,37 +4,27 @@
 
 #include <gtest/gtest.h>
 #include <stdlib.h>
-#include <unistd.h>
 
 #include <chrono>
 #include <filesystem>
 #include <fstream>
 #include <functional>
-#include <optional>
 #include <string>
 #include <vector>
 
 #include "base/message_loop.h"
 #include "base/thread_registry.h"
 #include "base/time.h"
+#include "tests/support/scoped_env.h"
+#include "tests/support/temp_folder.h"
+#include "tests/support/wait_until.h"
 
 class StubDialogs {
  public:
   StubDialogs() {
-    std::string pattern = (std::filesystem::temp_directory_path() / "fleetsync_pick_XXXXXX").string();
-    if (::mkdtemp(pattern.data()) == nullptr) std::abort();
-    root_ = pattern;
     std::filesystem::create_directory(root_ / "bin");
-    if (const char* path = std::getenv("PATH")) old_path_ = path;
     ::setenv("PATH", (root_ / "bin").c_str(), 1);
   }
-  ~StubDialogs() {
-    if (old_path_) ::setenv("PATH", old_path_->c_str(), 1);
-    else ::unsetenv("PATH");
-    std::filesystem::remove_all(root_);
-  }
-  StubDialogs(const StubDialogs&) = delete;
-  StubDialogs& operator=(const StubDialogs&) = delete;
 
   // A stand-in `name` that records its arguments (one a line) and its pid,
   // prints `reply` on standard output and noise on standard error, and
@@ -71,8 +61,9 @@ class StubDialogs {
   const std::filesystem::path& root() const { return root_; }
 
  private:
-  std::filesystem::path root_;
-  std::optional<std::string> old_path_;
+  fleetsync_test::TempFolder folder_{"fleetsync_pick"};
+  const std::filesystem::path root_ = folder_.path();
+  fleetsync_test::ScopedEnv path_{"PATH"};  // put back afterwards
 };
 
 // The test thread as the UI thread: a loop registered under identifier 0.
@@ -114,9 +105,8 @@ class UiLoop {
   bool registered_ = false;
 };
 
-// Waits (up to ten seconds) until process `pid` is gone, zombie included.
+// Waits until process `pid` is gone, zombie included.
 inline bool ProcessGone(int pid) {
   const std::filesystem::path entry = std::filesystem::path("/proc") / std::to_string(pid);
-  for (int i = 0; i < 2000 && std::filesystem::exists(entry); ++i) ::usleep(5000);
-  return !std::filesystem::exists(entry);
+  return fleetsync_test::WaitUntil([&] { return !std::filesystem::exists(entry); });
 }

@@ -11,6 +11,7 @@
 #include <string>
 
 #include "tests/app/gui_session.h"
+#include "tests/support/screen_text.h"
 
 namespace {
 
@@ -134,5 +135,81 @@ TEST_F(ToastTest, SeveralStackInTheOrderTheyWereRaised) {
   EXPECT_EQ(ToastTitles(), (std::vector<std::string>{"第一条", "第二条", "第三条"}));
   for (Toast* toast : toasts) toast->Close(1);
 }
+
+// A toast over black and white stripes, on the plain path and under a
+// compositor: its text reads (the body hides the stripes) and its round
+// corners show the stripes themselves.
+class ToastOverStripesTest : public ToastTest, public ::testing::WithParamInterface<bool> {
+ protected:
+  void SetUp() override {
+    ToastTest::SetUp();
+    if (IsSkipped() || HasFatalFailure()) return;
+    if (!fleetsync_test::HaveTesseract()) GTEST_SKIP() << "tesseract missing";
+    ::Display* x = display_->xdisplay();
+    if (GetParam()) {
+      XVisualInfo argb{};
+      if (!XMatchVisualInfo(x, display_->screen(), 32, TrueColor, &argb))
+        GTEST_SKIP() << "the server has no 32-bit visual";
+      compositor_ = std::make_unique<platform::x11::testing::Child>(
+          std::vector<std::string>{"/usr/bin/xcompmgr"});
+      ASSERT_TRUE(RunUntil([&] { return display_->HasCompositor(); }));
+    }
+    const int screen = display_->screen();
+    stripes_ = XCreatePixmap(x, display_->root(), 4, 1, DefaultDepth(x, screen));
+    GC gc = XCreateGC(x, stripes_, 0, nullptr);
+    XSetForeground(x, gc, WhitePixel(x, screen));
+    XFillRectangle(x, stripes_, gc, 0, 0, 4, 1);
+    XSetForeground(x, gc, BlackPixel(x, screen));
+    XFillRectangle(x, stripes_, gc, 0, 0, 2, 1);
+    XFreeGC(x, gc);
+    XSetWindowAttributes attributes{};
+    attributes.background_pixmap = stripes_;
+    attributes.override_redirect = True;
+    backdrop_ = XCreateWindow(x, display_->root(), 0, 0, DisplayWidth(x, screen),
+                              DisplayHeight(x, screen), 0, CopyFromParent, InputOutput,
+                              CopyFromParent, CWBackPixmap | CWOverrideRedirect, &attributes);
+    XMapWindow(x, backdrop_);
+    XSync(x, False);
+  }
+  void TearDown() override {
+    if (backdrop_) XDestroyWindow(display_->xdisplay(), backdrop_);
+    if (stripes_) XFreePixmap(display_->xdisplay(), stripes_);
+    ToastTest::TearDown();
+    compositor_.reset();
+  }
+
+  std::unique_ptr<platform::x11::testing::Child> compositor_;
+  Pixmap stripes_ = 0;
+  Window backdrop_ = 0;
+};
+
+TEST_P(ToastOverStripesTest, TextReadsAndRoundCornersShowWhatIsBehind) {
+  std::weak_ptr<vbase::WeakFlag> alive;
+  Toast* toast = OpenToast(L"Version 7.3.1 refused", alive, nullptr);
+  ASSERT_NE(toast, nullptr);
+  ASSERT_EQ(toast->host()->translucent(), GetParam());
+  const platform::x11::Rect b = toast->native_window()->bounds();
+  auto grab = [&] {
+    return fleetsync_test::GrabScreen(display_->xdisplay(), {b.x, b.y, b.width, b.height});
+  };
+  auto is_stripe = [](uint32_t rgb) { return rgb == 0 || rgb == 0xFFFFFF; };
+  // Stripes in the four corners, none along the top edge of the body. The
+  // compositor paints on its own time: wait for that picture.
+  auto corners_and_edge = [&](const fleetsync_test::ScreenGrab& g) {
+    bool ok = !g.empty();
+    for (auto [cx, cy] : {std::pair{0, 0}, {b.width - 1, 0}, {0, b.height - 1}, {b.width - 1, b.height - 1}})
+      ok = ok && is_stripe(g.at(cx, cy));
+    for (int x = 6; x < b.width - 6; x += 7) ok = ok && !is_stripe(g.at(x, 1));
+    return ok;
+  };
+  fleetsync_test::ScreenGrab screen;
+  EXPECT_TRUE(RunUntil([&] { return corners_and_edge(screen = grab()); }));
+  const std::string text =
+      fleetsync_test::CleanOcr(fleetsync_test::ReadText(screen.Crop(10, 10, b.width - 20, b.height - 20)));
+  EXPECT_NE(text.find("Version7.3.1refused"), std::string::npos) << text;
+  toast->Close(1);
+}
+
+INSTANTIATE_TEST_SUITE_P(PlainAndComposited, ToastOverStripesTest, ::testing::Values(false, true));
 
 }  // namespace

@@ -1,6 +1,7 @@
 #include "platform/x11/x_error_trap.h"
 
 #include <X11/Xlib.h>
+#include <X11/Xproto.h>
 
 #include <cstdio>
 
@@ -26,6 +27,9 @@ int HandleXError(_XDisplay* display, void* event) {
     return 0;
   }
   if (error->error_code == BadWindow || error->error_code == BadDrawable) return 0;
+  // A focus request can reach the server before the window manager has
+  // mapped the window's frame (or after it was unmapped again).
+  if (error->error_code == BadMatch && error->request_code == X_SetInputFocus) return 0;
   char text[256] = {};
   XGetErrorText(display, error->error_code, text, sizeof text);
   std::fprintf(stderr, "X error: %s (request %d.%d, resource 0x%lx)\n", text, error->request_code,

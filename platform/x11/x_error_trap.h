@@ -4,7 +4,8 @@
 // destroyed asynchronously (the server may already have destroyed a window
 // the program still addresses), so the layer installs one process-wide
 // handler that never exits: errors on windows that are gone (BadWindow,
-// BadDrawable) are expected and dropped, others are written to stderr.
+// BadDrawable) and focus requests on windows not (yet) viewable are
+// expected and dropped, others are written to stderr.
 // A ScopedXErrorTrap lets one piece of code find out synchronously whether
 // its requests failed. UI thread only.
 #pragma once

@@ -208,7 +208,8 @@ void Control::SendEvent(EventType type, uintptr_t w_param, intptr_t l_param, wch
 }
 
 bool Control::RunHandlers(EventMap& map, EventType type, const EventArgs& args,
-                          const std::weak_ptr<vbase::WeakFlag>& alive) {
+                          const std::weak_ptr<vbase::WeakFlag>& alive,
+                          const std::weak_ptr<vbase::WeakFlag>* sender_alive) {
   const EventType types[2] = {type, kEventAll};
   for (int i = 0; i < (type == kEventAll ? 1 : 2); ++i) {
     auto it = map.find(types[i]);
@@ -217,7 +218,7 @@ bool Control::RunHandlers(EventMap& map, EventType type, const EventArgs& args,
     std::vector<EventCallback> handlers = it->second;
     for (const EventCallback& handler : handlers) {
       bool go_on = handler(args);
-      if (alive.expired() || !go_on) return false;
+      if (alive.expired() || (sender_alive && sender_alive->expired()) || !go_on) return false;
     }
   }
   return true;
@@ -235,8 +236,10 @@ void Control::HandleEvent(const EventArgs& args) {
     if (!RunHandlers(xml_events_, args.type, args, alive)) return;
   }
   if (IsContainer()) {
-    if (!RunHandlers(bubbled_events_, args.type, args, alive)) return;
-    if (!RunHandlers(xml_bubbled_events_, args.type, args, alive)) return;
+    // A bubbled event ends with its sender too: later handlers would read it.
+    std::weak_ptr<vbase::WeakFlag> sender_alive = args.sender ? args.sender->GetWeakFlag() : alive;
+    if (!RunHandlers(bubbled_events_, args.type, args, alive, &sender_alive)) return;
+    if (!RunHandlers(xml_bubbled_events_, args.type, args, alive, &sender_alive)) return;
   }
   HandleEventInternal(args);
 }

@@ -208,8 +208,11 @@ class Control : public PlaceHolder {
   StateImages fore_state_images_;
 
  private:
+  // False once a handler returned false or destroyed this control (or the
+  // sender, when given).
   bool RunHandlers(EventMap& map, EventType type, const EventArgs& args,
-                   const std::weak_ptr<vbase::WeakFlag>& alive);
+                   const std::weak_ptr<vbase::WeakFlag>& alive,
+                   const std::weak_ptr<vbase::WeakFlag>* sender_alive = nullptr);
 
   bool enabled_ = true;
   bool mouse_enabled_ = true;

@@ -3,6 +3,8 @@
 // option in a group is not cleared by activating it again.
 #pragma once
 
+#include <memory>
+#include <utility>
 #include <vector>
 
 #include "ui/controls/attribute_table.h"
@@ -29,7 +31,11 @@ class OptionTemplate : public CheckBoxTemplate<T> {
 
   void Selected(bool selected, bool send_events) override {
     if (selected == this->IsSelected()) return;
-    if (selected && !group_.empty()) ClearGroup(send_events);
+    if (selected && !group_.empty()) {
+      std::weak_ptr<vbase::WeakFlag> alive = this->GetWeakFlag();
+      ClearGroup(send_events);
+      if (alive.expired()) return;  // an "unselect" handler destroyed this option
+    }
     CheckBoxTemplate<T>::Selected(selected, send_events);
   }
 
@@ -43,15 +49,21 @@ class OptionTemplate : public CheckBoxTemplate<T> {
   void ClearGroup(bool send_events) {
     Window* window = this->GetWindow();
     if (!window || !window->GetRoot()) return;
-    std::vector<ISelectable*> others;
+    // An "unselect" handler may destroy options of the group, this one too.
+    std::vector<std::pair<ISelectable*, std::weak_ptr<vbase::WeakFlag>>> others;
     window->GetRoot()->FindControl(
         [&](Control* c) {
           auto* s = dynamic_cast<ISelectable*>(c);
-          if (s && c != this && s->IsSelected() && s->GetGroup() == group_) others.push_back(s);
+          if (s && c != this && s->IsSelected() && s->GetGroup() == group_)
+            others.emplace_back(s, c->GetWeakFlag());
           return false;  // visit everything
         },
         0, {});
-    for (ISelectable* other : others) other->Selected(false, send_events);
+    std::weak_ptr<vbase::WeakFlag> alive = this->GetWeakFlag();
+    for (auto& [other, other_alive] : others) {
+      if (alive.expired()) return;
+      if (!other_alive.expired()) other->Selected(false, send_events);
+    }
   }
 
   std::wstring group_;

@@ -178,6 +178,21 @@ TEST_F(EventTest, OptionsOfAGroupExcludeEachOther) {
   EXPECT_TRUE(b->IsSelected());
   b->Activate();  // stays selected
   EXPECT_TRUE(b->IsSelected());
+
+  // An "unselect" handler that destroys another option of the group: that
+  // one is left alone, and the activated one is selected.
+  auto* c = AddSized(new Option);
+  a->Selected(true, false);
+  c->SetGroup(L"g");
+  root_->SetDelayedDestroy(false);
+  int b_unselects = 0;
+  a->AttachEvent(kEventUnSelect, [&](const EventArgs&) { return root_->Remove(b), true; });
+  b->AttachEvent(kEventUnSelect, [&](const EventArgs&) { return ++b_unselects, true; });
+  c->Activate();
+  EXPECT_EQ(root_->GetCount(), 2u);
+  EXPECT_EQ(b_unselects, 0);
+  EXPECT_TRUE(c->IsSelected());
+  EXPECT_FALSE(a->IsSelected());
 }
 
 TEST_F(EventTest, MouseDisabledControlPassesMouseEventsToItsParent) {
@@ -258,6 +273,18 @@ TEST_F(EventTest, HandlerThatDestroysItsControlEndsTheDispatch) {
   EXPECT_EQ(root_->GetCount(), 0u);
   EXPECT_EQ(later, 0);
   EXPECT_EQ(bubbled, 0);
+
+  // A bubbled handler that destroys the sender ends the bubbling there.
+  auto* other = AddSized(new Button);
+  root_->AttachBubbledEvent(kEventClick, [&](const EventArgs& args) {
+    if (args.sender == other) root_->Remove(other);
+    return true;
+  });
+  int after_sender_gone = 0;
+  root_->AttachBubbledEvent(kEventClick, [&](const EventArgs&) { return ++after_sender_gone, true; });
+  Click(other);
+  EXPECT_EQ(root_->GetCount(), 0u);
+  EXPECT_EQ(after_sender_gone, 0);
 }
 
 TEST_F(EventTest, HandlerMayAttachHandlersWhileRunning) {

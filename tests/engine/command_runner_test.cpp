@@ -309,44 +309,6 @@ TEST_F(RunnerTest, AdbServerStartHonoursTheServerPort) {
   unsetenv("ANDROID_ADB_SERVER_PORT");
 }
 
-// A child that breaks its bound is killed and the cut says why; what it
-// printed before the cut still reached the sink. Nothing but the bound could
-// end these children.
-TEST_F(RunnerTest, BoundsEndAChildAndSayWhy) {
-  InstallFakeAdb("case \"$1\" in hang) echo early; exec sleep 600;; flood) exec yes;; esac\n");
-  CommandBound deadline, stall, cap;
-  deadline.deadline = 200ms;
-  stall.stall_limit = 200ms;
-  cap.output_cap = 64 * 1024;
-  const struct {
-    const wchar_t* command;
-    CommandBound bound;
-    CutReason reason;
-    const char* message;
-  } cases[] = {
-      {L"hang", deadline, CutReason::kDeadline, "adb hang: no answer within 200 ms"},
-      {L"hang", stall, CutReason::kStalled, "adb hang: no progress for 200 ms"},
-      {L"flood", cap, CutReason::kOutputCap, "adb flood: more than 64 KiB of output"},
-  };
-  for (const auto& c : cases) {
-    std::wstring seen;
-    try {
-      RunAdb({c.command}, nullptr, c.bound, [&seen](std::wstring_view text) { seen += text; });
-      ADD_FAILURE() << c.message << ": not cut";
-    } catch (const CommandInterrupted& cut) {
-      EXPECT_EQ(cut.reason(), c.reason) << c.message;
-      EXPECT_STREQ(cut.what(), c.message);
-    }
-    if (c.reason == CutReason::kOutputCap) {
-      EXPECT_GT(seen.size(), cap.output_cap);
-      EXPECT_LE(seen.size(), cap.output_cap + 1024);  // one read past the cap
-      EXPECT_EQ(seen.substr(0, 4), L"y\ny\n");
-    } else {
-      EXPECT_EQ(seen, L"early\n") << c.message;
-    }
-  }
-}
-
 TEST_F(RunnerTest, AdbBesideTheProgramComesFirstAndNoAdbAtAllIsReported) {
   InstallFakeAdb();
   const std::string beside = WriteFile("prog/adb/adb", "", 0755);

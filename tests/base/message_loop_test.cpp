@@ -4,7 +4,6 @@
 
 #include <memory>
 #include <string>
-#include <thread>
 #include <vector>
 
 #include "base/message_loop_proxy.h"
@@ -188,26 +187,6 @@ TEST(MessageLoop, TaskObserversSurroundEveryTaskAndMayLeaveWhileNotified) {
   EXPECT_EQ(stays.did, 5);
   EXPECT_EQ(leaves.will, 1);
   EXPECT_EQ(leaves.did, 1);
-}
-
-TEST(MessageLoop, PostsFromOtherThreadsWakeASleepingLoop) {
-  MessageLoop loop;
-  auto proxy = loop.message_loop_proxy();
-  int ran = 0;
-  EXPECT_TRUE(proxy->BelongsToCurrentThread());
-  bool elsewhere = true;
-  std::thread poster([&] {
-    elsewhere = proxy->BelongsToCurrentThread();
-    for (int i = 0; i < 50; ++i) {
-      std::this_thread::sleep_for(std::chrono::microseconds(200));
-      proxy->PostTask([&ran] { ++ran; });
-    }
-    proxy->PostTask([&loop] { loop.Quit(); });
-  });
-  loop.Run();
-  poster.join();
-  EXPECT_EQ(ran, 50);
-  EXPECT_FALSE(elsewhere);
 }
 
 }  // namespace

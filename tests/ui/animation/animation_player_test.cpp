@@ -142,21 +142,30 @@ TEST_F(AnimationPlayerTest, CallbacksMayDestroyThePlayer) {
   EXPECT_EQ(values_.size(), count);
 }
 
-TEST_F(AnimationPlayerTest, DestroyingOrStoppingThePlayerCancelsItsTimer) {
+TEST_F(AnimationPlayerTest, StopResetAndDestructionCancelTheTimer) {
+  auto values_stay = [this](double until) {
+    const size_t count = values_.size();
+    env_.AdvanceTo(until);
+    return values_.size() == count;
+  };
   player_->Start();
   env_.AdvanceTo(50);
   player_->Stop();
-  const size_t count = values_.size();
-  env_.AdvanceTo(500);
-  EXPECT_EQ(values_.size(), count);
-  EXPECT_TRUE(completed_at_.empty());
+  EXPECT_TRUE(values_stay(500));
 
   player_->Continue();
   env_.AdvanceTo(520);
+  player_->Reset();
+  EXPECT_FALSE(player_->is_playing());
+  EXPECT_TRUE(player_->is_first_run());
+  EXPECT_EQ(player_->total_time(), -1);
+  EXPECT_TRUE(values_stay(700));
+
+  player_ = CreateHotFadePlayer(timers_, [this](int v) { values_.push_back(v); });
+  player_->Start();
+  env_.AdvanceTo(720);
   player_.reset();
-  const size_t after = values_.size();
-  env_.AdvanceTo(1000);
-  EXPECT_EQ(values_.size(), after);
+  EXPECT_TRUE(values_stay(1000));
   EXPECT_TRUE(completed_at_.empty());
 }
 
@@ -223,18 +232,6 @@ TEST_F(AnimationPlayerTest, UnsetTotalTimeWithoutSpeedEndsAtOnceAndFactorsGiveIt
   slow.Start();
   EXPECT_EQ(slow.total_time(), AnimationPlayer::kMaxTotalMilliseconds);
   slow.Stop();
-}
-
-TEST_F(AnimationPlayerTest, ResetClearsCallbacksAndState) {
-  player_->Start();
-  env_.AdvanceTo(100);
-  player_->Reset();
-  EXPECT_FALSE(player_->is_playing());
-  EXPECT_TRUE(player_->is_first_run());
-  EXPECT_EQ(player_->total_time(), -1);
-  const size_t count = values_.size();
-  env_.AdvanceTo(1000);
-  EXPECT_EQ(values_.size(), count);
 }
 
 }  // namespace

@@ -15,10 +15,12 @@ std::string_view HistoryOutcomeName(PassOutcome outcome) {
     case PassOutcome::kNewer: return "newer";
     case PassOutcome::kFinishedByForce: return "finished_by_force";
     case PassOutcome::kNothingToSend: return "nothing_to_send";
-    case PassOutcome::kError: return "error";
+    case PassOutcome::kError:
+    // The record's outcomes are a fixed list readers filter on; the state
+    // column names the unusable file.
+    case PassOutcome::kFileUnusable: return "error";
     case PassOutcome::kUpgraded: return "upgraded";
     case PassOutcome::kUpgradeFailed: return "upgrade_failed";
-    case PassOutcome::kFileUnusable: return "file_unusable";
     case PassOutcome::kVersionUnchanged: return "version_unchanged";
   }
   return {};

@@ -17,7 +17,7 @@
 #include "engine/child_group.h"
 #include "engine/command_runner.h"
 #include "ui/controls/list_box.h"
-#include "ui/core/window.h"
+#include "ui/controls/window.h"
 #include "ui/markup/layout_builder.h"
 
 namespace {

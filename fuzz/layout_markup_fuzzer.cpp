@@ -13,7 +13,7 @@
 #include "base/text.h"
 #include "fuzz/fuzz_check.h"
 #include "ui/controls/box.h"
-#include "ui/core/window.h"
+#include "ui/controls/window.h"
 #include "ui/markup/layout_builder.h"
 #include "ui/resources/global_manager.h"
 #include "ui/ui_startup.h"

@@ -12,7 +12,7 @@
 
 #include "ui/controls/box.h"
 #include "ui/controls/label.h"
-#include "ui/layout/vlayout.h"
+#include "ui/controls/vlayout.h"
 
 class IField : public ui::Box {
  public:

@@ -1,6 +1,6 @@
 #include "settings/path_field.h"
 
-#include "ui/core/window.h"
+#include "ui/controls/window.h"
 
 PathField::PathField() {
   input = new ui::RichEdit;

@@ -1,7 +1,7 @@
 #include "ui/ui_startup.h"
 
 #include "ui/controls/default_colors.h"
-#include "ui/core/window.h"
+#include "ui/controls/window.h"
 #include "ui/resources/global_manager.h"
 
 namespace ui {

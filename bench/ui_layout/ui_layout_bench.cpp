@@ -13,7 +13,7 @@
 #include "ui/controls/list_box.h"
 #include "ui/controls/list_container_element.h"
 #include "ui/controls/tab_box.h"
-#include "ui/core/window.h"
+#include "ui/controls/window.h"
 #include "ui/core/window_host.h"
 #include "ui/host/input_router.h"
 #include "ui/markup/layout_builder.h"

@@ -15,7 +15,7 @@
 #include "ui/controls/list_box.h"
 #include "ui/controls/list_container_element.h"
 #include "ui/controls/tab_box.h"
-#include "ui/core/window.h"
+#include "ui/controls/window.h"
 #include "ui/host/x11_window_host.h"
 #include "ui/markup/layout_builder.h"
 #include "ui/resources/resource_package.h"

@@ -3,7 +3,7 @@
 #include <algorithm>
 
 #include "ui/controls/attribute_table.h"
-#include "ui/core/window.h"
+#include "ui/controls/window.h"
 #include "ui/render/render_context.h"
 
 namespace ui {

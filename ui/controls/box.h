@@ -11,7 +11,7 @@
 #include <vector>
 
 #include "ui/controls/control.h"
-#include "ui/layout/layout.h"
+#include "ui/controls/layout.h"
 
 namespace ui {
 

@@ -4,8 +4,8 @@
 
 #include "ui/controls/attribute_table.h"
 #include "ui/controls/box.h"
-#include "ui/core/window.h"
-#include "ui/markup/attribute_list.h"
+#include "ui/controls/window.h"
+#include "ui/core/attribute_list.h"
 #include "ui/render/render_context.h"
 #include "ui/resources/global_manager.h"
 #include "ui/resources/image.h"

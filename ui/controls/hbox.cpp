@@ -1,6 +1,6 @@
 #include "ui/controls/hbox.h"
 
-#include "ui/layout/hlayout.h"
+#include "ui/controls/hlayout.h"
 
 namespace ui {
 

@@ -2,7 +2,7 @@
 
 #include "ui/controls/list_container_element.h"
 #include "ui/core/key_codes.h"
-#include "ui/core/window.h"
+#include "ui/controls/window.h"
 
 namespace ui {
 

@@ -9,7 +9,7 @@
 
 #include "ui/controls/attribute_table.h"
 #include "ui/controls/check_box.h"
-#include "ui/core/window.h"
+#include "ui/controls/window.h"
 
 namespace ui {
 

@@ -1,7 +1,7 @@
 #include "ui/controls/place_holder.h"
 
 #include "ui/controls/box.h"
-#include "ui/core/window.h"
+#include "ui/controls/window.h"
 
 namespace ui {
 

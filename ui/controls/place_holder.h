@@ -10,7 +10,7 @@
 
 #include "base/weak_callback.h"
 #include "ui/core/geometry.h"
-#include "ui/markup/value_parser.h"
+#include "ui/core/value_parser.h"
 
 namespace ui {
 

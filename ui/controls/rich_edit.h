@@ -36,7 +36,7 @@
 #include "ui/controls/scrollable_box.h"
 #include "ui/controls/text_edit_buffer.h"
 #include "ui/core/key_codes.h"
-#include "ui/core/window.h"
+#include "ui/controls/window.h"
 #include "ui/render/text_caret_map.h"
 
 namespace ui {

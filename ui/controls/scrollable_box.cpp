@@ -4,7 +4,7 @@
 
 #include "ui/controls/attribute_table.h"
 #include "ui/core/key_codes.h"
-#include "ui/core/window.h"
+#include "ui/controls/window.h"
 #include "ui/render/render_context.h"
 
 namespace ui {

@@ -1,6 +1,6 @@
 #include "ui/controls/vbox.h"
 
-#include "ui/layout/vlayout.h"
+#include "ui/controls/vlayout.h"
 
 namespace ui {
 

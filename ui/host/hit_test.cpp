@@ -3,7 +3,7 @@
 #include "ui/controls/button.h"
 #include "ui/controls/rich_edit.h"
 #include "ui/controls/scrollable_box.h"
-#include "ui/core/window.h"
+#include "ui/controls/window.h"
 
 namespace ui {
 namespace {

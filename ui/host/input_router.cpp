@@ -11,7 +11,7 @@
 #include "ui/controls/button.h"
 #include "ui/controls/list_container_element.h"
 #include "ui/controls/rich_edit.h"
-#include "ui/core/window.h"
+#include "ui/controls/window.h"
 
 namespace ui {
 namespace {

@@ -10,7 +10,7 @@
 #include <string>
 
 #include "platform/x11/x11_display.h"
-#include "ui/core/window.h"
+#include "ui/controls/window.h"
 
 namespace ui {
 

@@ -4,7 +4,7 @@
 
 #include "base/message_loop.h"
 #include "base/text.h"
-#include "ui/animation/control_fades.h"
+#include "ui/controls/control_fades.h"
 #include "ui/animation/ui_timers.h"
 #include "ui/controls/box.h"
 #include "ui/controls/button.h"

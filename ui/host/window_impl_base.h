@@ -34,7 +34,7 @@
 
 #include "base/weak_callback.h"
 #include "platform/x11/x11_display.h"
-#include "ui/core/window.h"
+#include "ui/controls/window.h"
 #include "ui/host/hit_test.h"
 #include "ui/host/input_router.h"
 #include "ui/host/x11_window_host.h"

@@ -34,7 +34,7 @@
 
 #include "base/weak_callback.h"
 #include "platform/x11/native_window.h"
-#include "ui/core/window.h"
+#include "ui/controls/window.h"
 #include "ui/core/window_host.h"
 #include "ui/render/render_context.h"
 

@@ -22,10 +22,10 @@
 #include "ui/controls/scrollable_box.h"
 #include "ui/controls/tab_box.h"
 #include "ui/controls/vbox.h"
-#include "ui/core/window.h"
-#include "ui/layout/hlayout.h"
-#include "ui/layout/vlayout.h"
-#include "ui/markup/value_parser.h"
+#include "ui/controls/window.h"
+#include "ui/controls/hlayout.h"
+#include "ui/controls/vlayout.h"
+#include "ui/core/value_parser.h"
 #include "ui/resources/global_manager.h"
 
 namespace ui {

@@ -2,7 +2,7 @@
 
 #include <cwctype>
 
-#include "ui/markup/value_parser.h"
+#include "ui/core/value_parser.h"
 #include "ui/resources/global_manager.h"
 
 namespace ui {

@@ -16,7 +16,7 @@
 #include "tests/support/run_loop_until.h"
 #include "tests/support/wait_until.h"
 #include "ui/controls/list_box.h"
-#include "ui/core/window.h"
+#include "ui/controls/window.h"
 #include "ui/markup/layout_builder.h"
 #include "ui/resources/resource_package.h"
 #include "ui/resources/theme_archive.h"

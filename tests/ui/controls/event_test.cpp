@@ -10,7 +10,7 @@
 #include "ui/controls/label.h"
 #include "ui/controls/option.h"
 #include "ui/controls/vbox.h"
-#include "ui/core/window.h"
+#include "ui/controls/window.h"
 #include "ui/ui_startup.h"
 
 namespace ui {

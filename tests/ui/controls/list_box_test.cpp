@@ -9,8 +9,8 @@
 #include "ui/controls/list_container_element.h"
 #include "ui/controls/vbox.h"
 #include "ui/core/key_codes.h"
-#include "ui/core/window.h"
-#include "ui/layout/vlayout.h"
+#include "ui/controls/window.h"
+#include "ui/controls/vlayout.h"
 #include "ui/resources/global_manager.h"
 #include "ui/ui_startup.h"
 

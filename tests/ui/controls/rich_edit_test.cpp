@@ -9,7 +9,7 @@
 #include "tests/ui/controls/fake_host.h"
 #include "ui/controls/rich_edit.h"
 #include "ui/controls/vbox.h"
-#include "ui/core/window.h"
+#include "ui/controls/window.h"
 #include "ui/render/render_context.h"
 #include "ui/resources/global_manager.h"
 #include "ui/ui_startup.h"

@@ -2,7 +2,7 @@
 #include <gtest/gtest.h>
 
 #include "ui/controls/box.h"
-#include "ui/core/window.h"
+#include "ui/controls/window.h"
 #include "ui/host/hit_test.h"
 #include "ui/markup/layout_builder.h"
 

@@ -11,7 +11,7 @@
 #include "ui/controls/box.h"
 #include "ui/controls/button.h"
 #include "ui/controls/rich_edit.h"
-#include "ui/core/window.h"
+#include "ui/controls/window.h"
 #include "ui/controls/scrollable_box.h"
 #include "ui/host/input_router.h"
 #include "ui/markup/layout_builder.h"

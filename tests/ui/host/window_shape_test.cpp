@@ -4,7 +4,7 @@
 
 #include "tests/ui/controls/fake_host.h"
 #include "ui/controls/box.h"
-#include "ui/core/window.h"
+#include "ui/controls/window.h"
 #include "ui/host/window_shape.h"
 #include "ui/render/render_context.h"
 

@@ -9,7 +9,7 @@
 #include "ui/controls/box.h"
 #include "ui/controls/control.h"
 #include "ui/host/x11_window_host.h"
-#include "ui/markup/value_parser.h"
+#include "ui/core/value_parser.h"
 
 namespace ui {
 namespace {

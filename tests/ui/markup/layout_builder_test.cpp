@@ -15,7 +15,7 @@
 #include "ui/controls/list_container_element.h"
 #include "ui/controls/rich_edit.h"
 #include "ui/controls/vbox.h"
-#include "ui/core/window.h"
+#include "ui/controls/window.h"
 #include "ui/markup/layout_builder.h"
 #include "ui/resources/global_manager.h"
 #include "ui/ui_startup.h"

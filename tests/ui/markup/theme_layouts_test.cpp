@@ -9,7 +9,7 @@
 #include "ui/controls/list_box.h"
 #include "ui/controls/list_container_element.h"
 #include "ui/controls/tab_box.h"
-#include "ui/core/window.h"
+#include "ui/controls/window.h"
 #include "ui/markup/layout_builder.h"
 #include "ui/render/render_context.h"
 #include "ui/resources/global_manager.h"

@@ -10,7 +10,7 @@
 #include "ui/controls/check_box.h"
 #include "ui/controls/label.h"
 #include "ui/controls/vbox.h"
-#include "ui/core/window.h"
+#include "ui/controls/window.h"
 #include "ui/render/render_context.h"
 #include "ui/resources/global_manager.h"
 #include "ui/resources/image.h"

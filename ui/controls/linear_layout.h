@@ -4,7 +4,7 @@
 // layout along x and along y. UI thread only, like every layout.
 #pragma once
 
-#include "ui/layout/layout.h"
+#include "ui/controls/layout.h"
 
 namespace ui {
 

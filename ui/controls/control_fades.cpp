@@ -1,4 +1,4 @@
-#include "ui/animation/control_fades.h"
+#include "ui/controls/control_fades.h"
 
 #include "ui/animation/fades.h"
 #include "ui/controls/box.h"

@@ -4,7 +4,7 @@
 
 #include <climits>
 
-#include "ui/markup/value_parser.h"
+#include "ui/core/value_parser.h"
 #include "ui/render/image_attribute.h"
 #include "ui/resources/global_manager.h"
 #include "ui/ui_startup.h"

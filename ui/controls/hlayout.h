@@ -2,7 +2,7 @@
 // across the row, items align vertically. Used by HBox.
 #pragma once
 
-#include "ui/layout/linear_layout.h"
+#include "ui/controls/linear_layout.h"
 
 namespace ui {
 

@@ -3,7 +3,7 @@
 // widths stretch or align horizontally. Used by VBox and VListBox.
 #pragma once
 
-#include "ui/layout/linear_layout.h"
+#include "ui/controls/linear_layout.h"
 
 namespace ui {
 

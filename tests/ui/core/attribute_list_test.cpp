@@ -1,7 +1,7 @@
 // The strict attribute-list syntax and its malformed cases.
 #include <gtest/gtest.h>
 
-#include "ui/markup/attribute_list.h"
+#include "ui/core/attribute_list.h"
 
 namespace ui {
 namespace {

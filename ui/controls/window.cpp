@@ -1,11 +1,11 @@
-#include "ui/core/window.h"
+#include "ui/controls/window.h"
 
 #include <algorithm>
 #include <cstdlib>
 
 #include "ui/controls/attribute_table.h"
 #include "ui/controls/box.h"
-#include "ui/markup/value_parser.h"
+#include "ui/core/value_parser.h"
 #include "ui/render/render_context.h"
 #include "ui/resources/global_manager.h"
 

@@ -1,4 +1,4 @@
-#include "ui/markup/value_parser.h"
+#include "ui/core/value_parser.h"
 
 #include <climits>
 #include <cwctype>

@@ -1,10 +1,10 @@
-#include "ui/layout/layout.h"
+#include "ui/controls/layout.h"
 
 #include <algorithm>
 
 #include "ui/controls/attribute_table.h"
 #include "ui/controls/box.h"
-#include "ui/markup/value_parser.h"
+#include "ui/core/value_parser.h"
 
 namespace ui {
 

@@ -1,11 +1,11 @@
-#include "ui/animation/control_fades.h"
+#include "ui/controls/control_fades.h"
 
 #include <gtest/gtest.h>
 
 #include "tests/ui/animation/manual_timer_environment.h"
 #include "ui/controls/box.h"
 #include "ui/controls/control.h"
-#include "ui/core/window.h"
+#include "ui/controls/window.h"
 
 namespace ui {
 namespace {

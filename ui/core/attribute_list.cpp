@@ -1,4 +1,4 @@
-#include "ui/markup/attribute_list.h"
+#include "ui/core/attribute_list.h"
 
 namespace ui {
 

@@ -1,4 +1,4 @@
-#include "ui/layout/linear_layout.h"
+#include "ui/controls/linear_layout.h"
 
 #include <algorithm>
 

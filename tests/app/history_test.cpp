@@ -5,11 +5,8 @@
 
 #include <gtest/gtest.h>
 
-#include <atomic>
 #include <mutex>
-#include <set>
 #include <sstream>
-#include <thread>
 
 #include "app/fleet_history.h"
 #include "app/history_file.h"
@@ -84,32 +81,6 @@ TEST_F(HistoryFileTest, HeaderOnceACutLineContinuedAndOneOldFileKept) {
   EXPECT_EQ(folder_.Read("history.1.csv"), kHead + "3" + record + "\n4" + record + "\n");
   EXPECT_EQ(folder_.Read("history.csv"), kHead + "5" + record + "\n6" + record + "\n");
   EXPECT_EQ(OldHistoryPath(L"/d.e/record"), L"/d.e/record.1");
-}
-
-// Every writer opens the file itself, as separate programs do.
-TEST_F(HistoryFileTest, RecordsOf250WritersAtOnceNeverInterleave) {
-  auto line = [](int w, int r) {
-    return std::to_string(w) + " " + std::to_string(r) + std::string(300, '.');
-  };
-  std::atomic<bool> go{false};
-  std::vector<std::thread> writers;
-  std::multiset<std::string> expected;
-  for (int w = 0; w < 250; ++w) {
-    for (int r = 0; r < 4; ++r) expected.insert(line(w, r));
-    writers.emplace_back([&, w] {
-      HistoryFile file(Path(), kHistoryHeader);
-      while (!go) std::this_thread::yield();
-      for (int r = 0; r < 4; ++r) Append(file, line(w, r) + "\n");
-    });
-  }
-  go = true;
-  for (auto& writer : writers) writer.join();
-  const std::string bytes = folder_.Read("history.csv");
-  ASSERT_EQ(bytes.rfind(kHead, 0), 0u);
-  std::istringstream lines(bytes.substr(kHead.size()));
-  std::multiset<std::string> found;
-  for (std::string line; std::getline(lines, line);) found.insert(line);
-  EXPECT_EQ(found, expected);
 }
 
 class FleetHistoryTest : public HistoryFileTest {

@@ -30,12 +30,6 @@ TEST(BuildStampTest, ReadsYearMonthAndBlankPaddedDay) {
   EXPECT_TRUE(today.substr(4, 2) >= L"01" && today.substr(4, 2) <= L"12") << today.substr(4, 2);
 }
 
-TEST(UpdaterArgumentTest, IsTheCompactJsonByteForByte) {
-  EXPECT_EQ(UpdaterArgument(),
-            "{\"title\":\"Lumora 批量升级工具\",\"app_name\":\"fleetsync\","
-            "\"current_version\":\"1.2.1\"}");
-}
-
 class UpdaterFolder : public ::testing::Test {
  protected:
   // An updater that records its pid, argument count, standard handles and

@@ -52,16 +52,6 @@ class AdbE2eTest : public ::testing::Test {
   SimulatedFleet fleet_;
 };
 
-TEST_F(AdbE2eTest, ConnectTwiceSaysAlreadyConnected) {
-  StartFleet(212);
-  const ProcessResult again = adb_.Adb({"connect", Serial(kOld)});
-  EXPECT_EQ(again.exit_code, 0);
-  EXPECT_NE(again.output.find("already connected to " + Serial(kOld)), std::string::npos)
-      << again.output;
-  const ProcessResult devices = adb_.Adb({"devices"});
-  EXPECT_NE(devices.output.find(Serial(kOld) + "\tdevice"), std::string::npos) << devices.output;
-}
-
 TEST_F(AdbE2eTest, GetpropAndSetpropRoundTrip) {
   StartFleet(214);
   EXPECT_EQ(Shell(kOld, {"getprop", "ro.app.name"}).output, "QN-A\r\n");
@@ -127,56 +117,6 @@ TEST_F(AdbE2eTest, StreamingLogcatFollowsLiveUntilReboot) {
   EXPECT_FALSE(ended.timed_out);
   EXPECT_EQ(ended.exit_code, 0);
   EXPECT_TRUE(fleet_.WaitFor(kOld, [](const PanelState& s) { return s.reboot_count == 1; }));
-}
-
-// The whole panel side of an upgrade: staging, properties, the service
-// restart, the log followed until the panel reboots, then the new version.
-TEST(AdbUpgradeTest, ScriptedUpgradeRebootsIntoTheImageVersion) {
-  AdbTestServer adb;
-  SimulatedFleet fleet;
-  const std::string panel = "127.0.0.204";
-  fleet.Add(panel).Port(kPort).Version("1.0.0").ShellV2().Timing(100, 100, 3, 300);
-  const std::string serial = fleet.SerialFor(panel);
-  fleet.Start();
-  ASSERT_TRUE(adb.Connect(serial));
-  const std::string image = MakeImage(adb.tmpdir() + "/update.img", "1.1.0", 200000);
-  auto run = [&](std::vector<std::string> words) {
-    std::vector<std::string> args = {"-s", serial};
-    args.insert(args.end(), words.begin(), words.end());
-    const ProcessResult result = adb.Adb(args);
-    EXPECT_EQ(result.exit_code, 0) << result.output;
-    return result;
-  };
-  run({"shell", "setprop", "ctl.stop", "qnhmi"});
-  EXPECT_FALSE(fleet.State(panel).hmi_running);
-  run({"shell", "mkdir", "/tmp/fleet-sync"});
-  run({"push", image, "/tmp/fleet-sync/update.img"});
-  run({"shell", "setprop", "sys.qnupgrade.dir", "/tmp/fleet-sync"});
-  run({"shell", "setprop", "sys.qnupgrade.flag", "255"});
-  run({"shell", "setprop", "sys.qnupgrade.force", "1"});
-  run({"shell", "setprop", "ctl.restart", "qnhmi"});
-
-  const ProcessResult log = adb.Adb({"-s", serial, "shell", "logcat"}, 30s);
-  EXPECT_FALSE(log.timed_out);
-  EXPECT_EQ(log.exit_code, 0);
-  for (const char* marker : {"Enter upgrade...", "startUpgrade", "write part: res",
-                             "upgrade success, will reboot system!"})
-    EXPECT_NE(log.output.find(marker), std::string::npos) << marker;
-
-  ASSERT_TRUE(fleet.WaitFor(panel, [](const PanelState& s) {
-    return s.reboot_count == 1 && s.listening;
-  }));
-  const PanelState after = fleet.State(panel);
-  EXPECT_EQ(after.version, "1.1.0");
-  EXPECT_EQ(after.reboot_count, 1);
-  EXPECT_EQ(after.upgrades_done, 1);
-  EXPECT_EQ(after.props.count("sys.qnupgrade.flag"), 0u);  // gone with the reboot
-  // The server marks the panel offline; a fresh connect finds it again.
-  adb.Adb({"disconnect", serial});
-  ASSERT_TRUE(adb.Connect(serial));
-  EXPECT_EQ(adb.Adb({"-s", serial, "shell", "getprop", "ro.app.version"}).output, "1.1.0\n");
-  const ProcessResult fresh_log = adb.Adb({"-s", serial, "logcat", "-d"});
-  EXPECT_EQ(fresh_log.output.find("Enter upgrade..."), std::string::npos);
 }
 
 }  // namespace

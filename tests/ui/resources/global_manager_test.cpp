@@ -7,6 +7,7 @@
 #include <fstream>
 #include <iterator>
 
+#include "base/text.h"
 #include "tests/support/scoped_env.h"
 #include "tests/ui/resources/test_support.h"
 #include "tests/ui/resources/zip_builder.h"
@@ -56,8 +57,8 @@ TEST_F(GlobalManagerTest, FullPathPrefersTheWindowFolderInThePackage) {
 
 TEST_F(GlobalManagerTest, OpenPackageIsTheOnlySourceOfRelativeResources) {
   test::ScopedTempCwd cwd;
-  cwd.WriteFile("resources/themes/default/fleet_sync/only_on_disk.xml", "<Window/>");
-  cwd.WriteFile("absolute.txt", "from disk");
+  cwd.Write("resources/themes/default/fleet_sync/only_on_disk.xml", "<Window/>");
+  cwd.Write("absolute.txt", "from disk");
   GlobalManager::SetThemePath(L"resources/themes/default");
   std::string out;
 
@@ -75,7 +76,7 @@ TEST_F(GlobalManagerTest, OpenPackageIsTheOnlySourceOfRelativeResources) {
   EXPECT_TRUE(GlobalManager::ReadResource(L"resources/themes/default/global.xml", out));
   EXPECT_EQ(out, "<Global/>");
   // An absolute path is never a package entry and is read from disk.
-  const std::wstring absolute = (cwd.path() / "absolute.txt").wstring();
+  const std::wstring absolute = Utf8ToUtf16(cwd / "absolute.txt");
   EXPECT_TRUE(GlobalManager::ReadResource(absolute, out));
   EXPECT_EQ(out, "from disk");
   // Folders are not files.

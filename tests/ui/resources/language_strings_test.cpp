@@ -75,7 +75,7 @@ TEST_F(LanguageTextTest, EscapesBecomeLineBreaksWhenRead) {
 
 TEST_F(LanguageTextTest, LanguageFileIsReadFromDiskWithoutPackage) {
   test::ScopedTempCwd cwd;
-  cwd.WriteFile("resources/lang/en_US/gdstrings.ini", "STRID_OK=OK\n");
+  cwd.Write("resources/lang/en_US/gdstrings.ini", "STRID_OK=OK\n");
   GlobalManager::SetLanguagePath(L"resources\\lang\\en_US");
   EXPECT_EQ(GlobalManager::GetLanguageFilePath(), L"resources/lang/en_US/gdstrings.ini");
   EXPECT_TRUE(GlobalManager::LoadLanguageFile(GlobalManager::GetLanguageFilePath()));

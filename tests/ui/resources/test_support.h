@@ -4,44 +4,24 @@
 
 #include <cairo.h>
 #include <gtest/gtest.h>
-#include <stdlib.h>
-#include <unistd.h>
 
 #include <filesystem>
-#include <fstream>
 #include <string>
 
+#include "tests/support/temp_folder.h"
 #include "ui/resources/global_manager.h"
 #include "ui/resources/resource_package.h"
 
 namespace ui::test {
 
 // Runs the test inside a fresh empty directory that is removed afterwards.
-class ScopedTempCwd {
+class ScopedTempCwd : public fleetsync_test::TempFolder {
  public:
-  ScopedTempCwd() : previous_(std::filesystem::current_path()) {
-    std::string pattern = (std::filesystem::temp_directory_path() / "ui-res-XXXXXX").string();
-    const char* made = ::mkdtemp(pattern.data());
-    EXPECT_NE(made, nullptr);
-    path_ = pattern;
-    std::filesystem::current_path(path_);
-  }
-  ~ScopedTempCwd() {
-    std::filesystem::current_path(previous_);
-    std::error_code ignored;
-    std::filesystem::remove_all(path_, ignored);
-  }
-  const std::filesystem::path& path() const { return path_; }
-
-  void WriteFile(const std::string& relative, const std::string& content) const {
-    const std::filesystem::path file = path_ / relative;
-    std::filesystem::create_directories(file.parent_path());
-    std::ofstream(file, std::ios::binary) << content;
-  }
+  ScopedTempCwd() : TempFolder("ui-res") { std::filesystem::current_path(path()); }
+  ~ScopedTempCwd() { std::filesystem::current_path(previous_); }
 
  private:
-  std::filesystem::path previous_;
-  std::filesystem::path path_;
+  const std::filesystem::path previous_ = std::filesystem::current_path();
 };
 
 inline cairo_status_t AppendPngBytes(void* closure, const unsigned char* data, unsigned int length) {

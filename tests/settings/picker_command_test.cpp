@@ -6,56 +6,30 @@
 
 #include <iterator>
 #include <sstream>
-
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace {
 
 using Args = std::vector<std::string>;
 
+// "name|pattern" pairs; a name without its pattern is dropped.
 TEST(ConvertFilterTest, PairsNamesWithPatterns) {
-  auto entries = ConvertFilter(L"升级文件 (*.img)|*.img");
-  ASSERT_EQ(entries.size(), 1u);
-  EXPECT_EQ(entries[0].name, L"升级文件 (*.img)");
-  EXPECT_EQ(entries[0].pattern, L"*.img");
-
-  entries = ConvertFilter(L"图片 (*.jpg)|*.jpg");
-  ASSERT_EQ(entries.size(), 1u);
-  EXPECT_EQ(entries[0].pattern, L"*.jpg");
-
-  entries = ConvertFilter(L"Images|*.jpg;*.png|All|*");
-  ASSERT_EQ(entries.size(), 2u);
-  EXPECT_EQ(entries[1].name, L"All");
-  EXPECT_EQ(entries[1].pattern, L"*");
-}
-
-TEST(ConvertFilterTest, TextWithoutSeparatorOrWithATrailingNameIsDropped) {
-  EXPECT_TRUE(ConvertFilter(L"所有文件").empty());
-  EXPECT_TRUE(ConvertFilter(L"").empty());
-
-  auto three = ConvertFilter(L"A|*.a|B");
-  ASSERT_EQ(three.size(), 1u);
-  EXPECT_EQ(three[0].name, L"A");
-  EXPECT_EQ(three[0].pattern, L"*.a");
-
-  auto four = ConvertFilter(L"A|*.a|B|*.b");
-  ASSERT_EQ(four.size(), 2u);
-  EXPECT_EQ(four[1].pattern, L"*.b");
-
-  EXPECT_EQ(ConvertFilter(L"A|*.a|B|*.b|C").size(), 2u);
-  auto empty_pattern = ConvertFilter(L"A|");
-  ASSERT_EQ(empty_pattern.size(), 1u);
-  EXPECT_EQ(empty_pattern[0].pattern, L"");
-}
-
-TEST(ZenityCommandTest, PlainOpenDialogOfAPathField) {
-  PickerRequest request;
-  request.filter = L"升级文件 (*.img)|*.img";
-  const DialogCommand command = FileDialogCommand("/usr/bin/zenity", kPickerOpen, request);
-  EXPECT_EQ(command.argv,
-            (Args{"/usr/bin/zenity", "--file-selection", "--file-filter=升级文件 (*.img) | *.[iI][mM][gG]"}));
-  EXPECT_FALSE(command.multiple);
+  const std::pair<const wchar_t*, std::vector<std::wstring>> cases[] = {
+      {L"升级文件 (*.img)|*.img", {L"升级文件 (*.img)", L"*.img"}},
+      {L"Images|*.jpg;*.png|All|*", {L"Images", L"*.jpg;*.png", L"All", L"*"}},
+      {L"A|*.a|B", {L"A", L"*.a"}},
+      {L"A|*.a|B|*.b|C", {L"A", L"*.a", L"B", L"*.b"}},
+      {L"A|", {L"A", L""}},
+      {L"所有文件", {}},
+      {L"", {}},
+  };
+  for (const auto& [filter, expected] : cases) {
+    std::vector<std::wstring> flat;
+    for (const auto& entry : ConvertFilter(filter)) flat.insert(flat.end(), {entry.name, entry.pattern});
+    EXPECT_EQ(flat, expected) << testing::PrintToString(std::wstring(filter));
+  }
 }
 
 // The dialogs match like the shell (fnmatch); names match regardless of case.

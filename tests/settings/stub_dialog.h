@@ -5,16 +5,15 @@
 #include <gtest/gtest.h>
 #include <stdlib.h>
 
-#include <chrono>
 #include <filesystem>
 #include <fstream>
 #include <functional>
 #include <string>
 #include <vector>
 
-#include "base/message_loop.h"
 #include "base/thread_registry.h"
-#include "base/time.h"
+#include "base/ui_message_loop.h"
+#include "tests/support/run_loop_until.h"
 #include "tests/support/scoped_env.h"
 #include "tests/support/temp_folder.h"
 #include "tests/support/wait_until.h"
@@ -78,30 +77,14 @@ class UiLoop {
 
   bool registered() const { return registered_; }
 
-  // Runs posted tasks until `done` holds (checked every 5 ms) or ten
-  // seconds have passed; returns `done()`.
+  // Runs posted tasks until `done` holds or ten seconds have passed.
   bool RunUntil(const std::function<bool()>& done) {
-    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
-    std::function<void()> check = [&] {
-      if (done() || std::chrono::steady_clock::now() > deadline) {
-        loop_.Quit();
-        return;
-      }
-      loop_.PostDelayedTask(check, vbase::TimeDelta::FromMilliseconds(5));
-    };
-    loop_.PostTask(check);
-    loop_.Run();
-    return done();
+    return fleetsync_test::RunLoopUntil(loop_, done, 10000);
   }
-
-  // Runs what is posted within `ms` milliseconds.
-  void RunFor(int ms) {
-    loop_.PostDelayedTask([this] { loop_.Quit(); }, vbase::TimeDelta::FromMilliseconds(ms));
-    loop_.Run();
-  }
+  void RunFor(int ms) { fleetsync_test::RunLoopFor(loop_, ms); }
 
  private:
-  vbase::MessageLoop loop_;
+  vbase::UIMessageLoop loop_;
   bool registered_ = false;
 };
 

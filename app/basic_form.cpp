@@ -62,7 +62,7 @@ void BasicForm::InitWindow() {
 
 void BasicForm::OpenSettings() {
   if (!settings_alive_.expired() && !settings_->IsClosing()) {
-    if (platform::x11::NativeWindow* native = settings_->native_window()) native->Focus();
+    if (ui::TopLevelHost* host = settings_->host()) host->SetNativeFocus();
     return;
   }
   // Weak: the settings window may outlive this one by its closing fade.

@@ -22,7 +22,7 @@
 #include <string>
 
 #include "app/device_list.h"
-#include "ui/host/window_impl_base.h"
+#include "ui/window/window_impl_base.h"
 
 // The main window's class name (WM_CLASS) and its initial window text.
 inline constexpr wchar_t kWindowClassName[] = L"批量升级";

@@ -7,6 +7,7 @@
 #include "base/thread_registry.h"
 #include "base/ui_message_loop.h"
 #include "platform/x11/x11_display.h"
+#include "ui/host/x11_window_host.h"
 #include "ui/animation/ui_timers.h"
 #include "ui/resources/resource_package.h"
 #include "ui/resources/theme_archive.h"
@@ -49,6 +50,7 @@ void MainThread::Init() {
 bool MainThread::OpenDisplay() {
   display_ = platform::x11::Display::Open();
   if (!display_) return false;
+  window_system_ = std::make_unique<ui::X11WindowSystem>(*display_);
   event_source_ = StopSignalSource::Create(*display_, [this] { OnStopSignal(); });
   vbase::UIMessageLoop* loop = vbase::UIMessageLoop::current();
   if (!loop) return false;
@@ -61,7 +63,7 @@ bool MainThread::OpenDisplay() {
 
 bool MainThread::CreateMainWindow() {
   auto* form = new BasicForm;
-  if (!form->Create(*display_, nullptr, kWindowClassName)) {
+  if (!form->Create(*window_system_, nullptr, kWindowClassName)) {
     delete form;
     return false;
   }
@@ -91,6 +93,7 @@ void MainThread::Cleanup() {
     loop->SetNativeEventSource(nullptr);
   }
   event_source_.reset();
+  window_system_.reset();
   display_.reset();
   ui::Shutdown();
   ui::ResourcePackage::Close();

@@ -28,6 +28,7 @@ class Display;
 }
 namespace ui {
 class UiTimerScope;
+class X11WindowSystem;
 }
 class BasicForm;
 class StopSignalSource;
@@ -51,6 +52,7 @@ class MainThread : public vbase::FrameworkThread {
   BasicForm* live_form() const { return form_alive_.expired() ? nullptr : form_; }
 
   std::unique_ptr<platform::x11::Display> display_;
+  std::unique_ptr<ui::X11WindowSystem> window_system_;  // windows on display_
   std::unique_ptr<StopSignalSource> event_source_;
   std::unique_ptr<ui::UiTimerScope> timers_;
   BasicForm* form_ = nullptr;  // owned by the window base; see live_form()

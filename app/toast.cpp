@@ -22,11 +22,11 @@ void ForEachControl(ui::Control* control, const std::function<void(ui::Control*)
 
 }  // namespace
 
-bool Toast::Open(platform::x11::Display& display, ui::WindowImplBase* owner,
+bool Toast::Open(ui::WindowSystem& system, ui::WindowImplBase* owner,
                  const std::wstring& text, int lifetime_ms) {
   // The title carries the message too, for assistive tools that read a
   // notification's name.
-  if (!Create(display, owner, text)) return false;
+  if (!Create(system, owner, text)) return false;
   if (contentLabel) contentLabel->SetText(text);
   // The close is a weak callback: a toast closed (and deleted) earlier makes
   // it a no-op. Without a registered UI thread the toast's own loop serves.
@@ -40,7 +40,7 @@ bool Toast::Open(platform::x11::Display& display, ui::WindowImplBase* owner,
   return true;
 }
 
-void Toast::AdjustWindowOptions(platform::x11::WindowOptions& options) {
+void Toast::AdjustWindowOptions(ui::WindowOptions& options) {
   options.notification = true;
 }
 
@@ -87,13 +87,12 @@ void Toast::HideCloseButtonIfOutside(ui::UiPoint point) {
   if (!inner.Contains(point)) closeButton->SetFadeVisible(false);
 }
 
-void ShowToast(const std::wstring& text, platform::x11::Display& display,
-               ui::WindowImplBase* owner) {
+void ShowToast(const std::wstring& text, ui::WindowSystem& system, ui::WindowImplBase* owner) {
   auto* toast = new Toast;
-  if (!toast->Open(display, owner, text)) delete toast;
+  if (!toast->Open(system, owner, text)) delete toast;
 }
 
 void ShowToast(const std::wstring& text, ui::WindowImplBase* owner) {
-  if (!owner || !owner->display()) return;
-  ShowToast(text, *owner->display(), owner);
+  if (!owner || !owner->window_system()) return;
+  ShowToast(text, *owner->window_system(), owner);
 }

@@ -15,9 +15,8 @@
 #include <cstdint>
 #include <string>
 
-#include "platform/x11/x11_display.h"
 #include "ui/controls/label.h"
-#include "ui/host/window_impl_base.h"
+#include "ui/window/window_impl_base.h"
 
 class Toast : public ui::WindowImplBase {
  public:
@@ -29,7 +28,7 @@ class Toast : public ui::WindowImplBase {
   // Creates, fills and shows the toast, which closes by itself after
   // `lifetime_ms`. False (and nothing shown) when the window cannot be made;
   // the caller then still owns the object.
-  bool Open(platform::x11::Display& display, ui::WindowImplBase* owner, const std::wstring& text,
+  bool Open(ui::WindowSystem& system, ui::WindowImplBase* owner, const std::wstring& text,
             int lifetime_ms = kLifetimeMs);
 
   ui::Label* contentLabel = nullptr;     // "content": the message
@@ -39,7 +38,7 @@ class Toast : public ui::WindowImplBase {
   std::wstring GetWindowClassName() const override { return L"Toast"; }
   std::wstring GetSkinFolder() override { return L"custom_toast"; }
   std::wstring GetSkinFile() override { return L"toast.xml"; }
-  void AdjustWindowOptions(platform::x11::WindowOptions& options) override;
+  void AdjustWindowOptions(ui::WindowOptions& options) override;
   void InitWindow() override;
   bool OnKeyDown(wchar_t key_code, uint32_t modifiers) override;
 
@@ -47,10 +46,10 @@ class Toast : public ui::WindowImplBase {
   void HideCloseButtonIfOutside(ui::UiPoint point);
 };
 
-// Shows `text` in a new toast over `owner`, or centred on the work area of
-// `display` when `owner` is null or not shown.
-void ShowToast(const std::wstring& text, platform::x11::Display& display,
+// Shows `text` in a new toast over `owner`, or centred on the work area
+// when `owner` is null or not shown.
+void ShowToast(const std::wstring& text, ui::WindowSystem& system,
                ui::WindowImplBase* owner = nullptr);
-// The same on the owner's display; nothing happens when `owner` is null or
-// has no display.
+// The same on the owner's window system; nothing happens when `owner` is
+// null or has none.
 void ShowToast(const std::wstring& text, ui::WindowImplBase* owner);

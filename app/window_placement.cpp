@@ -1,12 +1,12 @@
 #include "app/window_placement.h"
 
 void FitAndCenterWindow(ui::WindowImplBase& window) {
-  ui::X11WindowHost* host = window.host();
-  if (!host || !window.display()) return;
+  ui::TopLevelHost* host = window.host();
+  if (!host || !window.window_system()) return;
   // The estimate is that of the native window, drawn shadow included; the
   // frame inside it is what gets centred.
   const ui::UiRect shadow = window.GetShadowPadding();
-  const platform::x11::Rect frame = host->frame_bounds();
+  const ui::ScreenRect frame = host->frame_bounds();
   const ui::UiSize outer = window.EstimateRootSize(
       ui::UiSize{frame.width + shadow.left + shadow.right, frame.height + shadow.top + shadow.bottom});
   const int width = outer.cx - shadow.left - shadow.right;

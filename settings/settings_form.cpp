@@ -169,10 +169,10 @@ bool SettingsForm::OpenAddressList() {
 }
 
 SettingsForm* OpenSettingsForm(ui::WindowImplBase& owner, ui::EventCallback on_saved) {
-  if (!owner.display()) return nullptr;
+  if (!owner.window_system()) return nullptr;
   auto* form = new SettingsForm;
   form->SetOnSaved(std::move(on_saved));
-  if (!form->Create(*owner.display(), &owner, L"")) {
+  if (!form->Create(*owner.window_system(), &owner, L"")) {
     delete form;
     return nullptr;
   }

@@ -22,7 +22,7 @@
 #include "settings/text_field.h"
 #include "settings/var.h"
 #include "ui/core/event_args.h"
-#include "ui/host/window_impl_base.h"
+#include "ui/window/window_impl_base.h"
 
 class SettingsForm : public ui::WindowImplBase {
  public:

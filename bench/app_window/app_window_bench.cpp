@@ -96,6 +96,7 @@ class MainWindowWithRows {
       state.SkipWithError("no X display");
       return;
     }
+    windows_ = std::make_unique<ui::X11WindowSystem>(*display_);
     ui::ResourcePackage::Open(ui::ThemeArchiveData(), ui::ThemeArchiveSize());
     ui::Startup(L"resources/", {}, L"themes/default", L"lang/zh_CN");
     loop_ = std::make_unique<vbase::UIMessageLoop>();
@@ -105,14 +106,14 @@ class MainWindowWithRows {
     WorkerOptions options;
     options.write_diagnostic_line = false;
     form_ = new BasicForm(options);
-    if (!form_->Create(*display_, nullptr, kWindowClassName)) {
+    if (!form_->Create(*windows_, nullptr, kWindowClassName)) {
       state.SkipWithError("the main window cannot be created");
       delete form_;
       form_ = nullptr;
       return;
     }
     form_->ShowWindow(true, false);
-    form_->host()->PaintNow();
+    ui::X11HostOf(form_->host())->PaintNow();
     const long before = ResidentBytes();
     list().RebuildDeviceList();
     // Every row's first pass ends at the refused probe.
@@ -131,7 +132,7 @@ class MainWindowWithRows {
       state.SkipWithError("rows did not start");
       return;
     }
-    form_->host()->PaintNow();
+    ui::X11HostOf(form_->host())->PaintNow();
     kib_per_row_ = static_cast<double>(ResidentBytes() - before) / kRows / 1024.0;
     ok_ = true;
   }
@@ -161,6 +162,7 @@ class MainWindowWithRows {
  private:
   Environment environment_;
   std::unique_ptr<platform::x11::Display> display_;
+  std::unique_ptr<ui::X11WindowSystem> windows_;
   std::unique_ptr<vbase::UIMessageLoop> loop_;
   std::unique_ptr<ui::UiTimerScope> timers_;
   BasicForm* form_ = nullptr;
@@ -184,7 +186,7 @@ void BM_TickOfTheMainWindowWith250Rows(benchmark::State& state) {
     state.ResumeTiming();
     main.list().RefreshRows();
     main.list().RefreshStatusLine();
-    main.form().host()->PaintNow();
+    ui::X11HostOf(main.form().host())->PaintNow();
     XSync(main.display().xdisplay(), False);
   }
 }
@@ -210,20 +212,20 @@ void BM_KeyPressToRepaintedFieldBehindSettings(benchmark::State& state) {
     state.SkipWithError("no version field");
     return;
   }
-  fleetsync_test::RunLoopUntil(main.loop(), [&] { return settings->native_window()->mapped(); });
+  fleetsync_test::RunLoopUntil(main.loop(), [&] { return ui::NativeWindowOf(settings->host())->mapped(); });
   field->SetFocus();
-  settings->host()->PaintNow();
-  platform::x11::WindowEvent press;
-  press.type = platform::x11::EventType::kKeyPress;
+  ui::X11HostOf(settings->host())->PaintNow();
+  ui::WindowEvent press;
+  press.type = ui::WindowEventType::kKeyPress;
   std::vector<double> micros;
   bool type_next = true;
   for (auto _ : state) {
-    press.keysym = type_next ? XK_7 : XK_BackSpace;
+    press.key_code = type_next ? L'7' : wchar_t{ui::kKeyBack};
     press.text = type_next ? "7" : "\b";
     type_next = !type_next;
     const auto start = std::chrono::steady_clock::now();
     settings->input_router().Route(press);
-    settings->host()->PaintNow();
+    ui::X11HostOf(settings->host())->PaintNow();
     XSync(main.display().xdisplay(), False);
     micros.push_back(
         std::chrono::duration<double, std::micro>(std::chrono::steady_clock::now() - start)

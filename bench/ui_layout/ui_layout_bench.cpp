@@ -8,14 +8,13 @@
 #include <string>
 
 #include "base/text.h"
-#include "platform/x11/window_event.h"
 #include "ui/controls/label.h"
 #include "ui/controls/list_box.h"
 #include "ui/controls/list_container_element.h"
 #include "ui/controls/tab_box.h"
 #include "ui/controls/window.h"
 #include "ui/core/window_host.h"
-#include "ui/host/input_router.h"
+#include "ui/window/input_router.h"
 #include "ui/markup/layout_builder.h"
 #include "ui/render/render_context.h"
 #include "ui/resources/resource_package.h"
@@ -160,13 +159,12 @@ void BM_HoverAcrossDeviceRows(benchmark::State& state) {
   }
   size_t next = 0;
   int64_t moves = 0, rows_painted = 0, painted_px = 0;
-  platform::x11::WindowEvent motion;
-  motion.type = platform::x11::EventType::kMotion;
+  ui::WindowEvent motion;
+  motion.type = ui::WindowEventType::kMotion;
   for (auto _ : state) {
     const ui::UiRect& target = rows[next];
     next = (next + 1) % rows.size();
-    motion.x = (target.left + target.right) / 2;
-    motion.y = (target.top + target.bottom) / 2;
+    motion.point = {(target.left + target.right) / 2, (target.top + target.bottom) / 2};
     router.Route(motion);
     ++moves;
     for (const ui::UiRect& dirty : main.window->TakeDirtyRegion()) {

@@ -49,7 +49,7 @@ void BM_RepaintMainWindowWith250Rows(benchmark::State& state) {
       dynamic_cast<ui::Label*>(row->FindSubControl(L"label_time"))->SetText(L"12:34:56");
       forms->Add(row);
     }
-    platform::x11::WindowOptions options;
+    ui::WindowOptions options;
     options.bounds = {0, 0, 500, 600};
     std::unique_ptr<ui::X11WindowHost> host = ui::X11WindowHost::Create(*display, window, options);
     host->native_window().Show(false);

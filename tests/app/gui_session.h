@@ -21,10 +21,11 @@
 #include "base/thread_registry.h"
 #include "base/ui_message_loop.h"
 #include "platform/x11/x11_display.h"
+#include "ui/host/x11_window_host.h"
 #include "tests/platform/x11/x11_test_support.h"
 #include "tests/support/run_loop_until.h"
 #include "ui/animation/ui_timers.h"
-#include "ui/host/window_impl_base.h"
+#include "ui/window/window_impl_base.h"
 #include "ui/resources/resource_package.h"
 #include "ui/resources/theme_archive.h"
 #include "ui/ui_startup.h"
@@ -77,6 +78,7 @@ class GuiSession : public ::testing::Test {
     if (!std::getenv("DISPLAY")) GTEST_SKIP() << "DISPLAY is not set";
     display_ = platform::x11::testing::OpenDisplay();
     ASSERT_NE(display_, nullptr);
+    windows_ = std::make_unique<ui::X11WindowSystem>(*display_);
     ASSERT_TRUE(ui::ResourcePackage::Open(ui::ThemeArchiveData(), ui::ThemeArchiveSize()));
     ui::Startup(L"resources/", {}, L"themes/default", L"lang/zh_CN");
     loop_.SetNativeEventSource(display_.get());
@@ -102,9 +104,9 @@ class GuiSession : public ::testing::Test {
 
   void OpenOwner() {
     owner_ = new OwnerWindow(&owner_gone_);
-    ASSERT_TRUE(owner_->Create(*display_, nullptr, L"主窗口", ui::UiRect{150, 80, 1050, 720}));
+    ASSERT_TRUE(owner_->Create(*windows_, nullptr, L"主窗口", ui::UiRect{150, 80, 1050, 720}));
     owner_->ShowWindow(true, true);
-    ASSERT_TRUE(RunUntil([this] { return owner_->native_window()->mapped(); }));
+    ASSERT_TRUE(RunUntil([this] { return NativeWindowOf(owner_->host())->mapped(); }));
     platform::x11::testing::DispatchEventsCausedSoFar(*display_, loop_);  // painted
   }
 
@@ -130,7 +132,7 @@ class GuiSession : public ::testing::Test {
   // Screen position of a control's centre (plus an offset).
   static std::string ScreenPointOf(ui::WindowImplBase& window, ui::Control* control, int dx = 0,
                                    int dy = 0) {
-    const platform::x11::Rect bounds = window.native_window()->bounds();
+    const platform::x11::Rect bounds = NativeWindowOf(window.host())->bounds();
     const ui::UiRect r = control->GetPos();
     return std::to_string(bounds.x + (r.left + r.right) / 2 + dx) + " " +
            std::to_string(bounds.y + (r.top + r.bottom) / 2 + dy);
@@ -209,6 +211,7 @@ class GuiSession : public ::testing::Test {
 
   vbase::UIMessageLoop loop_;
   std::unique_ptr<platform::x11::Display> display_;
+  std::unique_ptr<ui::X11WindowSystem> windows_;  // windows on display_
   std::unique_ptr<ui::UiTimerScope> timers_;
   bool registered_ = false;
   OwnerWindow* owner_ = nullptr;

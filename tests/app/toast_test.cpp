@@ -26,17 +26,17 @@ class ToastTest : public fleetsync_test::GuiSession {
   Toast* OpenToast(const std::wstring& text, std::weak_ptr<vbase::WeakFlag>& alive,
                    ui::WindowImplBase* owner) {
     auto* toast = new Toast;
-    if (!toast->Open(*display_, owner, text, kLongLifetimeMs)) {
+    if (!toast->Open(*windows_, owner, text, kLongLifetimeMs)) {
       delete toast;
       return nullptr;
     }
     alive = toast->GetWeakFlag();
-    EXPECT_TRUE(RunUntil([toast] { return toast->native_window()->mapped(); }));
+    EXPECT_TRUE(RunUntil([toast] { return NativeWindowOf(toast->host())->mapped(); }));
     platform::x11::testing::DispatchEventsCausedSoFar(*display_, loop_);  // the first paint
     return toast;
   }
   std::string ToastPoint(Toast& toast, int dx = 0, int dy = 0) {
-    const platform::x11::Rect b = toast.native_window()->bounds();
+    const platform::x11::Rect b = NativeWindowOf(toast.host())->bounds();
     return std::to_string(b.x + b.width / 2 + dx) + " " + std::to_string(b.y + b.height / 2 + dy);
   }
 };
@@ -53,7 +53,7 @@ TEST_F(ToastTest, AppearsCentredOverItsOwnerShowsItsTextAndClosesAfterTwoSeconds
   // Sized to its content (the 200-pixel label and its margins), centred on
   // the owner.
   const platform::x11::Rect toast = Geometry(window);
-  const platform::x11::Rect owner = owner_->native_window()->bounds();
+  const platform::x11::Rect owner = NativeWindowOf(owner_->host())->bounds();
   EXPECT_EQ(toast.width, 240);
   EXPECT_GE(toast.height, 70);
   EXPECT_LE(std::abs(toast.x + toast.width / 2 - (owner.x + owner.width / 2)), 1);
@@ -81,8 +81,8 @@ TEST_F(ToastTest, LongMessagesWrapInsideTheLabel) {
   Toast* wrapped = OpenToast(L"无法打开IP配置文件: 未找到 xdg-open, 也未设置 VISUAL 或 EDITOR",
                              long_alive, owner_);
   ASSERT_TRUE(one_line && wrapped);
-  const platform::x11::Rect a = one_line->native_window()->bounds();
-  const platform::x11::Rect b = wrapped->native_window()->bounds();
+  const platform::x11::Rect a = NativeWindowOf(one_line->host())->bounds();
+  const platform::x11::Rect b = NativeWindowOf(wrapped->host())->bounds();
   EXPECT_EQ(a.width, b.width);
   EXPECT_GT(b.height, a.height + 15);
   EXPECT_EQ(wrapped->contentLabel->GetPos().Width(), 200);
@@ -104,7 +104,7 @@ TEST_F(ToastTest, EscapeClosesIt) {
   std::weak_ptr<vbase::WeakFlag> alive;
   Toast* toast = OpenToast(L"无效的版本号", alive, owner_);
   ASSERT_NE(toast, nullptr);
-  ASSERT_TRUE(RunUntil([toast] { return toast->native_window()->focused(); }));
+  ASSERT_TRUE(RunUntil([toast] { return NativeWindowOf(toast->host())->focused(); }));
   ASSERT_TRUE(Xdotool("key Escape"));
   EXPECT_TRUE(RunUntil([&] { return alive.expired(); }));
 }
@@ -188,7 +188,7 @@ TEST_P(ToastOverStripesTest, TextReadsAndRoundCornersShowWhatIsBehind) {
   Toast* toast = OpenToast(L"Version 7.3.1 refused", alive, nullptr);
   ASSERT_NE(toast, nullptr);
   ASSERT_EQ(toast->host()->translucent(), GetParam());
-  const platform::x11::Rect b = toast->native_window()->bounds();
+  const platform::x11::Rect b = NativeWindowOf(toast->host())->bounds();
   auto grab = [&] {
     return fleetsync_test::GrabScreen(display_->xdisplay(), {b.x, b.y, b.width, b.height});
   };

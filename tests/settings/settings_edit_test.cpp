@@ -60,7 +60,7 @@ class SettingsEditTest : public fleetsync_test::GuiSession,
     form_ = OpenSettingsForm(*owner_, [](const ui::EventArgs&) { return true; });
     ASSERT_NE(form_, nullptr);
     alive_ = form_->GetWeakFlag();
-    ASSERT_TRUE(RunUntil([this] { return form_->native_window()->mapped(); }));
+    ASSERT_TRUE(RunUntil([this] { return NativeWindowOf(form_->host())->mapped(); }));
     ASSERT_EQ(form_->host()->translucent(), GetParam());
     auto* rows = dynamic_cast<ui::Box*>(form_->FindControl(L"box_form_adb"));
     ASSERT_NE(rows, nullptr);
@@ -76,7 +76,7 @@ class SettingsEditTest : public fleetsync_test::GuiSession,
 
   // The inside of an input's frame on the screen.
   fleetsync_test::ScreenRect Inside(ui::Control* input) const {
-    const platform::x11::Rect window = form_->native_window()->bounds();
+    const platform::x11::Rect window = NativeWindowOf(form_->host())->bounds();
     const ui::UiRect r = input->GetPos();
     return {window.x + r.left + 2, window.y + r.top + 2, r.Width() - 4, r.Height() - 4};
   }

@@ -54,7 +54,7 @@ class SettingsFormTest : public fleetsync_test::GuiSession {
     });
     ASSERT_NE(form_, nullptr);
     alive_ = form_->GetWeakFlag();
-    ASSERT_TRUE(RunUntil([this] { return form_->native_window()->mapped(); }));
+    ASSERT_TRUE(RunUntil([this] { return NativeWindowOf(form_->host())->mapped(); }));
     platform::x11::testing::DispatchEventsCausedSoFar(*display_, loop_);  // sized, placed, painted
     container_ = dynamic_cast<ui::Box*>(form_->FindControl(L"box_form_adb"));
     ASSERT_NE(container_, nullptr);
@@ -115,10 +115,10 @@ TEST_F(SettingsFormTest, OpensModalOverTheMainWindowWithTheStoredValuesAndCloseD
   const std::string file_before = ReadFile(SettingsFile());
   Open();
 
-  EXPECT_FALSE(owner_->native_window()->enabled());
+  EXPECT_FALSE(NativeWindowOf(owner_->host())->enabled());
   EXPECT_TRUE(form_->IsFakeModal());
-  const platform::x11::Rect owner = owner_->host()->frame_bounds();
-  const platform::x11::Rect self = form_->host()->frame_bounds();
+  const ui::ScreenRect owner = owner_->host()->frame_bounds();
+  const ui::ScreenRect self = form_->host()->frame_bounds();
   EXPECT_EQ(self.width, 500);
   EXPECT_LE(std::abs(self.x + self.width / 2 - (owner.x + owner.width / 2)), 1);
   EXPECT_LE(std::abs(self.y + self.height / 2 - (owner.y + owner.height / 2)), 1);
@@ -154,7 +154,7 @@ TEST_F(SettingsFormTest, OpensModalOverTheMainWindowWithTheStoredValuesAndCloseD
   ASSERT_TRUE(RunUntil([this] { return alive_.expired(); }, 2000));
   EXPECT_EQ(ReadFile(SettingsFile()), file_before);
   EXPECT_EQ(saved_calls_, 0);
-  EXPECT_TRUE(owner_->native_window()->enabled());
+  EXPECT_TRUE(NativeWindowOf(owner_->host())->enabled());
 }
 
 TEST_F(SettingsFormTest, RefusedValuesShowTheirToastInOrderAndWriteNothing) {
@@ -219,7 +219,7 @@ TEST_F(SettingsFormTest, GoodValuesFromPickerAndKeyboardAreSavedOnceAndTheWindow
   EXPECT_EQ(saved.project, L"qnhmi");
   EXPECT_TRUE(saved.force_update);
   ASSERT_TRUE(form_->IsClosing());
-  EXPECT_TRUE(owner_->native_window()->enabled());
+  EXPECT_TRUE(NativeWindowOf(owner_->host())->enabled());
   // Another Save during the closing fade saves and notifies nothing.
   fs::remove(SettingsFile());
   SaveButton()->Activate();
@@ -246,7 +246,7 @@ TEST_F(SettingsFormTest, OnePickerAtATimeModalToTheWindowAndEndedWithItsOwner) {
   ASSERT_TRUE(ClickInput(UpdateFileRow()->input));
   int pid = 0;
   ASSERT_TRUE(RunUntil([&] { return (pid = stubs_.Pid()) > 0; }, 5000));
-  EXPECT_FALSE(form_->native_window()->enabled());
+  EXPECT_FALSE(NativeWindowOf(form_->host())->enabled());
   fs::remove(stubs_.root() / "pid");
   ASSERT_TRUE(ClickInput(BootLogoRow()->input));
   ASSERT_TRUE(ClickOn(*form_, SaveButton()));
@@ -267,7 +267,7 @@ TEST_F(SettingsFormTest, OnePickerAtATimeModalToTheWindowAndEndedWithItsOwner) {
 // click does not.
 TEST_F(SettingsFormTest, HoverLightsUpAndClearsAndTabShowsTheFocus) {
   Open();
-  const platform::x11::Rect at = form_->native_window()->bounds();
+  const platform::x11::Rect at = NativeWindowOf(form_->host())->bounds();
   auto screen_rect = [&](ui::Control* control) {
     const ui::UiRect r = control->GetPos();
     return platform::x11::Rect{at.x + r.left, at.y + r.top, r.Width(), r.Height()};
@@ -324,7 +324,7 @@ TEST_F(SettingsFormTest, FailedSaveIsShownAndKeepsTheWindowAndItsEditsOpen) {
   EXPECT_EQ(SaveAndReadToast(), "保存设置失败");
   EXPECT_EQ(saved_calls_, 0);
   EXPECT_FALSE(form_->IsClosing());
-  EXPECT_FALSE(owner_->native_window()->enabled());
+  EXPECT_FALSE(NativeWindowOf(owner_->host())->enabled());
   EXPECT_EQ(form_->project.value, L"qnhmi");
   EXPECT_TRUE(fs::is_directory(SettingsFile()));
 }

@@ -8,7 +8,7 @@
 
 #include <string>
 
-#include "ui/host/window_impl_base.h"
+#include "ui/window/window_impl_base.h"
 
 namespace gallery {
 

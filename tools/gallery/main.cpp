@@ -6,6 +6,7 @@
 
 #include "base/ui_message_loop.h"
 #include "platform/x11/x11_display.h"
+#include "ui/host/x11_window_host.h"
 #include "tools/gallery/gallery_window.h"
 #include "ui/animation/ui_timers.h"
 #include "ui/resources/resource_package.h"
@@ -38,8 +39,9 @@ int main(int argc, char** argv) {
     loop.SetNativeEventSource(display.get());
     {
       ui::UiTimerScope timers;
+      ui::X11WindowSystem window_system(*display);
       auto* window = new gallery::GalleryWindow;
-      if (!window->Create(*display, nullptr, L"FleetSync 控件一览")) {
+      if (!window->Create(window_system, nullptr, L"FleetSync 控件一览")) {
         delete window;
         std::fprintf(stderr, "fleetsync-gallery: the window cannot be created\n");
         result = 1;

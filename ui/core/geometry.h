@@ -64,4 +64,15 @@ struct UiRect {
   friend bool operator==(const UiRect&, const UiRect&) = default;
 };
 
+// A rectangle on the screen as position and size (window placement).
+struct ScreenRect {
+  int x = 0;
+  int y = 0;
+  int width = 0;
+  int height = 0;
+
+  bool empty() const { return width <= 0 || height <= 0; }
+  friend bool operator==(const ScreenRect&, const ScreenRect&) = default;
+};
+
 }  // namespace ui

@@ -17,7 +17,8 @@
 
 namespace ui {
 
-enum class CursorType { kArrow, kHand, kIBeam, kSizeWE, kSizeNS, kSizeAll };
+// kSizeNWSE: top-left / bottom-right corner; kSizeNESW: the other two.
+enum class CursorType { kArrow, kHand, kIBeam, kSizeWE, kSizeNS, kSizeNWSE, kSizeNESW, kSizeAll };
 
 class WindowHost {
  public:

@@ -30,12 +30,12 @@ TooltipWindow::~TooltipWindow() { host_.reset(); }
 
 bool TooltipWindow::EnsureNativeWindow(int screen_x, int screen_y) {
   if (host_ && host_->native_window().alive()) return true;
-  platform::x11::WindowOptions options;
+  WindowOptions options;
   options.class_name = kClassName;
   options.title = kClassName;
   options.notification = true;  // override-redirect: no frame, no focus
   options.translucent = false;
-  options.bounds = platform::x11::Rect{screen_x, screen_y, 10, 10};
+  options.bounds = ScreenRect{screen_x, screen_y, 10, 10};
   host_ = X11WindowHost::Create(display_, window_, options);
   return host_ != nullptr;
 }

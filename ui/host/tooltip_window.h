@@ -19,7 +19,7 @@ class X11WindowHost;
 
 class TooltipWindow {
  public:
-  static constexpr char kClassName[] = "fleetsync-tooltip";
+  static constexpr wchar_t kClassName[] = L"fleetsync-tooltip";
 
   explicit TooltipWindow(platform::x11::Display& display);
   ~TooltipWindow();

@@ -2,22 +2,26 @@
 
 #include <X11/Xlib.h>
 #include <X11/extensions/shape.h>
+#include <X11/keysym.h>
 #include <cairo.h>
 
+#include <optional>
 #include <vector>
 
 #include "base/message_loop.h"
 #include "base/text.h"
 #include "ui/animation/ui_timers.h"
 #include "ui/controls/control.h"
+#include "ui/core/key_codes.h"
 #include "ui/host/tooltip_window.h"
 #include "ui/host/window_shape.h"
 
 namespace ui {
 namespace {
 
-using NativeEvent = platform::x11::EventType;
-using platform::x11::PointerShape;
+namespace x11 = platform::x11;
+using NativeEvent = x11::EventType;
+using x11::PointerShape;
 
 PointerShape ToPointerShape(CursorType cursor) {
   switch (cursor) {
@@ -26,9 +30,89 @@ PointerShape ToPointerShape(CursorType cursor) {
     case CursorType::kIBeam: return PointerShape::kIBeam;
     case CursorType::kSizeWE: return PointerShape::kSizeWE;
     case CursorType::kSizeNS: return PointerShape::kSizeNS;
+    case CursorType::kSizeNWSE: return PointerShape::kSizeNWSE;
+    case CursorType::kSizeNESW: return PointerShape::kSizeNESW;
     case CursorType::kSizeAll: return PointerShape::kSizeAll;
   }
   return PointerShape::kArrow;
+}
+
+x11::Rect ToX11(const ScreenRect& r) { return {r.x, r.y, r.width, r.height}; }
+ScreenRect FromX11(const x11::Rect& r) { return {r.x, r.y, r.width, r.height}; }
+
+MouseButton FromX11(x11::MouseButton button) {
+  switch (button) {
+    case x11::MouseButton::kNone: return MouseButton::kNone;
+    case x11::MouseButton::kLeft: return MouseButton::kLeft;
+    case x11::MouseButton::kMiddle: return MouseButton::kMiddle;
+    case x11::MouseButton::kRight: return MouseButton::kRight;
+  }
+  return MouseButton::kNone;
+}
+
+x11::ResizeEdge ToX11(ResizeEdge edge) {
+  switch (edge) {
+    case ResizeEdge::kTopLeft: return x11::ResizeEdge::kTopLeft;
+    case ResizeEdge::kTop: return x11::ResizeEdge::kTop;
+    case ResizeEdge::kTopRight: return x11::ResizeEdge::kTopRight;
+    case ResizeEdge::kRight: return x11::ResizeEdge::kRight;
+    case ResizeEdge::kBottomRight: return x11::ResizeEdge::kBottomRight;
+    case ResizeEdge::kBottom: return x11::ResizeEdge::kBottom;
+    case ResizeEdge::kBottomLeft: return x11::ResizeEdge::kBottomLeft;
+    case ResizeEdge::kLeft: return x11::ResizeEdge::kLeft;
+  }
+  return x11::ResizeEdge::kBottomRight;
+}
+
+x11::WindowOptions ToX11(const WindowOptions& options) {
+  x11::WindowOptions out;
+  out.title = Utf16ToUtf8(options.title);
+  out.class_name = Utf16ToUtf8(options.class_name);
+  out.bounds = ToX11(options.bounds);
+  out.borderless = options.borderless;
+  out.translucent = options.translucent;
+  out.notification = options.notification;
+  if (const x11::NativeWindow* owner = NativeWindowOf(options.owner)) out.transient_for = owner->id();
+  out.modal = options.modal;
+  out.min_size = {options.min_size.cx, options.min_size.cy};
+  out.max_size = {options.max_size.cx, options.max_size.cy};
+  out.background = options.background;
+  return out;
+}
+
+// The input a native event carries, in the framework's terms; nullopt for
+// events that are the host's own business.
+std::optional<WindowEvent> Translate(const x11::WindowEvent& event) {
+  WindowEvent out;
+  switch (event.type) {
+    case NativeEvent::kMap: out.type = WindowEventType::kMap; break;
+    case NativeEvent::kFocusIn: out.type = WindowEventType::kFocusIn; break;
+    case NativeEvent::kFocusOut: out.type = WindowEventType::kFocusOut; break;
+    case NativeEvent::kEnter: out.type = WindowEventType::kEnter; break;
+    case NativeEvent::kLeave: out.type = WindowEventType::kLeave; break;
+    case NativeEvent::kMotion: out.type = WindowEventType::kMotion; break;
+    case NativeEvent::kButtonPress: out.type = WindowEventType::kButtonPress; break;
+    case NativeEvent::kButtonRelease: out.type = WindowEventType::kButtonRelease; break;
+    case NativeEvent::kWheel: out.type = WindowEventType::kWheel; break;
+    case NativeEvent::kKeyPress: out.type = WindowEventType::kKeyPress; break;
+    case NativeEvent::kKeyRelease: out.type = WindowEventType::kKeyRelease; break;
+    case NativeEvent::kCompositionStart: out.type = WindowEventType::kCompositionStart; break;
+    case NativeEvent::kComposition: out.type = WindowEventType::kComposition; break;
+    case NativeEvent::kCompositionEnd: out.type = WindowEventType::kCompositionEnd; break;
+    default: return std::nullopt;
+  }
+  out.point = {event.x, event.y};
+  out.screen_point = {event.root_x, event.root_y};
+  if (event.modifiers & x11::kModifierShift) out.modifiers |= ui::kModifierShift;
+  if (event.modifiers & x11::kModifierControl) out.modifiers |= ui::kModifierControl;
+  if (event.modifiers & x11::kModifierAlt) out.modifiers |= ui::kModifierAlt;
+  out.button = FromX11(event.button);
+  out.double_click = event.double_click;
+  out.wheel_delta = event.wheel_delta;
+  out.key_code = KeysymToKeyCode(event.keysym);
+  out.text = event.text;
+  out.composition_caret = event.composition_caret;
+  return out;
 }
 
 // Runs `task` on a later turn of the current loop; false without a loop.
@@ -58,9 +142,60 @@ platform::x11::Size InflateLimit(platform::x11::Size limit, const UiRect& paddin
 
 }  // namespace
 
+wchar_t KeysymToKeyCode(uint32_t keysym) {
+  if (keysym >= 'a' && keysym <= 'z') return static_cast<wchar_t>(keysym - 'a' + 'A');
+  if ((keysym >= 'A' && keysym <= 'Z') || (keysym >= '0' && keysym <= '9') || keysym == ' ') {
+    return static_cast<wchar_t>(keysym);
+  }
+  if (keysym >= XK_F1 && keysym <= XK_F12) return static_cast<wchar_t>(kKeyF1 + keysym - XK_F1);
+  switch (keysym) {
+    case XK_BackSpace: return kKeyBack;
+    case XK_Tab:
+    case XK_ISO_Left_Tab: return kKeyTab;  // Shift+Tab arrives as ISO_Left_Tab
+    case XK_Return:
+    case XK_KP_Enter: return kKeyEnter;
+    case XK_Escape: return kKeyEscape;
+    case XK_Prior: return kKeyPageUp;
+    case XK_Next: return kKeyPageDown;
+    case XK_End: return kKeyEnd;
+    case XK_Home: return kKeyHome;
+    case XK_Left: return kKeyLeft;
+    case XK_Up: return kKeyUp;
+    case XK_Right: return kKeyRight;
+    case XK_Down: return kKeyDown;
+    case XK_Insert:
+    case XK_KP_Insert: return kKeyInsert;
+    case XK_Delete:
+    case XK_KP_Delete: return kKeyDelete;
+    case XK_Shift_L:
+    case XK_Shift_R: return kKeyShift;
+    case XK_Control_L:
+    case XK_Control_R: return kKeyControl;
+    case XK_Alt_L:
+    case XK_Alt_R: return kKeyAlt;
+    default: return 0;
+  }
+}
+
+X11WindowHost* X11HostOf(const TopLevelHost* host) {
+  return const_cast<X11WindowHost*>(dynamic_cast<const X11WindowHost*>(host));
+}
+
+platform::x11::NativeWindow* NativeWindowOf(const TopLevelHost* host) {
+  X11WindowHost* x11_host = X11HostOf(host);
+  return x11_host ? &x11_host->native_window() : nullptr;
+}
+
+ScreenRect X11WindowSystem::GetWorkArea() { return FromX11(display_.GetWorkArea()); }
+
+ScreenRect X11WindowSystem::GetWorkArea(const ScreenRect& window) {
+  return FromX11(display_.GetWorkArea(ToX11(window)));
+}
+
 std::unique_ptr<X11WindowHost> X11WindowHost::Create(platform::x11::Display& display,
                                                      Window& window,
-                                                     platform::x11::WindowOptions options) {
+                                                     const WindowOptions& ui_options) {
+  x11::WindowOptions options = ToX11(ui_options);
   const UiSize init = window.GetInitSize();
   if (init.cx > 0 && init.cy > 0) {
     options.bounds.width = init.cx;
@@ -107,12 +242,33 @@ void X11WindowHost::Detach() {
   if (window_.GetHost() == this) window_.SetHost(nullptr);
 }
 
-platform::x11::Rect X11WindowHost::frame_bounds() const {
-  return Deflate(native_->bounds(), shadow_padding());
+ScreenRect X11WindowHost::frame_bounds() const {
+  return FromX11(Deflate(native_->bounds(), shadow_padding()));
 }
 
-void X11WindowHost::SetFrameBounds(const platform::x11::Rect& frame) {
-  native_->SetBounds(Inflate(frame, shadow_padding()));
+void X11WindowHost::SetFrameBounds(const ScreenRect& frame) {
+  native_->SetBounds(Inflate(ToX11(frame), shadow_padding()));
+}
+
+void X11WindowHost::SetOwner(const TopLevelHost& owner, bool modal) {
+  if (const x11::NativeWindow* native = NativeWindowOf(&owner)) {
+    native_->SetTransientFor(native->id(), modal);
+  }
+}
+
+void X11WindowHost::SetIcon(const std::vector<IconPicture>& pictures) {
+  std::vector<x11::NativeWindow::IconPicture> native;
+  native.reserve(pictures.size());
+  for (const IconPicture& p : pictures) native.push_back({p.width, p.height, p.argb});
+  native_->SetIcon(native);
+}
+
+void X11WindowHost::BeginMoveDrag(UiPoint screen_point) {
+  native_->BeginMoveDrag(screen_point.x, screen_point.y, x11::MouseButton::kLeft);
+}
+
+void X11WindowHost::BeginResizeDrag(ResizeEdge edge, UiPoint screen_point) {
+  native_->BeginResizeDrag(ToX11(edge), screen_point.x, screen_point.y, x11::MouseButton::kLeft);
 }
 
 void X11WindowHost::SetShadowHidden(bool hidden) {
@@ -219,7 +375,8 @@ void X11WindowHost::OnWindowEvent(const platform::x11::WindowEvent& event) {
       }
       break;
     default:
-      if (on_input_) on_input_(event);
+      if (!on_input_) break;
+      if (std::optional<WindowEvent> input = Translate(event)) on_input_(*input);
       break;
   }
 }

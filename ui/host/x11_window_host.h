@@ -16,8 +16,10 @@
 // the host goes, whichever comes first. On an opaque window (no compositor)
 // transparent pixels are drawn over the options' background colour.
 // Tooltips show in a small window of their own below the control.
-// Pointer, key and focus events go to the input handler (the window base
-// routes them to controls and does the caption and size-box hit tests).
+// Pointer, key and focus events go to the input handler translated into
+// the framework's WindowEvent (key symbols into ui/core/key_codes.h); the
+// window base routes them to controls and does the caption and size-box hit
+// tests.
 //
 // Shadow and round corners: a translucent window with an attached shadow is
 // the frame (the layout's size) plus the shadow corner on every side, drawn
@@ -34,15 +36,20 @@
 
 #include "base/weak_callback.h"
 #include "platform/x11/native_window.h"
+#include "platform/x11/x11_display.h"
 #include "ui/controls/window.h"
-#include "ui/core/window_host.h"
+#include "ui/core/window_system.h"
 #include "ui/render/render_context.h"
 
 namespace ui {
 
 class TooltipWindow;
 
-class X11WindowHost final : public WindowHost,
+// The framework's key code of an X keysym (letters as upper case), 0 when
+// the key has none.
+wchar_t KeysymToKeyCode(uint32_t keysym);
+
+class X11WindowHost final : public TopLevelHost,
                             public vbase::SupportWeakCallback,
                             private platform::x11::WindowListener {
  public:
@@ -50,39 +57,43 @@ class X11WindowHost final : public WindowHost,
   // bounds. A window whose layout gives an initial size uses it instead of
   // the options' size. Null on failure.
   static std::unique_ptr<X11WindowHost> Create(platform::x11::Display& display, Window& window,
-                                               platform::x11::WindowOptions options);
+                                               const WindowOptions& options);
   ~X11WindowHost() override;
 
   platform::x11::NativeWindow& native_window() { return *native_; }
-  // Translucent windows keep per-pixel alpha (the shadow margin can be drawn).
-  bool translucent() const { return native_->translucent(); }
 
   // The drawn shadow around the frame; zero when none is drawn.
   UiRect shadow_padding() const { return window_.GetShadowPadding(); }
-  // Screen position and size of the visible frame.
-  platform::x11::Rect frame_bounds() const;
-  // Moves and sizes the native window so that its frame gets `frame`.
-  void SetFrameBounds(const platform::x11::Rect& frame);
-  // A maximised window hides its shadow; the frame then fills the window.
-  void SetShadowHidden(bool hidden);
 
   // Paints and presents the dirty part now.
   void PaintNow();
   bool paint_pending() const { return paint_pending_; }
 
-  // Runs instead of destroying the native window when the user asks to close.
-  void SetCloseRequestHandler(std::function<void()> handler) { on_close_ = std::move(handler); }
-  // Runs once the native window is gone (the last call the host makes); the
-  // handler may destroy the host.
-  void SetDestroyedHandler(std::function<void()> handler) { on_destroyed_ = std::move(handler); }
-
-  // Receives pointer, key, focus, enter/leave and map events.
-  void SetInputHandler(std::function<void(const platform::x11::WindowEvent&)> handler) {
-    on_input_ = std::move(handler);
-  }
-
   // The text of the shown tooltip, empty while none is shown.
   const std::wstring& tooltip_text() const { return tooltip_text_; }
+
+  // TopLevelHost.
+  ScreenRect frame_bounds() const override;
+  void SetFrameBounds(const ScreenRect& frame) override;
+  void SetShadowHidden(bool hidden) override;
+  bool translucent() const override { return native_->translucent(); }
+  bool alive() const override { return native_->alive(); }
+  bool mapped() const override { return native_->mapped(); }
+  void Show(bool take_focus) override { native_->Show(take_focus); }
+  void Hide() override { native_->Hide(); }
+  void Minimize() override { native_->Iconify(); }
+  void SetInputEnabled(bool enabled) override { native_->SetEnabled(enabled); }
+  bool input_enabled() const override { return native_->enabled(); }
+  void SetOwner(const TopLevelHost& owner, bool modal) override;
+  void SetIcon(const std::vector<IconPicture>& pictures) override;
+  void BeginMoveDrag(UiPoint screen_point) override;
+  void BeginResizeDrag(ResizeEdge edge, UiPoint screen_point) override;
+  void Destroy() override { native_->Destroy(); }
+  void SetCloseRequestHandler(std::function<void()> handler) override { on_close_ = std::move(handler); }
+  void SetDestroyedHandler(std::function<void()> handler) override { on_destroyed_ = std::move(handler); }
+  void SetInputHandler(std::function<void(const WindowEvent&)> handler) override {
+    on_input_ = std::move(handler);
+  }
 
   // WindowHost.
   void Invalidate(const UiRect& rect) override;
@@ -127,7 +138,29 @@ class X11WindowHost final : public WindowHost,
   std::unique_ptr<TooltipWindow> tooltip_;  // created on first use
   std::function<void()> on_close_;
   std::function<void()> on_destroyed_;
-  std::function<void(const platform::x11::WindowEvent&)> on_input_;
+  std::function<void(const WindowEvent&)> on_input_;
 };
+
+// The X11 window system: top-level windows on one Display, which must
+// outlive it and every window it made.
+class X11WindowSystem final : public WindowSystem {
+ public:
+  explicit X11WindowSystem(platform::x11::Display& display) : display_(display) {}
+  platform::x11::Display& display() { return display_; }
+
+  std::unique_ptr<TopLevelHost> CreateHost(Window& window, const WindowOptions& options) override {
+    return X11WindowHost::Create(display_, window, options);
+  }
+  ScreenRect GetWorkArea() override;
+  ScreenRect GetWorkArea(const ScreenRect& window) override;
+
+ private:
+  platform::x11::Display& display_;
+};
+
+// The X11 host and window behind a window made by an X11WindowSystem; null
+// for none.
+X11WindowHost* X11HostOf(const TopLevelHost* host);
+platform::x11::NativeWindow* NativeWindowOf(const TopLevelHost* host);
 
 }  // namespace ui

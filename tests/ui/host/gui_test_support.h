@@ -19,6 +19,7 @@
 
 #include "base/ui_message_loop.h"
 #include "platform/x11/x11_display.h"
+#include "ui/host/x11_window_host.h"
 #include "tests/support/run_loop_until.h"
 #include "tests/platform/x11/x11_test_support.h"
 #include "ui/animation/ui_timers.h"
@@ -39,6 +40,7 @@ class GuiTest : public ::testing::Test {
     if (!std::getenv("DISPLAY")) GTEST_SKIP() << "DISPLAY is not set";
     display_ = platform::x11::testing::OpenDisplay();
     ASSERT_NE(display_, nullptr);
+    windows_ = std::make_unique<X11WindowSystem>(*display_);
     loop_.SetNativeEventSource(display_.get());
   }
   void TearDown() override {
@@ -75,6 +77,7 @@ class GuiTest : public ::testing::Test {
 
   vbase::UIMessageLoop loop_;
   std::unique_ptr<platform::x11::Display> display_;
+  std::unique_ptr<X11WindowSystem> windows_;  // windows on display_
 };
 
 // With the application's theme loaded and the UI timers running (fades,

@@ -62,12 +62,12 @@ class WindowBaseTest : public testing_support::ThemedGuiTest {
 
   TestGallery* Open(bool* gone, int x = 100, int y = 60) {
     auto* window = new TestGallery(gone);
-    if (!window->Create(*display_, nullptr, L"画廊", UiRect{x, y, x + 520, y + 620})) {
+    if (!window->Create(*windows_, nullptr, L"画廊", UiRect{x, y, x + 520, y + 620})) {
       delete window;
       return nullptr;
     }
     window->ShowWindow(true, true);
-    EXPECT_TRUE(RunUntil([window] { return window->native_window()->mapped(); }));
+    EXPECT_TRUE(RunUntil([window] { return NativeWindowOf(window->host())->mapped(); }));
     platform::x11::testing::DispatchEventsCausedSoFar(*display_, loop_);  // the first paint
     return window;
   }
@@ -78,7 +78,7 @@ class WindowBaseTest : public testing_support::ThemedGuiTest {
 
   // Screen position of a control's centre (plus an offset).
   std::string ScreenPointOf(WindowImplBase* window, const wchar_t* name, int dx = 0, int dy = 0) {
-    const platform::x11::Rect bounds = window->native_window()->bounds();
+    const platform::x11::Rect bounds = NativeWindowOf(window->host())->bounds();
     const UiRect r = window->FindControl(name)->GetPos();
     return std::to_string(bounds.x + (r.left + r.right) / 2 + dx) + " " +
            std::to_string(bounds.y + (r.top + r.bottom) / 2 + dy);
@@ -97,12 +97,12 @@ TEST_F(WindowBaseTest, FoundByClassAndShowsChineseText) {
   OpenMain();
   // xdotool finds the window by its WM_CLASS.
   const std::string ids = testing_support::Capture("xdotool search --class fleetsync-gallery");
-  EXPECT_NE(ids.find(std::to_string(window_->native_window()->id())), std::string::npos) << ids;
+  EXPECT_NE(ids.find(std::to_string(NativeWindowOf(window_->host())->id())), std::string::npos) << ids;
 
   // The Chinese label as the screen shows it: many ink pixels spread over
   // the text's width.
   const UiRect label = window_->FindControl(L"label_chinese")->GetPos();
-  const platform::x11::Rect bounds = window_->native_window()->bounds();
+  const platform::x11::Rect bounds = NativeWindowOf(window_->host())->bounds();
   XImage* image = XGetImage(display_->xdisplay(), display_->root(), bounds.x + label.left,
                             bounds.y + label.top, label.Width(), label.Height(), AllPlanes,
                             ZPixmap);
@@ -135,7 +135,7 @@ TEST_F(WindowBaseTest, IconIsThePictureAtBothSizes) {
   int format = 0;
   unsigned long count = 0, rest = 0;
   unsigned char* data = nullptr;
-  ASSERT_EQ(XGetWindowProperty(display_->xdisplay(), window_->native_window()->id(),
+  ASSERT_EQ(XGetWindowProperty(display_->xdisplay(), NativeWindowOf(window_->host())->id(),
                                XInternAtom(display_->xdisplay(), "_NET_WM_ICON", False), 0,
                                1 << 20, False, XA_CARDINAL, &type, &format, &count, &rest, &data),
             Success);
@@ -200,19 +200,19 @@ TEST_F(WindowBaseTest, HoveringShowsTheTooltipWindowOnlyForControlsWithText) {
   };
   ASSERT_TRUE(Xdotool("mousemove " + ScreenPointOf(window_, L"btn_secondary")));
   RunFor(600);
-  EXPECT_EQ(window_->host()->tooltip_text(), L"");
+  EXPECT_EQ(X11HostOf(window_->host())->tooltip_text(), L"");
   ASSERT_TRUE(Xdotool("mousemove " + ScreenPointOf(window_, L"btn_default")));
-  EXPECT_EQ(window_->host()->tooltip_text(), L"");  // not before the hover time
-  EXPECT_TRUE(RunUntil([&] { return window_->host()->tooltip_text() == L"默认按钮"; }, 10000));
+  EXPECT_EQ(X11HostOf(window_->host())->tooltip_text(), L"");  // not before the hover time
+  EXPECT_TRUE(RunUntil([&] { return X11HostOf(window_->host())->tooltip_text() == L"默认按钮"; }, 10000));
   EXPECT_TRUE(RunUntil([&] { return tooltip_windows() != ""; }, 10000));
   ASSERT_TRUE(Xdotool("mousemove " + ScreenPointOf(window_, L"label_latin")));
-  EXPECT_EQ(window_->host()->tooltip_text(), L"");
+  EXPECT_EQ(X11HostOf(window_->host())->tooltip_text(), L"");
   EXPECT_TRUE(RunUntil([&] { return tooltip_windows() == ""; }, 10000));
 }
 
 TEST_F(WindowBaseTest, CaptionDragMovesTheWindowButButtonsInItClick) {
   OpenMain();
-  const platform::x11::Rect before = window_->native_window()->bounds();
+  const platform::x11::Rect before = NativeWindowOf(window_->host())->bounds();
   // On the title label (caption band, not a button).
   const std::string start = ScreenPointOf(window_, L"title", 40, 0);
   const int sx = std::stoi(start), sy = std::stoi(start.substr(start.find(' ')));
@@ -221,16 +221,16 @@ TEST_F(WindowBaseTest, CaptionDragMovesTheWindowButButtonsInItClick) {
                       " sleep 0.1 mousemove " + std::to_string(sx + 60) + " " +
                       std::to_string(sy + 40) + " sleep 0.1 mouseup 1"));
   EXPECT_TRUE(RunUntil([&] {
-    const platform::x11::Rect now = window_->native_window()->bounds();
+    const platform::x11::Rect now = NativeWindowOf(window_->host())->bounds();
     return now.x == before.x + 60 && now.y == before.y + 40;
   }, 10000));
-  EXPECT_FALSE(window_->native_window()->dragging());
+  EXPECT_FALSE(NativeWindowOf(window_->host())->dragging());
 
   // The maximise button in the same band maximises; restore brings it back.
   ASSERT_TRUE(ClickOn(window_, L"maxbtn"));
   EXPECT_TRUE(window_->IsMaximized());
   const platform::x11::Rect work = display_->GetWorkArea();
-  EXPECT_TRUE(RunUntil([&] { return window_->native_window()->bounds() == work; }, 10000));
+  EXPECT_TRUE(RunUntil([&] { return NativeWindowOf(window_->host())->bounds() == work; }, 10000));
   // The buttons swap with a fade.
   EXPECT_TRUE(RunUntil([&] {
     return !window_->FindControl(L"maxbtn")->IsVisible() && window_->FindControl(L"restorebtn")->IsVisible();
@@ -240,12 +240,12 @@ TEST_F(WindowBaseTest, CaptionDragMovesTheWindowButButtonsInItClick) {
   const std::string grip = ScreenPointOf(window_, L"title", 40, 0);
   ASSERT_TRUE(Xdotool("mousemove " + grip + " mousedown 1 mousemove_relative 40 30 mouseup 1"));
   RunFor(200);
-  EXPECT_EQ(window_->native_window()->bounds(), work);
+  EXPECT_EQ(NativeWindowOf(window_->host())->bounds(), work);
   EXPECT_TRUE(window_->IsMaximized());
   ASSERT_TRUE(ClickOn(window_, L"restorebtn"));
   EXPECT_FALSE(window_->IsMaximized());
   EXPECT_TRUE(RunUntil([&] {
-    const platform::x11::Rect now = window_->native_window()->bounds();
+    const platform::x11::Rect now = NativeWindowOf(window_->host())->bounds();
     return now.width == before.width && now.height == before.height;
   }, 10000));
   EXPECT_TRUE(RunUntil([&] {
@@ -292,20 +292,20 @@ TEST_F(WindowBaseTest, FakeModalChildDisablesItsOwnerUntilItCloses) {
     return true;
   });
   child_ = new TestGallery(&child_gone_);
-  ASSERT_TRUE(child_->Create(*display_, window_, L"子窗口", UiRect{0, 0, 520, 620}));
+  ASSERT_TRUE(child_->Create(*windows_, window_, L"子窗口", UiRect{0, 0, 520, 620}));
   child_->ShowModalFake(window_);
-  ASSERT_TRUE(RunUntil([&] { return child_->native_window()->mapped(); }));
-  EXPECT_FALSE(window_->native_window()->enabled());
+  ASSERT_TRUE(RunUntil([&] { return NativeWindowOf(child_->host())->mapped(); }));
+  EXPECT_FALSE(NativeWindowOf(window_->host())->enabled());
   EXPECT_TRUE(child_->IsFakeModal());
   // Centred over the owner.
-  const platform::x11::Rect owner = window_->native_window()->bounds();
-  const platform::x11::Rect child = child_->native_window()->bounds();
+  const platform::x11::Rect owner = NativeWindowOf(window_->host())->bounds();
+  const platform::x11::Rect child = NativeWindowOf(child_->host())->bounds();
   EXPECT_EQ(child.x, owner.x + (owner.width - child.width) / 2);
   EXPECT_EQ(child.y, owner.y + (owner.height - child.height) / 2);
 
   // With the child moved aside, clicks on the owner's button are dropped.
-  child_->native_window()->Move(owner.x + 300, owner.y);
-  ASSERT_TRUE(RunUntil([&] { return child_->native_window()->bounds().x == owner.x + 300; }));
+  NativeWindowOf(child_->host())->Move(owner.x + 300, owner.y);
+  ASSERT_TRUE(RunUntil([&] { return NativeWindowOf(child_->host())->bounds().x == owner.x + 300; }));
   const UiRect button = window_->FindControl(L"btn_default")->GetPos();
   const std::string beside = std::to_string(owner.x + button.left + 8) + " " +
                              std::to_string(owner.y + (button.top + button.bottom) / 2);
@@ -315,7 +315,7 @@ TEST_F(WindowBaseTest, FakeModalChildDisablesItsOwnerUntilItCloses) {
   ASSERT_TRUE(ClickOn(child_, L"closebtn"));
   ASSERT_FALSE(child_gone_);  // still fading out
   EXPECT_EQ(child_->close_code(), 1);
-  EXPECT_TRUE(window_->native_window()->enabled());  // at once, before the fade
+  EXPECT_TRUE(NativeWindowOf(window_->host())->enabled());  // at once, before the fade
   EXPECT_FALSE(child_->IsFakeModal());
   EXPECT_TRUE(RunUntil([&] { return child_gone_; }, 10000));
   EXPECT_FALSE(gone_);
@@ -326,19 +326,19 @@ TEST_F(WindowBaseTest, FakeModalChildDisablesItsOwnerUntilItCloses) {
 TEST_F(WindowBaseTest, DeletingAFakeModalChildReenablesItsOwner) {
   OpenMain();
   child_ = new TestGallery(&child_gone_);
-  ASSERT_TRUE(child_->Create(*display_, window_, L"子窗口"));
+  ASSERT_TRUE(child_->Create(*windows_, window_, L"子窗口"));
   child_->ShowModalFake(window_);
-  ASSERT_FALSE(window_->native_window()->enabled());
+  ASSERT_FALSE(NativeWindowOf(window_->host())->enabled());
   delete child_;
   child_ = nullptr;
-  EXPECT_TRUE(window_->native_window()->enabled());
+  EXPECT_TRUE(NativeWindowOf(window_->host())->enabled());
 }
 
 // The corner of the frame, wherever a drawn shadow puts it in the window.
 TEST_F(WindowBaseTest, SizeBoxCornerResizesTheWindow) {
   OpenMain();
-  const platform::x11::Rect before = window_->host()->frame_bounds();
-  const UiRect shadow = window_->host()->shadow_padding();
+  const ScreenRect before = window_->host()->frame_bounds();
+  const UiRect shadow = X11HostOf(window_->host())->shadow_padding();
   const int x = before.x + before.width - 2, y = before.y + before.height - 2;
   ASSERT_EQ(window_->HitTest(UiPoint{shadow.left + before.width - 2, shadow.top + before.height - 2}),
             HitArea::kBottomRight);
@@ -353,7 +353,7 @@ TEST_F(WindowBaseTest, SizeBoxCornerResizesTheWindow) {
                       " mousedown 1 sleep 0.1 mousemove " + std::to_string(x + 40) + " " +
                       std::to_string(y + 30) + " sleep 0.1 mouseup 1"));
   EXPECT_TRUE(RunUntil([&] {
-    const platform::x11::Rect now = window_->host()->frame_bounds();
+    const ScreenRect now = window_->host()->frame_bounds();
     return now.width == before.width + 40 && now.height == before.height + 30;
   }, 10000));
   EXPECT_EQ(window_->host()->frame_bounds().x, before.x);

@@ -17,7 +17,7 @@
 
 #include "tests/ui/host/gui_test_support.h"
 #include "ui/controls/box.h"
-#include "ui/host/window_impl_base.h"
+#include "ui/window/window_impl_base.h"
 
 namespace ui {
 namespace {
@@ -84,7 +84,7 @@ class WindowShadowTest : public testing_support::ThemedGuiTest {
   // The frame at (100, 100), 200 x 150, shown and painted.
   void OpenWindow() {
     window_ = new ShadowedWindow(&gone_);
-    ASSERT_TRUE(window_->Create(*display_, nullptr, L"阴影", UiRect{100, 100, 300, 250}));
+    ASSERT_TRUE(window_->Create(*windows_, nullptr, L"阴影", UiRect{100, 100, 300, 250}));
     window_->ShowWindow(true, false);
     ASSERT_TRUE(RunUntil([&] { return ScreenPixel(200, 175) == kRed; }));
   }
@@ -108,8 +108,8 @@ TEST_F(WindowShadowTest, OpaqueWindowLeavesTheShadowOutAndCutsItsRoundCorners) {
   ASSERT_FALSE(display_->HasCompositor());
   OpenWindow();
   EXPECT_FALSE(window_->host()->translucent());
-  EXPECT_TRUE(window_->host()->shadow_padding().IsZero());
-  EXPECT_EQ(window_->native_window()->bounds(), (platform::x11::Rect{100, 100, 200, 150}));
+  EXPECT_TRUE(X11HostOf(window_->host())->shadow_padding().IsZero());
+  EXPECT_EQ(NativeWindowOf(window_->host())->bounds(), (platform::x11::Rect{100, 100, 200, 150}));
   // Red up to every edge (no black band), the backdrop right outside.
   for (auto [x, y] : {std::pair{100, 175}, {299, 175}, {200, 100}, {200, 249}}) {
     EXPECT_EQ(ScreenPixel(x, y), kRed) << x << "," << y;
@@ -124,7 +124,7 @@ TEST_F(WindowShadowTest, OpaqueWindowLeavesTheShadowOutAndCutsItsRoundCorners) {
   EXPECT_EQ(ScreenPixel(108, 108), kRed);
 
   // The outline follows a size change.
-  window_->native_window()->Resize(260, 150);
+  NativeWindowOf(window_->host())->Resize(260, 150);
   EXPECT_TRUE(RunUntil([&] { return ScreenPixel(350, 175) == kRed; }));
   EXPECT_EQ(ScreenPixel(359, 100), kWhite);
   EXPECT_EQ(ScreenPixel(359, 175), kRed);
@@ -142,9 +142,9 @@ TEST_F(WindowShadowTest, TranslucentWindowDrawsItsShadowAndLetsClicksThroughIt) 
   ASSERT_TRUE(RunUntil([&] { return display_->HasCompositor(); }));
   OpenWindow();
   ASSERT_TRUE(window_->host()->translucent());
-  EXPECT_EQ(window_->host()->shadow_padding(), (UiRect{20, 20, 20, 20}));
-  EXPECT_EQ(window_->native_window()->bounds(), (platform::x11::Rect{80, 80, 240, 190}));
-  EXPECT_EQ(window_->host()->frame_bounds(), (platform::x11::Rect{100, 100, 200, 150}));
+  EXPECT_EQ(X11HostOf(window_->host())->shadow_padding(), (UiRect{20, 20, 20, 20}));
+  EXPECT_EQ(NativeWindowOf(window_->host())->bounds(), (platform::x11::Rect{80, 80, 240, 190}));
+  EXPECT_EQ(window_->host()->frame_bounds(), (ScreenRect{100, 100, 200, 150}));
   EXPECT_EQ(window_->GetRoot()->GetPos(), (UiRect{20, 20, 220, 170}));
 
   // The compositor paints on its own time.
@@ -161,20 +161,20 @@ TEST_F(WindowShadowTest, TranslucentWindowDrawsItsShadowAndLetsClicksThroughIt) 
 
   // The shadow takes no clicks; the frame does.
   EXPECT_EQ(TopLevelAt(90, 175), backdrop_);
-  EXPECT_EQ(TopLevelAt(200, 175), window_->native_window()->id());
+  EXPECT_EQ(TopLevelAt(200, 175), NativeWindowOf(window_->host())->id());
   EXPECT_EQ(window_->HitTest(UiPoint{100, 30}), HitArea::kCaption);  // below the shadow
 
   // Maximised, the frame fills the work area and the shadow is gone.
   window_->Maximize();
   const platform::x11::Rect work = display_->GetWorkArea();
-  EXPECT_TRUE(RunUntil([&] { return window_->native_window()->bounds() == work; }));
-  EXPECT_TRUE(window_->host()->shadow_padding().IsZero());
+  EXPECT_TRUE(RunUntil([&] { return NativeWindowOf(window_->host())->bounds() == work; }));
+  EXPECT_TRUE(X11HostOf(window_->host())->shadow_padding().IsZero());
   EXPECT_EQ(window_->GetRoot()->GetPos(), (UiRect{0, 0, work.width, work.height}));
   window_->Restore();
   EXPECT_TRUE(RunUntil([&] {
-    return window_->host()->frame_bounds() == platform::x11::Rect{100, 100, 200, 150};
+    return window_->host()->frame_bounds() == ScreenRect{100, 100, 200, 150};
   }));
-  EXPECT_EQ(window_->host()->shadow_padding(), (UiRect{20, 20, 20, 20}));
+  EXPECT_EQ(X11HostOf(window_->host())->shadow_padding(), (UiRect{20, 20, 20, 20}));
   delete window_;
   window_ = nullptr;
   // Later tests expect a server without a compositor.
@@ -194,12 +194,12 @@ TEST_F(WindowShadowTest, MaximiseFillsTheWorkAreaOfTheDesktop) {
   OpenWindow();
   window_->Maximize();
   EXPECT_TRUE(RunUntil([&] {
-    return window_->native_window()->bounds() == platform::x11::Rect{0, 32, 1280, 700};
+    return NativeWindowOf(window_->host())->bounds() == platform::x11::Rect{0, 32, 1280, 700};
   }));
   EXPECT_EQ(window_->HitTest(UiPoint{2, 300}), HitArea::kClient);  // no resizing edges
   window_->Restore();
   EXPECT_TRUE(RunUntil([&] {
-    return window_->native_window()->bounds() == platform::x11::Rect{100, 100, 200, 150};
+    return NativeWindowOf(window_->host())->bounds() == platform::x11::Rect{100, 100, 200, 150};
   }));
 }
 

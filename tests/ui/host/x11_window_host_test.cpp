@@ -29,10 +29,10 @@ class X11WindowHostTest : public testing_support::GuiTest {
     GuiTest::TearDown();
   }
 
-  void CreateHost(platform::x11::Rect bounds) {
-    platform::x11::WindowOptions options;
-    options.title = "host";
-    options.class_name = "FleetSyncHost";
+  void CreateHost(ScreenRect bounds) {
+    WindowOptions options;
+    options.title = L"host";
+    options.class_name = L"FleetSyncHost";
     options.bounds = bounds;
     host_ = X11WindowHost::Create(*display_, window_, options);
     ASSERT_NE(host_, nullptr);

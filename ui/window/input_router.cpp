@@ -1,6 +1,4 @@
-#include "ui/host/input_router.h"
-
-#include <X11/keysym.h>
+#include "ui/window/input_router.h"
 
 #include <algorithm>
 #include <climits>
@@ -16,9 +14,7 @@
 namespace ui {
 namespace {
 
-using NativeEvent = platform::x11::EventType;
-using platform::x11::MouseButton;
-using platform::x11::WindowEvent;
+using NativeEvent = WindowEventType;
 
 // A point no control contains: a release there cannot activate anything.
 constexpr UiPoint kOutsideEverything{INT_MIN / 2, INT_MIN / 2};
@@ -34,52 +30,9 @@ bool TakesKeyboard(Control* control) {
          dynamic_cast<RichEdit*>(control);
 }
 
-UiPoint PointOf(const WindowEvent& event) { return UiPoint{event.x, event.y}; }
-
-uint32_t ModifiersOf(const WindowEvent& event) {
-  uint32_t modifiers = 0;
-  if (event.modifiers & platform::x11::kModifierShift) modifiers |= kModifierShift;
-  if (event.modifiers & platform::x11::kModifierControl) modifiers |= kModifierControl;
-  if (event.modifiers & platform::x11::kModifierAlt) modifiers |= kModifierAlt;
-  return modifiers;
-}
 
 }  // namespace
 
-wchar_t KeysymToKeyCode(uint32_t keysym) {
-  if (keysym >= 'a' && keysym <= 'z') return static_cast<wchar_t>(keysym - 'a' + 'A');
-  if ((keysym >= 'A' && keysym <= 'Z') || (keysym >= '0' && keysym <= '9') || keysym == ' ') {
-    return static_cast<wchar_t>(keysym);
-  }
-  if (keysym >= XK_F1 && keysym <= XK_F12) return static_cast<wchar_t>(kKeyF1 + keysym - XK_F1);
-  switch (keysym) {
-    case XK_BackSpace: return kKeyBack;
-    case XK_Tab:
-    case XK_ISO_Left_Tab: return kKeyTab;  // Shift+Tab arrives as ISO_Left_Tab
-    case XK_Return:
-    case XK_KP_Enter: return kKeyEnter;
-    case XK_Escape: return kKeyEscape;
-    case XK_Prior: return kKeyPageUp;
-    case XK_Next: return kKeyPageDown;
-    case XK_End: return kKeyEnd;
-    case XK_Home: return kKeyHome;
-    case XK_Left: return kKeyLeft;
-    case XK_Up: return kKeyUp;
-    case XK_Right: return kKeyRight;
-    case XK_Down: return kKeyDown;
-    case XK_Insert:
-    case XK_KP_Insert: return kKeyInsert;
-    case XK_Delete:
-    case XK_KP_Delete: return kKeyDelete;
-    case XK_Shift_L:
-    case XK_Shift_R: return kKeyShift;
-    case XK_Control_L:
-    case XK_Control_R: return kKeyControl;
-    case XK_Alt_L:
-    case XK_Alt_R: return kKeyAlt;
-    default: return 0;
-  }
-}
 
 InputRouter::InputRouter(Window& window, InputRouterDelegate& delegate)
     : window_(window), delegate_(delegate) {}
@@ -87,7 +40,7 @@ InputRouter::InputRouter(Window& window, InputRouterDelegate& delegate)
 void InputRouter::Route(const WindowEvent& event) {
   switch (event.type) {
     case NativeEvent::kEnter:
-    case NativeEvent::kMotion: OnMouseMove(PointOf(event), ModifiersOf(event)); break;
+    case NativeEvent::kMotion: OnMouseMove(event.point, event.modifiers); break;
     case NativeEvent::kLeave: OnPointerLeft(); break;
     case NativeEvent::kButtonPress: OnButtonPress(event); break;
     case NativeEvent::kButtonRelease: OnButtonRelease(event); break;
@@ -163,7 +116,7 @@ void InputRouter::OnButtonPress(const WindowEvent& event) {
   if (event.button != MouseButton::kLeft && event.button != MouseButton::kRight) return;
   // A second button while one is held belongs to no press of its own.
   if (button_down_) return;
-  const UiPoint point = PointOf(event);
+  const UiPoint point = event.point;
   window_.SetLastMousePoint(point);
   WindowHost* host = window_.GetHost();
   if (host && !host->HasNativeFocus()) host->SetNativeFocus();
@@ -180,17 +133,17 @@ void InputRouter::OnButtonPress(const WindowEvent& event) {
   if (event.button == MouseButton::kRight) {
     control->SendEvent(kEventMouseRightButtonDown, 0, 0, 0, point);
   } else if (event.double_click) {
-    control->SendEvent(kEventInternalDoubleClick, 0, 0, 0, point, ModifiersOf(event));
+    control->SendEvent(kEventInternalDoubleClick, 0, 0, 0, point, event.modifiers);
     if (!alive.expired()) control->SendEvent(kEventMouseDoubleClick, 0, 0, 0, point);
   } else {
-    control->SendEvent(kEventMouseButtonDown, 0, 0, 0, point, ModifiersOf(event));
+    control->SendEvent(kEventMouseButtonDown, 0, 0, 0, point, event.modifiers);
   }
 }
 
 void InputRouter::OnButtonRelease(const WindowEvent& event) {
   if (event.button != MouseButton::kLeft && event.button != MouseButton::kRight) return;
   if (button_down_ && event.button != pressed_button_) return;  // not the press's button
-  const UiPoint point = PointOf(event);
+  const UiPoint point = event.point;
   window_.SetLastMousePoint(point);
   window_.ReleaseCapture();
   button_down_ = false;
@@ -210,7 +163,7 @@ void InputRouter::OnButtonRelease(const WindowEvent& event) {
 }
 
 void InputRouter::OnWheel(const WindowEvent& event) {
-  const UiPoint point = PointOf(event);
+  const UiPoint point = event.point;
   window_.SetLastMousePoint(point);
   if (Control* control = window_.FindControl(point)) {
     control->SendEvent(kEventMouseScrollWheel, static_cast<uintptr_t>(event.wheel_delta), 0, 0,
@@ -264,8 +217,8 @@ void InputRouter::OnWindowClosing() {
 void InputRouter::OnKeyPress(const WindowEvent& event) {
   Control* focus = window_.GetFocus();
   if (!focus) return;
-  const wchar_t key = KeysymToKeyCode(event.keysym);
-  const uint32_t modifiers = ModifiersOf(event);
+  const wchar_t key = event.key_code;
+  const uint32_t modifiers = event.modifiers;
   if (key == kKeyTab) {
     auto* edit = dynamic_cast<RichEdit*>(focus);
     if (edit && edit->IsVisible() && edit->IsEnabled() && edit->WantsTab()) {
@@ -295,8 +248,8 @@ void InputRouter::OnKeyRelease(const WindowEvent& event) {
   Control* control = window_.GetKeyDownControl();
   if (!control) return;
   window_.SetKeyDownControl(nullptr);
-  const wchar_t key = KeysymToKeyCode(event.keysym);
-  control->SendEvent(kEventKeyUp, key, 0, key, {}, ModifiersOf(event));
+  const wchar_t key = event.key_code;
+  control->SendEvent(kEventKeyUp, key, 0, key, {}, event.modifiers);
 }
 
 void InputRouter::OnComposition(const WindowEvent& event) {

@@ -1,4 +1,4 @@
-#include "ui/host/window_icon.h"
+#include "ui/window/window_icon.h"
 
 #include <cairo.h>
 
@@ -7,7 +7,7 @@
 namespace ui {
 namespace {
 
-// Cairo keeps premultiplied pixels; _NET_WM_ICON wants them straight.
+// Cairo keeps premultiplied pixels; icons are straight.
 uint32_t Unpremultiply(uint32_t pixel) {
   const uint32_t alpha = pixel >> 24;
   if (alpha == 0 || alpha == 255) return pixel;
@@ -18,8 +18,8 @@ uint32_t Unpremultiply(uint32_t pixel) {
   return (alpha << 24) | channel(16) | channel(8) | channel(0);
 }
 
-platform::x11::NativeWindow::IconPicture Scaled(const ImageInfo& image, int size) {
-  platform::x11::NativeWindow::IconPicture picture;
+IconPicture Scaled(const ImageInfo& image, int size) {
+  IconPicture picture;
   cairo_surface_t* surface = cairo_image_surface_create(CAIRO_FORMAT_ARGB32, size, size);
   cairo_t* cr = cairo_create(surface);
   cairo_scale(cr, static_cast<double>(size) / image.width(),
@@ -45,9 +45,8 @@ platform::x11::NativeWindow::IconPicture Scaled(const ImageInfo& image, int size
 
 }  // namespace
 
-std::vector<platform::x11::NativeWindow::IconPicture> IconPictures(const ImageInfo& image,
-                                                                   std::initializer_list<int> sizes) {
-  std::vector<platform::x11::NativeWindow::IconPicture> pictures;
+std::vector<IconPicture> IconPictures(const ImageInfo& image, std::initializer_list<int> sizes) {
+  std::vector<IconPicture> pictures;
   if (image.width() <= 0 || image.height() <= 0) return pictures;
   for (int size : sizes) {
     if (size > 0) pictures.push_back(Scaled(image, size));

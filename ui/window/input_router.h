@@ -1,5 +1,6 @@
-// Routes the native window's pointer, keyboard and focus events to the
-// controls of a ui::Window.
+// Routes a top-level window's pointer, keyboard and focus events (as its
+// host translated them, ui/core/window_event.h) to the controls of a
+// ui::Window.
 //
 // Mouse: the control under the pointer is the hover control (the old one gets
 // "mouseleave" before the new one gets "mouseenter"); a button press makes the
@@ -29,9 +30,9 @@
 #include <string>
 #include <vector>
 
-#include "platform/x11/window_event.h"
 #include "ui/core/geometry.h"
 #include "ui/core/key_codes.h"
+#include "ui/core/window_event.h"
 
 namespace ui {
 
@@ -50,10 +51,6 @@ class InputRouterDelegate {
   ~InputRouterDelegate() = default;
 };
 
-// Windows virtual-key codes of an X keysym (letters as upper case), 0 when
-// the key has none.
-wchar_t KeysymToKeyCode(uint32_t keysym);
-
 class InputRouter {
  public:
   static constexpr int kHoverTimeMs = 400;
@@ -63,7 +60,7 @@ class InputRouter {
   InputRouter& operator=(const InputRouter&) = delete;
 
   // Pointer, key and focus events; other types are ignored.
-  void Route(const platform::x11::WindowEvent& event);
+  void Route(const WindowEvent& event);
   void OnHoverTime();
   // The controls moved under a still pointer: hover what is under it now.
   void RefreshHover();
@@ -83,20 +80,20 @@ class InputRouter {
  private:
   void OnMouseMove(UiPoint point, uint32_t modifiers);
   void UpdateHover(UiPoint point);
-  void OnButtonPress(const platform::x11::WindowEvent& event);
-  void OnButtonRelease(const platform::x11::WindowEvent& event);
-  void OnWheel(const platform::x11::WindowEvent& event);
+  void OnButtonPress(const WindowEvent& event);
+  void OnButtonRelease(const WindowEvent& event);
+  void OnWheel(const WindowEvent& event);
   void OnPointerLeft();
-  void OnKeyPress(const platform::x11::WindowEvent& event);
-  void OnKeyRelease(const platform::x11::WindowEvent& event);
-  void OnComposition(const platform::x11::WindowEvent& event);
+  void OnKeyPress(const WindowEvent& event);
+  void OnKeyRelease(const WindowEvent& event);
+  void OnComposition(const WindowEvent& event);
   void CancelPressed();
 
   Window& window_;
   InputRouterDelegate& delegate_;
   bool button_down_ = false;  // the pointer is captured for the pressed control
   bool pointer_inside_ = false;
-  platform::x11::MouseButton pressed_button_ = platform::x11::MouseButton::kLeft;
+  MouseButton pressed_button_ = MouseButton::kLeft;
 };
 
 }  // namespace ui

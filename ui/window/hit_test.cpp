@@ -1,4 +1,4 @@
-#include "ui/host/hit_test.h"
+#include "ui/window/hit_test.h"
 
 #include "ui/controls/button.h"
 #include "ui/controls/rich_edit.h"

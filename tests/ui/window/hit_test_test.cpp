@@ -3,7 +3,7 @@
 
 #include "ui/controls/box.h"
 #include "ui/controls/window.h"
-#include "ui/host/hit_test.h"
+#include "ui/window/hit_test.h"
 #include "ui/markup/layout_builder.h"
 
 namespace ui {

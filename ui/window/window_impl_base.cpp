@@ -1,14 +1,13 @@
-#include "ui/host/window_impl_base.h"
+#include "ui/window/window_impl_base.h"
 
 #include <algorithm>
 
 #include "base/message_loop.h"
-#include "base/text.h"
 #include "ui/controls/control_fades.h"
 #include "ui/animation/ui_timers.h"
 #include "ui/controls/box.h"
 #include "ui/controls/button.h"
-#include "ui/host/window_icon.h"
+#include "ui/window/window_icon.h"
 #include "ui/markup/layout_builder.h"
 #include "ui/resources/global_manager.h"
 #include "ui/resources/image.h"
@@ -16,31 +15,29 @@
 namespace ui {
 namespace {
 
-namespace x11 = platform::x11;
-
-std::optional<x11::ResizeEdge> EdgeOf(HitArea area) {
+std::optional<ResizeEdge> EdgeOf(HitArea area) {
   switch (area) {
-    case HitArea::kTopLeft: return x11::ResizeEdge::kTopLeft;
-    case HitArea::kTop: return x11::ResizeEdge::kTop;
-    case HitArea::kTopRight: return x11::ResizeEdge::kTopRight;
-    case HitArea::kRight: return x11::ResizeEdge::kRight;
-    case HitArea::kBottomRight: return x11::ResizeEdge::kBottomRight;
-    case HitArea::kBottom: return x11::ResizeEdge::kBottom;
-    case HitArea::kBottomLeft: return x11::ResizeEdge::kBottomLeft;
-    case HitArea::kLeft: return x11::ResizeEdge::kLeft;
+    case HitArea::kTopLeft: return ResizeEdge::kTopLeft;
+    case HitArea::kTop: return ResizeEdge::kTop;
+    case HitArea::kTopRight: return ResizeEdge::kTopRight;
+    case HitArea::kRight: return ResizeEdge::kRight;
+    case HitArea::kBottomRight: return ResizeEdge::kBottomRight;
+    case HitArea::kBottom: return ResizeEdge::kBottom;
+    case HitArea::kBottomLeft: return ResizeEdge::kBottomLeft;
+    case HitArea::kLeft: return ResizeEdge::kLeft;
     default: return std::nullopt;
   }
 }
 
-x11::PointerShape ResizeShape(HitArea area) {
+CursorType ResizeCursor(HitArea area) {
   switch (area) {
     case HitArea::kTopLeft:
-    case HitArea::kBottomRight: return x11::PointerShape::kSizeNWSE;
+    case HitArea::kBottomRight: return CursorType::kSizeNWSE;
     case HitArea::kTopRight:
-    case HitArea::kBottomLeft: return x11::PointerShape::kSizeNESW;
+    case HitArea::kBottomLeft: return CursorType::kSizeNESW;
     case HitArea::kTop:
-    case HitArea::kBottom: return x11::PointerShape::kSizeNS;
-    default: return x11::PointerShape::kSizeWE;
+    case HitArea::kBottom: return CursorType::kSizeNS;
+    default: return CursorType::kSizeWE;
   }
 }
 
@@ -68,10 +65,10 @@ Control* WindowImplBase::CreateControl(const std::wstring& element) {
   return nullptr;
 }
 
-bool WindowImplBase::Create(x11::Display& display, WindowImplBase* owner, const std::wstring& title,
+bool WindowImplBase::Create(WindowSystem& system, WindowImplBase* owner, const std::wstring& title,
                             const UiRect& bounds, bool translucent) {
   if (host_) return false;
-  display_ = &display;
+  system_ = &system;
   std::wstring folder = GetSkinFolder();
   if (!folder.empty() && folder.back() != L'/') folder += L'/';
   SetResourcePath(folder);
@@ -91,33 +88,33 @@ bool WindowImplBase::Create(x11::Display& display, WindowImplBase* owner, const 
   SetAnimationInstaller([](Control& control) { InstallControlFades(control, UiTimerScope::current()); });
 
   if (const double percent = GetHeightPercent(); percent > 0) {
-    const x11::Rect work = display.GetWorkArea();
+    const ScreenRect work = system.GetWorkArea();
     int height = static_cast<int>(work.height * percent);
     if (GetMinInfo().cy > 0) height = std::max(height, GetMinInfo().cy);
     if (GetMaxInfo().cy > 0) height = std::min(height, GetMaxInfo().cy);
     SetInitSize({GetInitSize().cx, height});
   }
 
-  x11::WindowOptions options;
-  options.title = Utf16ToUtf8(title.empty() ? GlobalManager::GetText(GetTextId()) : title);
-  options.class_name = Utf16ToUtf8(GetWindowClassName());
+  WindowOptions options;
+  options.title = title.empty() ? GlobalManager::GetText(GetTextId()) : title;
+  options.class_name = GetWindowClassName();
   options.translucent = translucent;
   if (!bounds.IsEmpty()) {
-    options.bounds = x11::Rect{bounds.left, bounds.top, bounds.Width(), bounds.Height()};
+    options.bounds = ScreenRect{bounds.left, bounds.top, bounds.Width(), bounds.Height()};
   }
-  options.min_size = x11::Size{GetMinInfo().cx, GetMinInfo().cy};
-  options.max_size = x11::Size{GetMaxInfo().cx, GetMaxInfo().cy};
-  if (owner && owner->native_window()) {
+  options.min_size = GetMinInfo();
+  options.max_size = GetMaxInfo();
+  if (owner && owner->host()) {
     SetOwner(owner);
-    options.transient_for = owner->native_window()->id();
+    options.owner = owner->host();
   }
   AdjustWindowOptions(options);
-  host_ = X11WindowHost::Create(display, *this, options);
+  host_ = system.CreateHost(*this, options);
   if (!host_) return false;
   host_->SetCloseRequestHandler(ToWeakCallback([this] { Close(0); }));
   host_->SetDestroyedHandler(ToWeakCallback([this] { OnNativeDestroyed(); }));
   host_->SetInputHandler(
-      ToWeakCallback([this](const x11::WindowEvent& event) { OnNativeInput(event); }));
+      ToWeakCallback([this](const WindowEvent& event) { OnNativeInput(event); }));
   BindSystemButtons();
   InitWindow();
   return true;
@@ -143,10 +140,6 @@ bool WindowImplBase::OnSysButtonClick(const EventArgs& args) {
   return true;
 }
 
-x11::NativeWindow* WindowImplBase::native_window() const {
-  return host_ ? &host_->native_window() : nullptr;
-}
-
 WindowImplBase* WindowImplBase::owner() const { return owner_alive_.expired() ? nullptr : owner_; }
 
 void WindowImplBase::SetOwner(WindowImplBase* owner) {
@@ -158,17 +151,15 @@ void WindowImplBase::SetOwner(WindowImplBase* owner) {
 }
 
 void WindowImplBase::SetInputEnabled(bool enabled) {
-  x11::NativeWindow* native = native_window();
-  if (!native) return;
-  native->SetEnabled(enabled);
+  if (!host_) return;
+  host_->SetInputEnabled(enabled);
   if (!enabled) router_.OnInputBlocked();
 }
 
 void WindowImplBase::ShowWindow(bool show, bool take_focus) {
-  x11::NativeWindow* native = native_window();
-  if (!native) return;
-  if (show) native->Show(take_focus);
-  else native->Hide();
+  if (!host_) return;
+  if (show) host_->Show(take_focus);
+  else host_->Hide();
 }
 
 // --- Closing --------------------------------------------------------------------
@@ -177,13 +168,12 @@ void WindowImplBase::Close(int code) {
   if (closing_) return;
   if (fake_modal_) {
     fake_modal_ = false;
-    if (WindowImplBase* o = owner(); o && o->native_window()) {
+    if (WindowImplBase* o = owner(); o && o->host()) {
       o->SetInputEnabled(true);
-      o->native_window()->Focus();
+      o->host()->SetNativeFocus();
     }
   }
-  x11::NativeWindow* native = native_window();
-  if (!native || !native->alive()) return;
+  if (!host_ || !host_->alive()) return;
   closing_ = true;
   close_code_ = code;
   TimerManager* timers = UiTimerScope::current();
@@ -214,10 +204,10 @@ void WindowImplBase::FadeOutRoot(TimerManager& timers) {
 void WindowImplBase::FinishClose() {
   router_.OnWindowClosing();
   OnClose();
-  if (WindowImplBase* o = owner(); o && o->native_window() && o->native_window()->enabled()) {
-    o->native_window()->Focus();
+  if (WindowImplBase* o = owner(); o && o->host() && o->host()->input_enabled()) {
+    o->host()->SetNativeFocus();
   }
-  if (x11::NativeWindow* native = native_window()) native->Destroy();
+  if (host_) host_->Destroy();
 }
 
 void WindowImplBase::OnNativeDestroyed() {
@@ -231,33 +221,32 @@ void WindowImplBase::OnFinalMessage() { delete this; }
 // --- Placement ------------------------------------------------------------------
 
 void WindowImplBase::CenterWindow() {
-  if (!host_ || !display_) return;
+  if (!host_ || !system_) return;
   // The visible frames count, not the drawn shadows around them.
-  const x11::Rect self = host_->frame_bounds();
+  const ScreenRect self = host_->frame_bounds();
   host_->SetFrameBounds(CenteredFrame(self.width, self.height));
 }
 
-x11::Rect WindowImplBase::CenteredFrame(int width, int height) const {
+ScreenRect WindowImplBase::CenteredFrame(int width, int height) const {
   WindowImplBase* o = owner();
-  const bool over_owner = o && o->host() && o->native_window()->mapped();
-  const x11::Rect current = host_ ? host_->frame_bounds() : x11::Rect{0, 0, width, height};
-  const x11::Rect anchor = over_owner ? o->host()->frame_bounds() : current;
+  const bool over_owner = o && o->host() && o->host()->mapped();
+  const ScreenRect current = host_ ? host_->frame_bounds() : ScreenRect{0, 0, width, height};
+  const ScreenRect anchor = over_owner ? o->host()->frame_bounds() : current;
   // The work area of the monitor the owner (or the window) is on.
-  const x11::Rect work = display_ ? display_->GetWorkArea(anchor) : anchor;
-  const x11::Rect target = over_owner ? anchor : work;
+  const ScreenRect work = system_ ? system_->GetWorkArea(anchor) : anchor;
+  const ScreenRect target = over_owner ? anchor : work;
   int x = target.x + (target.width - width) / 2;
   int y = target.y + (target.height - height) / 2;
   // Inside the work area; the left and top edges win when it is too small.
   x = std::max(work.x, std::min(x, work.x + work.width - width));
   y = std::max(work.y, std::min(y, work.y + work.height - height));
-  return x11::Rect{x, y, width, height};
+  return ScreenRect{x, y, width, height};
 }
 
 void WindowImplBase::ShowModalFake(WindowImplBase* owner) {
-  x11::NativeWindow* native = native_window();
-  if (!native || !owner || !owner->native_window()) return;
+  if (!host_ || !owner || !owner->host()) return;
   SetOwner(owner);
-  native->SetTransientFor(owner->native_window()->id(), true);
+  host_->SetOwner(*owner->host(), true);
   CenterWindow();
   ShowWindow(true, true);
   owner->SetInputEnabled(false);
@@ -265,27 +254,26 @@ void WindowImplBase::ShowModalFake(WindowImplBase* owner) {
 }
 
 bool WindowImplBase::SetIcon(const std::wstring& image_path) {
-  platform::x11::NativeWindow* native = native_window();
-  if (!native) return false;
+  if (!host_) return false;
   const std::shared_ptr<ImageInfo> image =
       GlobalManager::GetImage(GlobalManager::GetResFullPath(GetResourcePath(), image_path));
   if (!image) return false;
-  native->SetIcon(IconPictures(*image, {32, 16}));
+  host_->SetIcon(IconPictures(*image, {32, 16}));
   return true;
 }
 
 void WindowImplBase::Minimize() {
-  if (x11::NativeWindow* native = native_window()) native->Iconify();
+  if (host_) host_->Minimize();
 }
 
 void WindowImplBase::Maximize() {
-  if (!host_ || !display_ || maximized_) return;
+  if (!host_ || !system_ || maximized_) return;
   restore_bounds_ = host_->frame_bounds();
   maximized_ = true;
   SwapMaxRestoreButtons(true);
   // The frame fills the work area; a shadow would lie outside it.
   host_->SetShadowHidden(true);
-  host_->SetFrameBounds(display_->GetWorkArea(restore_bounds_));
+  host_->SetFrameBounds(system_->GetWorkArea(restore_bounds_));
 }
 
 void WindowImplBase::Restore() {
@@ -314,29 +302,25 @@ HitArea WindowImplBase::HitTest(UiPoint point) const {
   return HitTestWindow(*this, point, frame);
 }
 
-void WindowImplBase::OnNativeInput(const x11::WindowEvent& event) {
+void WindowImplBase::OnNativeInput(const WindowEvent& event) {
   switch (event.type) {
-    case x11::EventType::kButtonPress:
+    case WindowEventType::kButtonPress:
       if (StartFrameDrag(event)) return;
       break;
-    case x11::EventType::kKeyPress:
-      if (OnKeyDown(KeysymToKeyCode(event.keysym), event.modifiers)) return;
+    case WindowEventType::kKeyPress:
+      if (OnKeyDown(event.key_code, event.modifiers)) return;
       break;
     default: break;
   }
   std::weak_ptr<vbase::WeakFlag> alive = GetWeakFlag();
   router_.Route(event);  // a handler may close and even delete the window
   if (alive.expired()) return;
-  if (event.type == x11::EventType::kMotion && !GetPressedControl()) {
-    UpdateFrameCursor(UiPoint{event.x, event.y});
-  }
+  if (event.type == WindowEventType::kMotion && !GetPressedControl()) UpdateFrameCursor(event.point);
 }
 
-bool WindowImplBase::StartFrameDrag(const x11::WindowEvent& event) {
-  if (event.button != x11::MouseButton::kLeft) return false;
-  x11::NativeWindow* native = native_window();
-  if (!native) return false;
-  const HitArea area = HitTest(UiPoint{event.x, event.y});
+bool WindowImplBase::StartFrameDrag(const WindowEvent& event) {
+  if (event.button != MouseButton::kLeft || !host_) return false;
+  const HitArea area = HitTest(event.point);
   if (event.double_click) {
     // A double click on the caption of a window that can maximise toggles it.
     if (area != HitArea::kCaption || !FindControl(L"maxbtn")) return false;
@@ -346,26 +330,25 @@ bool WindowImplBase::StartFrameDrag(const x11::WindowEvent& event) {
   }
   if (area == HitArea::kCaption) {
     // A maximised window stays where it is, filling its work area.
-    if (!maximized_) native->BeginMoveDrag(event.root_x, event.root_y, x11::MouseButton::kLeft);
+    if (!maximized_) host_->BeginMoveDrag(event.screen_point);
     return true;
   }
-  if (std::optional<x11::ResizeEdge> edge = EdgeOf(area)) {
-    native->BeginResizeDrag(*edge, event.root_x, event.root_y, x11::MouseButton::kLeft);
+  if (std::optional<ResizeEdge> edge = EdgeOf(area)) {
+    host_->BeginResizeDrag(*edge, event.screen_point);
     return true;
   }
   return false;
 }
 
 void WindowImplBase::UpdateFrameCursor(UiPoint point) {
-  x11::NativeWindow* native = native_window();
-  if (!native) return;
+  if (!host_) return;
   const HitArea area = HitTest(point);
   if (IsSizeArea(area)) {
-    native->SetCursor(ResizeShape(area));
+    host_->SetCursor(ResizeCursor(area));
     frame_cursor_ = true;
   } else if (frame_cursor_) {
     frame_cursor_ = false;
-    if (!FindControl(point)) native->SetCursor(x11::PointerShape::kArrow);
+    if (!FindControl(point)) host_->SetCursor(CursorType::kArrow);
   }
 }
 

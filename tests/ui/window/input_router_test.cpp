@@ -1,8 +1,6 @@
 // Routing of pointer, keyboard and focus events to the controls of a window,
-// driven with synthetic native events (no X server).
+// driven with the framework's window events (no window system).
 #include <gtest/gtest.h>
-
-#include <X11/keysym.h>
 
 #include <string>
 #include <vector>
@@ -13,15 +11,13 @@
 #include "ui/controls/rich_edit.h"
 #include "ui/controls/window.h"
 #include "ui/controls/scrollable_box.h"
-#include "ui/host/input_router.h"
+#include "ui/window/input_router.h"
 #include "ui/markup/layout_builder.h"
 
 namespace ui {
 namespace {
 
-using NativeEvent = platform::x11::EventType;
-using platform::x11::MouseButton;
-using platform::x11::WindowEvent;
+using NativeEvent = WindowEventType;
 
 constexpr wchar_t kMarkup[] = LR"(<Window><VBox>
   <Button name="a" height="30" tooltiptext="first"/>
@@ -96,15 +92,13 @@ class InputRouterTest : public ::testing::Test {
   void Move(int y, int x = 50) {
     WindowEvent e;
     e.type = NativeEvent::kMotion;
-    e.x = x;
-    e.y = y;
+    e.point = {x, y};
     router_.Route(e);
   }
   void Button(NativeEvent type, int y, MouseButton button = MouseButton::kLeft, bool dbl = false) {
     WindowEvent e;
     e.type = type;
-    e.x = 50;
-    e.y = y;
+    e.point = {50, y};
     e.button = button;
     e.double_click = dbl;
     router_.Route(e);
@@ -113,10 +107,10 @@ class InputRouterTest : public ::testing::Test {
     Button(NativeEvent::kButtonPress, y);
     Button(NativeEvent::kButtonRelease, y);
   }
-  void Key(uint32_t keysym, uint32_t modifiers = 0, std::string text = {}) {
+  void Key(wchar_t key, uint32_t modifiers = 0, std::string text = {}) {
     WindowEvent e;
     e.type = NativeEvent::kKeyPress;
-    e.keysym = keysym;
+    e.key_code = key;
     e.modifiers = modifiers;
     e.text = std::move(text);
     router_.Route(e);
@@ -261,8 +255,7 @@ TEST_F(InputRouterTest, DoubleRightAndWheelEvents) {
   });
   WindowEvent wheel;
   wheel.type = NativeEvent::kWheel;
-  wheel.x = 50;
-  wheel.y = kRowB;
+  wheel.point = {50, kRowB};
   wheel.wheel_delta = -120;
   router_.Route(wheel);
   EXPECT_EQ(log_, (std::vector<std::string>{"b:wheel"}));
@@ -285,12 +278,12 @@ TEST_F(InputRouterTest, HoverTimeSendsHoverAndShowsOnlyRealTooltips) {
 // anywhere else Tab moves on, past controls that take no focus.
 TEST_F(InputRouterTest, TabStaysInARichEditThatWantsIt) {
   Click(kRowB);
-  Key(XK_Tab);  // past "quiet" (nofocus)
+  Key(kKeyTab);  // past "quiet" (nofocus)
   EXPECT_EQ(window_.GetFocus(), Named(L"edit"));
-  Key(XK_Tab, 0, "\t");
+  Key(kKeyTab, 0, "\t");
   EXPECT_EQ(window_.GetFocus(), Named(L"tabby"));
   EXPECT_EQ(Edit()->GetText(), L"");
-  Key(XK_Tab, 0, "\t");
+  Key(kKeyTab, 0, "\t");
   EXPECT_EQ(window_.GetFocus(), Named(L"tabby"));
   EXPECT_EQ(Edit(L"tabby")->GetText(), L"\t");
 }
@@ -299,7 +292,7 @@ TEST_F(InputRouterTest, KeyUpGoesToTheControlThatGotTheKeyDown) {
   Click(kRowA);
   WindowEvent e;
   e.type = NativeEvent::kKeyPress;
-  e.keysym = XK_x;
+  e.key_code = L'X';
   router_.Route(e);
   Named(L"b")->SetFocus();
   e.type = NativeEvent::kKeyRelease;
@@ -309,7 +302,7 @@ TEST_F(InputRouterTest, KeyUpGoesToTheControlThatGotTheKeyDown) {
   EXPECT_FALSE(Logged("b:keyup"));
   EXPECT_EQ(window_.GetKeyDownControl(), nullptr);
   // Space on a focused button clicks it.
-  Key(XK_space, 0, " ");
+  Key(kKeySpace, 0, " ");
   EXPECT_TRUE(Logged("b:click"));
 }
 
@@ -327,9 +320,9 @@ TEST_F(InputRouterTest, KeysBecomeKeyDownAndCharEventsAndCompositionsReachTheFoc
     }
     return true;
   });
-  Key(0x1008BBE, 0, "设备");  // what an input method commits
-  Key(XK_Return, 0, "\r");
-  Key(XK_a, platform::x11::kModifierControl | platform::x11::kModifierShift, "\x01");
+  Key(0, 0, "设备");  // what an input method commits: text, no key
+  Key(kKeyEnter, 0, "\r");
+  Key(L'A', kModifierControl | kModifierShift, "\x01");
   EXPECT_EQ(seen, (std::vector<std::string>{
                       "10:35774:0", "10:22791:0",  // 设, 备
                       "8:13:0",
@@ -382,7 +375,7 @@ TEST_F(InputRouterTest, DestroyedControlsAreNotReferenced) {
   Button(NativeEvent::kButtonPress, kRowB);
   WindowEvent key;
   key.type = NativeEvent::kKeyPress;
-  key.keysym = XK_x;
+  key.key_code = L'X';
   router_.Route(key);
   Control* b = Named(L"b");
   ASSERT_EQ(window_.GetPressedControl(), b);
@@ -448,19 +441,19 @@ TEST(TabOrderTest, TabAndShiftTabWalkOnlyTheTabStops) {
   EXPECT_EQ(order, (std::vector<std::wstring>{L"first", L"check", L"edit", L"in_row",
                                               L"shown_page"}));
 
-  auto press = [&](uint32_t keysym, uint32_t modifiers) {
+  auto press = [&](wchar_t key, uint32_t modifiers) {
     WindowEvent e;
     e.type = NativeEvent::kKeyPress;
-    e.keysym = keysym;
+    e.key_code = key;
     e.modifiers = modifiers;
     router.Route(e);
     return window.GetFocus() ? window.GetFocus()->GetName() : std::wstring();
   };
   window.FindControl(L"first")->SetFocus();
   std::vector<std::wstring> forward, backward;
-  for (size_t i = 0; i < order.size(); ++i) forward.push_back(press(XK_Tab, 0));
+  for (size_t i = 0; i < order.size(); ++i) forward.push_back(press(kKeyTab, 0));
   for (size_t i = 0; i < order.size(); ++i) {
-    backward.push_back(press(XK_ISO_Left_Tab, platform::x11::kModifierShift));
+    backward.push_back(press(kKeyTab, kModifierShift));
   }
   EXPECT_EQ(forward, (std::vector<std::wstring>{L"check", L"edit", L"in_row", L"shown_page",
                                                 L"first"}));
@@ -468,13 +461,5 @@ TEST(TabOrderTest, TabAndShiftTabWalkOnlyTheTabStops) {
                                                  L"first"}));
   window.SetHost(nullptr);
 }
-
-// Shift+Tab arrives as its own keysym; Unicode keysyms have no key code.
-TEST(KeysymToKeyCodeTest, TabVariantsAndUnicodeKeysyms) {
-  EXPECT_EQ(KeysymToKeyCode(XK_ISO_Left_Tab), kKeyTab);
-  EXPECT_EQ(KeysymToKeyCode(XK_a), L'A');
-  EXPECT_EQ(KeysymToKeyCode(0x1008BBE), 0);
-}
-
 }  // namespace
 }  // namespace ui

@@ -1,6 +1,7 @@
 // ui::WindowImplBase: the standard skinned application window. It IS the
-// ui::Window (the control tree and routing references) and owns its X11 host
-// and input router.
+// ui::Window (the control tree and routing references) and owns its native
+// window (a TopLevelHost that the WindowSystem given to Create makes) and
+// its input router. It sees no window system's own types.
 //
 // Create builds the layout GetSkinFolder()/GetSkinFile() into the window,
 // binds "closebtn", "minbtn", "maxbtn" and "restorebtn", creates the native
@@ -21,8 +22,8 @@
 // which by default deletes the object (windows are created with new).
 //
 // Threads: UI thread only, with the thread's message loop running the
-// Display and (for fades and timed work) a ui::UiTimerScope alive. The
-// Display must outlive the window. An owner may go first: the window then
+// window system and (for fades and timed work) a ui::UiTimerScope alive. The
+// WindowSystem must outlive the window. An owner may go first: the window then
 // forgets it.
 #pragma once
 
@@ -33,11 +34,10 @@
 #include <vector>
 
 #include "base/weak_callback.h"
-#include "platform/x11/x11_display.h"
 #include "ui/controls/window.h"
-#include "ui/host/hit_test.h"
-#include "ui/host/input_router.h"
-#include "ui/host/x11_window_host.h"
+#include "ui/core/window_system.h"
+#include "ui/window/hit_test.h"
+#include "ui/window/input_router.h"
 
 namespace ui {
 
@@ -55,7 +55,7 @@ class WindowImplBase : public Window, private InputRouterDelegate {
   // `bounds` takes the layout's size at the origin. The bounds are those of
   // the visible frame: a drawn shadow (translucent windows only) lies around
   // them. False when the layout or the native window cannot be made.
-  bool Create(platform::x11::Display& display, WindowImplBase* owner, const std::wstring& title,
+  bool Create(WindowSystem& system, WindowImplBase* owner, const std::wstring& title,
               const UiRect& bounds = {}, bool translucent = true);
 
   void ShowWindow(bool show = true, bool take_focus = true);
@@ -65,7 +65,7 @@ class WindowImplBase : public Window, private InputRouterDelegate {
   // the window's monitor, and keeps the window inside that work area.
   void CenterWindow();
   // Where a frame of this size goes by the rule of CenterWindow.
-  platform::x11::Rect CenteredFrame(int width, int height) const;
+  ScreenRect CenteredFrame(int width, int height) const;
   // Shows the window modal to `owner`: the owner is disabled until this
   // window closes.
   void ShowModalFake(WindowImplBase* owner);
@@ -88,16 +88,16 @@ class WindowImplBase : public Window, private InputRouterDelegate {
   int close_code() const { return close_code_; }
 
   // Null before Create and after the native window is gone.
-  X11WindowHost* host() const { return host_.get(); }
-  platform::x11::NativeWindow* native_window() const;
-  platform::x11::Display* display() const { return display_; }
+  TopLevelHost* host() const { return host_.get(); }
+  WindowSystem* window_system() const { return system_; }
   WindowImplBase* owner() const;
   InputRouter& input_router() { return router_; }
   // Where the point (client coordinates) falls: caption, size box or client.
   HitArea HitTest(UiPoint point) const;
 
  protected:
-  // WM_CLASS of the native window; tests and the desktop find windows by it.
+  // The class of the native window (WM_CLASS); tests and the desktop find
+  // windows by it.
   virtual std::wstring GetWindowClassName() const = 0;
   // Folder under the theme ("fleet_sync") and layout file ("main.xml"); a
   // skin file that starts with "<" is the layout's markup itself.
@@ -107,13 +107,13 @@ class WindowImplBase : public Window, private InputRouterDelegate {
   virtual Control* CreateControl(const std::wstring& element);
   // Last word on the native window's options before it is created (a toast
   // asks for a notification window here).
-  virtual void AdjustWindowOptions(platform::x11::WindowOptions& options) { (void)options; }
+  virtual void AdjustWindowOptions(WindowOptions& options) { (void)options; }
   // The layout is attached and the native window exists.
   virtual void InitWindow() {}
   // The window is closing for good (after the fade, before destruction).
   virtual void OnClose() {}
-  // A key press before it is routed to the focus control (Windows key code,
-  // platform modifiers); true consumes it. Escape handling goes here.
+  // A key press before it is routed to the focus control (key code and
+  // modifiers of ui/core/key_codes.h); true consumes it. Escape handling goes here.
   virtual bool OnKeyDown(wchar_t key_code, uint32_t modifiers);
   // The native window is gone: the last call. Deletes the object.
   virtual void OnFinalMessage();
@@ -122,8 +122,8 @@ class WindowImplBase : public Window, private InputRouterDelegate {
 
  private:
   void BindSystemButtons();
-  void OnNativeInput(const platform::x11::WindowEvent& event);
-  bool StartFrameDrag(const platform::x11::WindowEvent& event);
+  void OnNativeInput(const WindowEvent& event);
+  bool StartFrameDrag(const WindowEvent& event);
   void UpdateFrameCursor(UiPoint point);
   void FadeOutRoot(TimerManager& timers);
   void FinishClose();
@@ -134,8 +134,8 @@ class WindowImplBase : public Window, private InputRouterDelegate {
   void StartHoverTimer() override;
   void StopHoverTimer() override;
 
-  platform::x11::Display* display_ = nullptr;
-  std::unique_ptr<X11WindowHost> host_;
+  WindowSystem* system_ = nullptr;
+  std::unique_ptr<TopLevelHost> host_;
   InputRouter router_;
   void SetOwner(WindowImplBase* owner);
 
@@ -147,7 +147,7 @@ class WindowImplBase : public Window, private InputRouterDelegate {
   bool maximized_ = false;
   bool frame_cursor_ = false;  // a resize cursor is showing
   int close_code_ = 0;
-  platform::x11::Rect restore_bounds_;
+  ScreenRect restore_bounds_;
   vbase::WeakCallbackFlag close_flag_;
   vbase::WeakCallbackFlag hover_flag_;
 };

@@ -1,14 +1,16 @@
-// A WindowHost that records what the window core asks of the native side.
+// A WindowHost that records what the window core asks of the native side
+// (FakeHostOf<TopLevelHost> is the base of the window base's fake).
 #pragma once
 
 #include "ui/core/window_host.h"
 
 namespace ui::testing_support {
 
-class FakeHost : public WindowHost {
+template <typename Base>
+class FakeHostOf : public Base {
  public:
   void Invalidate(const UiRect& rect) override { invalidated = invalidated.Union(rect); }
-  UiSize GetClientSize() const override { return {400, 300}; }
+  UiSize GetClientSize() const override { return client; }
   void SetCursor(CursorType c) override { cursor = c; }
   void SetCapture() override { captured = true; }
   void ReleaseCapture() override { captured = false; }
@@ -29,6 +31,7 @@ class FakeHost : public WindowHost {
     timer = flag.ToWeakCallback(std::move(tick));
   }
 
+  UiSize client{400, 300};
   UiRect invalidated;
   CursorType cursor = CursorType::kArrow;
   bool captured = false;
@@ -38,5 +41,7 @@ class FakeHost : public WindowHost {
   std::wstring clipboard;
   std::function<void()> timer;
 };
+
+using FakeHost = FakeHostOf<WindowHost>;
 
 }  // namespace ui::testing_support

@@ -12,8 +12,6 @@
 namespace fleetsync_test {
 namespace {
 
-using namespace std::chrono_literals;
-
 bool SameBytes(const std::string& a, const std::string& b) {
   auto read = [](const std::string& path) {
     std::ifstream in(path, std::ios::binary);
@@ -65,26 +63,6 @@ TEST_F(AdbE2eTest, GetpropAndSetpropRoundTrip) {
   EXPECT_EQ(state.setprops[0], std::make_pair(std::string("sys.qnupgrade.flag"), std::string("255")));
 }
 
-// Raw shell loses the exit status; shell_v2 carries it.
-TEST_F(AdbE2eTest, ExitCodesOnlyUnderShellV2) {
-  StartFleet(218);
-  for (const std::string& address : {kOld, kNew}) {
-    EXPECT_EQ(Shell(address, {"mkdir", "/tmp/fleet-sync"}).exit_code, 0) << address;
-  }
-  const ProcessResult old_again = Shell(kOld, {"mkdir", "/tmp/fleet-sync"});
-  EXPECT_EQ(old_again.exit_code, 0);
-  EXPECT_NE(old_again.output.find("File exists"), std::string::npos);
-  const ProcessResult new_again = Shell(kNew, {"mkdir", "/tmp/fleet-sync"});
-  EXPECT_EQ(new_again.exit_code, 1);
-  EXPECT_NE(new_again.output.find("File exists"), std::string::npos);
-  EXPECT_EQ(Shell(kNew, {"mkdir", "-p", "/tmp/fleet-sync"}).exit_code, 0);
-
-  EXPECT_EQ(Shell(kOld, {"frobnicate"}).exit_code, 0);
-  const ProcessResult unknown = Shell(kNew, {"frobnicate"});
-  EXPECT_EQ(unknown.exit_code, 127);
-  EXPECT_NE(unknown.output.find("/system/bin/sh: frobnicate: not found"), std::string::npos);
-}
-
 TEST_F(AdbE2eTest, PushesArriveByteExact) {
   StartFleet(220);
   for (size_t size : {size_t(0), size_t(1), size_t(65535), size_t(65536), size_t(65537)}) {
@@ -102,21 +80,6 @@ TEST_F(AdbE2eTest, PushesArriveByteExact) {
   ASSERT_EQ(state.pushed.size(), 5u);
   EXPECT_EQ(state.pushed[4].size, 65537u);
   EXPECT_EQ(state.commands.back(), "push /tmp/fleet-sync/update.img");
-}
-
-// Raw shell: the stream shows lines logged after it started, and ends with
-// exit 0 when the panel reboots.
-TEST_F(AdbE2eTest, StreamingLogcatFollowsLiveUntilReboot) {
-  StartFleet(226);
-  auto logcat = adb_.AdbInBackground({"-s", Serial(kOld), "shell", "logcat"});
-  ASSERT_TRUE(logcat->WaitForOutput("hmi started", 10s));
-  EXPECT_EQ(Shell(kOld, {"setprop", "ctl.stop", "qnhmi"}).exit_code, 0);
-  EXPECT_TRUE(logcat->WaitForOutput("Service 'qnhmi' stopped\r\n", 10s)) << logcat->OutputSoFar();
-  EXPECT_EQ(Shell(kOld, {"reboot"}).exit_code, 0);
-  const ProcessResult ended = logcat->Wait(10s);
-  EXPECT_FALSE(ended.timed_out);
-  EXPECT_EQ(ended.exit_code, 0);
-  EXPECT_TRUE(fleet_.WaitFor(kOld, [](const PanelState& s) { return s.reboot_count == 1; }));
 }
 
 }  // namespace

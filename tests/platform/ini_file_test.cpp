@@ -139,13 +139,6 @@ TEST_F(IniFileTest, IntegersAreReadAsTheirLeadingDecimalNumber) {
   }
 }
 
-TEST_F(IniFileTest, NewFileHoldsTheSectionThenTheKeysInOrder) {
-  const std::wstring path = PathOf("settings.ini");
-  ASSERT_TRUE(platform::WritePrivateProfileStrings(
-      L"fleet", {{L"update_file", L"/u"}, {L"boot_logo", L""}, {L"force_update", L"1"}}, path));
-  EXPECT_EQ(ReadRaw(path), "[fleet]\nupdate_file=/u\nboot_logo=\nforce_update=1\n");
-}
-
 TEST_F(IniFileTest, WritingKeepsCommentsBlankLinesOtherSectionsAndLineEnds) {
   const std::wstring path = PathOf("settings.ini");
   WriteRaw(path,

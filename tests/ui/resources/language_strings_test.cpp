@@ -32,11 +32,13 @@ TEST(LanguageStringsTest, LineRulesOfTheFormat) {
       "STRID_REPEATED=old\n"
       "STRID_REPEATED=new\n"
       "no equals sign at all\n"
+      "STRID_BAD_UTF8=\xC3\x28\n"
       "STRID_LAST=no newline at the end");
   EXPECT_EQ(table.at(L"STRID_TABS"), L"设置");
   EXPECT_EQ(table.count(L"STRID_EQUALS"), 0u);
   EXPECT_EQ(table.count(L"STRID_LOGIN"), 0u);
   EXPECT_EQ(table.count(L"STRID_NO_TEXT"), 0u);
+  EXPECT_EQ(table.count(L"STRID_BAD_UTF8"), 0u);  // only its own line is lost
   // Empty tokens are dropped, so surrounding "=" leave exactly two tokens.
   EXPECT_EQ(table.at(L"STRID_LEADING"), L"text");
   EXPECT_EQ(table.at(L"STRID_REPEATED"), L"new");
@@ -55,12 +57,6 @@ TEST(LanguageStringsTest, LongLinesAndMultiByteTextStayWhole) {
   EXPECT_EQ(table.at(L"LONG_ID").size(), 4094u - 6 + 1 + 5000);
   EXPECT_EQ(table.at(L"LONG_ID")[4094 - 6], L'升');
   EXPECT_EQ(table.at(L"NEXT"), L"1");
-}
-
-TEST(LanguageStringsTest, InvalidUtf8DropsOnlyItsLine) {
-  const auto table = Parse("BAD=\xC3\x28\nGOOD=ok\n");
-  EXPECT_EQ(table.count(L"BAD"), 0u);
-  EXPECT_EQ(table.at(L"GOOD"), L"ok");
 }
 
 class LanguageTextTest : public test::ResourceStateTest {};

@@ -24,16 +24,6 @@ class ResourcePackageTest : public test::ResourceStateTest {
   std::string zip_;
 };
 
-TEST_F(ResourcePackageTest, NothingIsReadWithoutAnOpenPackage) {
-  std::string out;
-  EXPECT_FALSE(ResourcePackage::IsOpen());
-  EXPECT_FALSE(ResourcePackage::GetData(L"resources/themes/default/global.xml", out));
-  EXPECT_EQ(ResourcePackage::LastResult(), kZipNoPackage);
-  EXPECT_FALSE(ResourcePackage::Exists(L"resources/themes/default/global.xml"));
-  EXPECT_EQ(ResourcePackage::FindEntry(L"resources/").result, kZipNoPackage);
-  EXPECT_EQ(ResourcePackage::ReadEntry(0, out), kZipNoPackage);
-}
-
 TEST_F(ResourcePackageTest, UpperCaseBackslashAndParentPathsFindTheEntry) {
   OpenTheme();
   std::string out;
@@ -74,7 +64,7 @@ TEST_F(ResourcePackageTest, ExistenceCacheIsDroppedWithThePackage) {
   EXPECT_FALSE(ResourcePackage::Exists(L"resources/lang/en_US/gdstrings.ini"));
 }
 
-TEST_F(ResourcePackageTest, FailedOpenLeavesNoPackage) {
+TEST_F(ResourcePackageTest, FailedOpenLeavesNoPackageAndNothingIsReadWithoutOne) {
   OpenTheme();
   const std::string junk = "PK not really";
   EXPECT_FALSE(ResourcePackage::Open(junk.data(), junk.size(), ""));
@@ -82,18 +72,10 @@ TEST_F(ResourcePackageTest, FailedOpenLeavesNoPackage) {
   EXPECT_FALSE(ResourcePackage::IsOpen());
   EXPECT_FALSE(ResourcePackage::Open(zip_.data(), zip_.size(), "secret"));
   EXPECT_FALSE(ResourcePackage::IsOpen());
-}
-
-TEST_F(ResourcePackageTest, FindAndReadByIndex) {
-  OpenTheme();
-  const PackageFindResult found = ResourcePackage::FindEntry(L"resources/lang/zh_CN/gdstrings.ini");
-  ASSERT_EQ(found.result, kZipOk);
-  EXPECT_EQ(found.info.uncompressed_size, 3u);
   std::string out;
-  EXPECT_EQ(ResourcePackage::ReadEntry(found.index, out), kZipOk);
-  EXPECT_EQ(out, "A=B");
-  EXPECT_EQ(ResourcePackage::ReadEntry(99, out), kZipNotFound);
-  EXPECT_EQ(ResourcePackage::LastResult(), kZipNotFound);
+  EXPECT_FALSE(ResourcePackage::GetData(L"resources/themes/default/global.xml", out));
+  EXPECT_EQ(ResourcePackage::LastResult(), kZipNoPackage);
+  EXPECT_FALSE(ResourcePackage::Exists(L"resources/themes/default/global.xml"));
 }
 
 }  // namespace

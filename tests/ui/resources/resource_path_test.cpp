@@ -15,23 +15,17 @@ TEST(ResourcePathTest, RelativeAndAbsolutePaths) {
   EXPECT_TRUE(ToPackagePath(L"c:/a.png").empty());
 }
 
-TEST(ResourcePathTest, ParentComponentRemovesThePrecedingOne) {
+TEST(ResourcePathTest, SeparatorsDotAndParentComponentsAreResolvedNeverAboveTheStart) {
   EXPECT_EQ(ToPackagePath(L"resources\\themes\\default\\fleet_sync\\..\\public\\caption\\caption_public.png"),
             L"resources/themes/default/public/caption/caption_public.png");
   EXPECT_EQ(ToPackagePath(L"resources/themes/default/fleet_sync/../../default/global.xml"),
             L"resources/themes/default/global.xml");
-}
-
-TEST(ResourcePathTest, SeparatorsAndDotComponentsAreCleanedUp) {
   EXPECT_EQ(ToPackagePath(L"resources\\\\themes//default\\./global.xml"), L"resources/themes/default/global.xml");
   EXPECT_EQ(ToPackagePath(L"./resources/./lang/zh_CN/gdstrings.ini"), L"resources/lang/zh_CN/gdstrings.ini");
   EXPECT_EQ(NormalizeResourcePath(L"resources\\themes\\default\\"), L"resources/themes/default/");
   EXPECT_EQ(NormalizeResourcePath(L"/abs//path/./x"), L"/abs/path/x");
   // Dots inside names are not components.
   EXPECT_EQ(ToPackagePath(L"a/..b/c./d"), L"a/..b/c./d");
-}
-
-TEST(ResourcePathTest, ParentComponentsNeverClimbAboveTheStart) {
   EXPECT_EQ(ToPackagePath(L"../../public/a.png"), L"public/a.png");
   EXPECT_EQ(ToPackagePath(L".."), L"");
   EXPECT_EQ(ToPackagePath(L"a/../../../b"), L"b");

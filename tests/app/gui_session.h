@@ -1,34 +1,18 @@
-// Test support for the application's windows under Xvfb: a display, the UI
-// message loop registered as thread 0 with its timers, the theme, a plain
-// owner window, xdotool driving the pointer and keyboard while the loop runs,
-// and look-ups of top-level windows by WM_CLASS.
+// Test support for the application's windows under Xvfb: the themed GUI
+// test's display, loop and timers with the loop registered as thread 0, a
+// plain owner window, and look-ups of top-level windows by WM_CLASS.
 #pragma once
-
-#include <gtest/gtest.h>
 
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>
 
-#include <chrono>
-#include <cstdlib>
-#include <functional>
-#include <future>
-#include <memory>
 #include <string>
 #include <vector>
 
-#include "base/message_loop.h"
 #include "base/thread_registry.h"
-#include "base/ui_message_loop.h"
-#include "platform/x11/x11_display.h"
-#include "ui/host/x11_window_host.h"
-#include "tests/platform/x11/x11_test_support.h"
-#include "tests/support/run_loop_until.h"
-#include "ui/animation/ui_timers.h"
+#include "tests/support/screen_text.h"
+#include "tests/ui/host/gui_test_support.h"
 #include "ui/window/window_impl_base.h"
-#include "ui/resources/resource_package.h"
-#include "ui/resources/theme_archive.h"
-#include "ui/ui_startup.h"
 
 namespace fleetsync_test {
 
@@ -52,39 +36,27 @@ class OwnerWindow : public ui::WindowImplBase {
   bool* gone_;
 };
 
-struct ScreenImage {
-  int width = 0;
-  int height = 0;
-  std::vector<uint32_t> pixels;  // 0xRRGGBB
-  uint32_t at(int x, int y) const { return pixels[static_cast<size_t>(y) * width + x]; }
-  // Pixels whose channels all lie within [low, high].
-  int CountBetween(int low, int high) const {
-    int n = 0;
-    for (uint32_t p : pixels) {
-      bool inside = true;
-      for (int shift : {16, 8, 0}) {
-        const int c = static_cast<int>((p >> shift) & 0xFF);
-        if (c < low || c > high) inside = false;
-      }
-      n += inside;
+// Pixels of `grab` whose channels all lie within [low, high].
+inline int CountBetween(const ScreenGrab& grab, int low, int high) {
+  int n = 0;
+  for (uint32_t p : grab.rgb) {
+    bool inside = true;
+    for (int shift : {16, 8, 0}) {
+      const int c = static_cast<int>((p >> shift) & 0xFF);
+      if (c < low || c > high) inside = false;
     }
-    return n;
+    n += inside;
   }
-};
+  return n;
+}
 
-class GuiSession : public ::testing::Test {
+class GuiSession : public ui::testing_support::ThemedGuiTest {
  protected:
   void SetUp() override {
-    if (!std::getenv("DISPLAY")) GTEST_SKIP() << "DISPLAY is not set";
-    display_ = platform::x11::testing::OpenDisplay();
-    ASSERT_NE(display_, nullptr);
-    windows_ = std::make_unique<ui::X11WindowSystem>(*display_);
-    ASSERT_TRUE(ui::ResourcePackage::Open(ui::ThemeArchiveData(), ui::ThemeArchiveSize()));
-    ui::Startup(L"resources/", {}, L"themes/default", L"lang/zh_CN");
-    loop_.SetNativeEventSource(display_.get());
+    ThemedGuiTest::SetUp();
+    if (!display_) return;
     ASSERT_TRUE(vbase::ThreadRegistry::RegisterThread(0));
     registered_ = true;
-    timers_ = std::make_unique<ui::UiTimerScope>();
     // The pointer starts away from where the windows appear.
     Xdotool("mousemove 5 5");
   }
@@ -95,11 +67,8 @@ class GuiSession : public ::testing::Test {
     RunUntil([this] { return MappedWindowsOfClass("Toast").empty(); }, 3000);
     if (owner_ && !owner_gone_) delete owner_;
     RunFor(50);
-    timers_.reset();
     if (registered_) vbase::ThreadRegistry::UnregisterThread();
-    loop_.SetNativeEventSource(nullptr);
-    ui::Shutdown();
-    ui::ResourcePackage::Close();
+    ThemedGuiTest::TearDown();
   }
 
   void OpenOwner() {
@@ -108,25 +77,6 @@ class GuiSession : public ::testing::Test {
     owner_->ShowWindow(true, true);
     ASSERT_TRUE(RunUntil([this] { return NativeWindowOf(owner_->host())->mapped(); }));
     platform::x11::testing::DispatchEventsCausedSoFar(*display_, loop_);  // painted
-  }
-
-  // Runs the loop until `done` holds or `limit_ms` passes.
-  bool RunUntil(const std::function<bool()>& done, int limit_ms = 5000) {
-    return fleetsync_test::RunLoopUntil(loop_, done, limit_ms);
-  }
-  void RunFor(int ms) { fleetsync_test::RunLoopFor(loop_, ms); }
-
-  // Runs xdotool (by its full path: tests may empty PATH) while the loop
-  // keeps handling events; true on exit 0.
-  bool Xdotool(const std::string& args) {
-    const std::string command = "/usr/bin/xdotool " + args + " >/dev/null 2>&1";
-    std::future<int> done =
-        std::async(std::launch::async, [command] { return std::system(command.c_str()); });
-    RunUntil([&] { return done.wait_for(std::chrono::seconds(0)) == std::future_status::ready; },
-             10000);
-    const bool ok = done.get() == 0;
-    platform::x11::testing::DispatchEventsCausedSoFar(*display_, loop_);
-    return ok;
   }
 
   // Screen position of a control's centre (plus an offset).
@@ -193,26 +143,10 @@ class GuiSession : public ::testing::Test {
     return platform::x11::Rect{a.x, a.y, a.width, a.height};
   }
   // What the screen shows in `area`.
-  ScreenImage Capture(const platform::x11::Rect& area) const {
-    ScreenImage image;
-    XImage* x = XGetImage(display_->xdisplay(), display_->root(), area.x, area.y,
-                          static_cast<unsigned>(area.width), static_cast<unsigned>(area.height),
-                          AllPlanes, ZPixmap);
-    if (!x) return image;
-    image.width = area.width;
-    image.height = area.height;
-    image.pixels.reserve(static_cast<size_t>(area.width) * area.height);
-    for (int y = 0; y < area.height; ++y) {
-      for (int i = 0; i < area.width; ++i) image.pixels.push_back(XGetPixel(x, i, y) & 0xFFFFFF);
-    }
-    XDestroyImage(x);
-    return image;
+  ScreenGrab Capture(const platform::x11::Rect& area) const {
+    return GrabScreen(display_->xdisplay(), {area.x, area.y, area.width, area.height});
   }
 
-  vbase::UIMessageLoop loop_;
-  std::unique_ptr<platform::x11::Display> display_;
-  std::unique_ptr<ui::X11WindowSystem> windows_;  // windows on display_
-  std::unique_ptr<ui::UiTimerScope> timers_;
   bool registered_ = false;
   OwnerWindow* owner_ = nullptr;
   bool owner_gone_ = false;

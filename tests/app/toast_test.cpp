@@ -61,11 +61,11 @@ TEST_F(ToastTest, AppearsCentredOverItsOwnerShowsItsTextAndClosesAfterTwoSeconds
 
   // The dark background (toast_bg.png's (30,38,48) at alpha 220, over the
   // white owner) with white glyphs in the middle.
-  const fleetsync_test::ScreenImage image = Capture(toast);
-  EXPECT_GT(image.CountBetween(20, 100), toast.width * toast.height * 3 / 4);
-  const fleetsync_test::ScreenImage text = Capture(platform::x11::Rect{
+  const fleetsync_test::ScreenGrab image = Capture(toast);
+  EXPECT_GT(CountBetween(image, 20, 100), toast.width * toast.height * 3 / 4);
+  const fleetsync_test::ScreenGrab text = Capture(platform::x11::Rect{
       toast.x + 40, toast.y + 20, toast.width - 80, toast.height - 40});
-  EXPECT_GT(text.CountBetween(215, 255), 60);
+  EXPECT_GT(CountBetween(text, 215, 255), 60);
 
   // Still there shortly before two seconds, then gone by itself.
   RunUntil([&] { return Clock::now() - shown > std::chrono::milliseconds(1600); });

@@ -273,23 +273,23 @@ TEST_F(SettingsFormTest, HoverLightsUpAndClearsAndTabShowsTheFocus) {
     return platform::x11::Rect{at.x + r.left, at.y + r.top, r.Width(), r.Height()};
   };
   auto ring_pixels = [&](ui::Control* control) {
-    const fleetsync_test::ScreenImage image = Capture(screen_rect(control));
-    return std::count(image.pixels.begin(), image.pixels.end(), 0x1E78DCu);
+    const fleetsync_test::ScreenGrab image = Capture(screen_rect(control));
+    return std::count(image.rgb.begin(), image.rgb.end(), 0x1E78DCu);
   };
   // A strip along the top of the save button, clear of its text.
   platform::x11::Rect strip = screen_rect(SaveButton());
   strip = {strip.x + strip.width / 4, strip.y + 2, strip.width / 2, 3};
-  const std::vector<uint32_t> normal = Capture(strip).pixels;
+  const std::vector<uint32_t> normal = Capture(strip).rgb;
   ASSERT_TRUE(Xdotool("mousemove " + ScreenPointOf(*form_, SaveButton())));
   EXPECT_TRUE(RunUntil([&] { return SaveButton()->GetHotAlpha() == 255; }, 3000));
   RunFor(50);
-  EXPECT_NE(Capture(strip).pixels, normal);
+  EXPECT_NE(Capture(strip).rgb, normal);
   ASSERT_TRUE(Xdotool("mousemove " + ScreenPointOf(*form_, form_->FindControl(L"box_form_adb"), 0, -60)));
-  EXPECT_TRUE(RunUntil([&] { return Capture(strip).pixels == normal; }, 3000));
+  EXPECT_TRUE(RunUntil([&] { return Capture(strip).rgb == normal; }, 3000));
 
   // The box and its text line up: their ink is centred on the same row.
   ui::Control* check = ForceRow()->checkbox;
-  const fleetsync_test::ScreenImage row = Capture(screen_rect(check));
+  const fleetsync_test::ScreenGrab row = Capture(screen_rect(check));
   auto ink_centre = [&](int from_x, int to_x) {
     int top = row.height, bottom = -1;
     for (int y = 0; y < row.height; ++y) {

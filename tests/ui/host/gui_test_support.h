@@ -54,18 +54,12 @@ class GuiTest : public ::testing::Test {
   void RunFor(int ms) { fleetsync_test::RunLoopFor(loop_, ms); }
 
   // RGB of a screen pixel as the server shows it.
-  unsigned long ScreenPixel(int x, int y) {
-    XImage* image =
-        XGetImage(display_->xdisplay(), display_->root(), x, y, 1, 1, AllPlanes, ZPixmap);
-    if (!image) return 0xDEADBEEF;
-    const unsigned long pixel = XGetPixel(image, 0, 0) & 0xFFFFFF;
-    XDestroyImage(image);
-    return pixel;
-  }
+  unsigned long ScreenPixel(int x, int y) { return platform::x11::testing::ScreenPixel(*display_, x, y); }
 
-  // Runs xdotool while the loop keeps handling events; true on exit 0.
+  // Runs xdotool (by its full path: tests may empty PATH) while the loop
+  // keeps handling events; true on exit 0.
   bool Xdotool(const std::string& args) {
-    const std::string command = "xdotool " + args + " >/dev/null 2>&1";
+    const std::string command = "/usr/bin/xdotool " + args + " >/dev/null 2>&1";
     std::future<int> done =
         std::async(std::launch::async, [command] { return std::system(command.c_str()); });
     RunUntil([&] { return done.wait_for(std::chrono::seconds(0)) == std::future_status::ready; },

@@ -16,6 +16,7 @@
 #include "engine/adb/server_connection.h"
 #include "engine/adb/shell_protocol.h"
 #include "engine/adb/sync_protocol.h"
+#include "platform/tcp_connections.h"
 #include "platform/unique_fd.h"
 
 namespace adb {
@@ -49,6 +50,13 @@ std::string ShellQuoted(const std::string& word) {
   std::string quoted = "'";
   for (const char c : word) quoted += c == '\'' ? std::string("'\\''") : std::string(1, c);
   return quoted + "'";
+}
+
+// Reads until the peer ends the stream; what comes is not wanted.
+void DrainToEnd(ByteStream& stream) {
+  char buffer[4096];
+  while (stream.ReadSome(buffer, sizeof(buffer)) > 0) {
+  }
 }
 
 std::string BaseName(const std::string& path) {
@@ -139,6 +147,16 @@ class OperationRun {
     return connection;
   }
 
+  // The queues of the adb server's connection to the panel (serial
+  // "address:port") count as progress too: a push moves there.
+  void WatchPanelQueues(const std::string& serial) {
+    const std::size_t colon = serial.rfind(':');
+    if (colon == std::string::npos) return;
+    const std::string address = serial.substr(0, colon);
+    const int port = std::atoi(serial.c_str() + colon + 1);
+    timer_.Watch([address, port] { return platform::TcpQueuesFingerprint(address, port); });
+  }
+
   // The stream as it comes, until it ends.
   void PrintToEnd(ByteStream& stream) {
     char buffer[16 * 1024];
@@ -146,16 +164,18 @@ class OperationRun {
   }
 
   // A shell_v2 stream: its output, then its status (0 when the stream ends
-  // without one, as with the stock client).
+  // without one, as with the stock client). The panel ends the stream after
+  // the status; it is awaited, as after QUIT.
   int PrintShellPackets(ByteStream& stream) {
     ShellPacketReader reader([this](std::string_view bytes) { Print(bytes); });
     char buffer[16 * 1024];
     while (!reader.exit_status()) {
       const std::size_t n = stream.ReadSome(buffer, sizeof(buffer));
-      if (n == 0) break;
+      if (n == 0) return 0;
       reader.Feed({buffer, n});
     }
-    return reader.exit_status().value_or(0);
+    DrainToEnd(stream);
+    return *reader.exit_status();
   }
 
  private:
@@ -210,7 +230,12 @@ std::string PushSummary(const std::string& local_path, bool pushed, std::uint64_
 int SendFile(OperationRun& run, ServerConnection& connection, const std::string& local_path,
              const std::string& remote_path) {
   const auto start = std::chrono::steady_clock::now();
-  const auto quit = [&connection] { connection.Write(SyncHeader("QUIT", 0)); };
+  // QUIT, then the panel ends the stream. Closing first, while the server is
+  // still passing QUIT on, races the panel's own close inside the server
+  // (seen to crash Debian's adb server); the stock client waits too.
+  const auto quit = [&connection] {
+    if (connection.Write(SyncHeader("QUIT", 0))) DrainToEnd(connection);
+  };
   connection.Write(SyncRequest("STAT", remote_path));
   const std::optional<SyncStat> remote = ReadStatReply(connection);
   const std::string copy_failed = "adb: error: failed to copy '" + local_path + "' to '";
@@ -272,16 +297,11 @@ int SendFile(OperationRun& run, ServerConnection& connection, const std::string&
 Client::Client(int port, ServerStarter start_server)
     : port_(port), start_server_(std::move(start_server)) {}
 
-std::uint64_t Client::starts() const {
-  std::lock_guard<std::mutex> lock(start_mutex_);
-  return starts_;
-}
-
 void Client::StartServer(std::uint64_t starts_seen) {
   std::lock_guard<std::mutex> lock(start_mutex_);
-  if (starts_ != starts_seen) return;  // another thread started it meanwhile
+  if (starts() != starts_seen) return;  // another thread started it meanwhile
   start_server_();
-  ++starts_;
+  starts_.fetch_add(1, std::memory_order_release);
 }
 
 Result Client::Connect(const std::string& address, const Operation& operation) {
@@ -319,6 +339,7 @@ Result Client::Logcat(const std::string& serial, const std::vector<std::string>&
 Result Client::Push(const std::string& serial, const std::string& local_path,
                     const std::string& remote_path, const Operation& operation) {
   return Run(*this, operation, [&](OperationRun& run) {
+    run.WatchPanelQueues(serial);
     if (!run.Query("host-serial:" + serial + ":features", "adb: error: failed to get feature set: "))
       return 1;
     std::unique_ptr<ServerConnection> connection = run.OpenTransport(serial, "adb: error: connect failed: ");

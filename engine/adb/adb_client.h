@@ -13,7 +13,8 @@
 // refuses a connection the client runs the server starter ("adb
 // start-server", supplied by the owner) and tries again; threads that meet a
 // refused port together start the server once, and a second start covers a
-// race with another program starting it at the same moment.
+// race with another program starting it at the same moment. What the starter
+// throws (say, that there is no adb to start) passes out of the operation.
 //
 // Bounds and cancelling: an operation runs under its Operation's CommandBound
 // (a deadline for the whole operation, a stall limit since bytes last moved,
@@ -27,6 +28,7 @@
 // that thread.
 #pragma once
 
+#include <atomic>
 #include <cstdint>
 #include <functional>
 #include <mutex>
@@ -81,14 +83,15 @@ class Client {
  private:
   friend class OperationRun;
   // Runs the starter unless another thread started the server after
-  // `starts_seen` (the count this thread saw when its connection was refused).
+  // `starts_seen` (the count this thread saw before its connection was
+  // refused); threads that meet the refusal together wait for one start.
   void StartServer(std::uint64_t starts_seen);
-  std::uint64_t starts() const;
+  std::uint64_t starts() const { return starts_.load(std::memory_order_acquire); }
 
   const int port_;
   const ServerStarter start_server_;
-  mutable std::mutex start_mutex_;
-  std::uint64_t starts_ = 0;  // guarded by start_mutex_
+  std::mutex start_mutex_;
+  std::atomic<std::uint64_t> starts_{0};  // written under start_mutex_
 };
 
 // ANDROID_ADB_SERVER_PORT when it holds a port number, else 5037: the port

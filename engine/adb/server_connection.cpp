@@ -1,9 +1,11 @@
 #include "engine/adb/server_connection.h"
 
 #include <arpa/inet.h>
+#include <linux/sockios.h>
 #include <netinet/in.h>
 #include <netinet/tcp.h>
 #include <poll.h>
+#include <sys/ioctl.h>
 #include <sys/socket.h>
 
 #include <algorithm>
@@ -36,9 +38,27 @@ int OperationTimer::WaitLimit() const {
   if (bound_.stall_limit.count() > 0) {
     const long long stall = MillisecondsLeft(last_progress_ + bound_.stall_limit);
     if (stall <= 0) throw OperationCut{CutReason::kStalled};
-    limit = limit < 0 ? stall : std::min(limit, stall);
+    const long long look = std::clamp<long long>(bound_.stall_limit.count() / 4, 10, 1000);
+    limit = std::min({limit < 0 ? stall : limit, stall, look});
   }
   return static_cast<int>(std::min<long long>(limit, INT_MAX));
+}
+
+void OperationTimer::Look(std::uint64_t send_queue) {
+  if (send_queue != last_send_queue_) {
+    last_send_queue_ = send_queue;
+    Progress();
+    return;
+  }
+  // The watched value may be costly (the connection table lists every
+  // connection of the machine): it is looked at only once nothing else has
+  // moved for half the limit, not while hundreds of pushes merely wait a
+  // moment. Its first look only takes note.
+  if (!watched_ || std::chrono::steady_clock::now() - last_progress_ < bound_.stall_limit / 2) return;
+  const std::optional<std::uint64_t> watched = watched_();
+  const bool moved = watched && last_watched_ && *watched != *last_watched_;
+  last_watched_ = watched;
+  if (moved) Progress();
 }
 
 std::unique_ptr<ServerConnection> ServerConnection::Open(int port, OperationTimer& timer,
@@ -98,6 +118,9 @@ void ServerConnection::WaitFor(short events) {
     const int ready = ::poll(&entry, 1, timer_.WaitLimit());
     if (ready > 0) return;  // ready, or an error the next call reports
     if (ready < 0 && errno != EINTR) return;
+    int queued = 0;
+    if (ready == 0 && timer_.watches_stall() && ::ioctl(socket_.get(), SIOCOUTQ, &queued) == 0)
+      timer_.Look(static_cast<std::uint64_t>(queued));
   }
 }
 

@@ -14,8 +14,7 @@
 #include "app/device_item.h"
 #include "base/text.h"
 #include "base/thread_registry.h"
-#include "engine/child_group.h"
-#include "engine/command_runner.h"
+#include "engine/child_registry.h"
 #include "ui/controls/list_box.h"
 #include "ui/controls/window.h"
 #include "ui/markup/layout_builder.h"
@@ -24,7 +23,6 @@ namespace {
 
 constexpr wchar_t kRowLayout[] = L"fleet_sync/device_item.xml";
 constexpr int kUiThreadId = 0;
-constexpr std::chrono::milliseconds kServerStartDeadline = std::chrono::seconds(10);
 
 // What swscanf(text, "%d.%d.%d.%d") reports: the number of numbers read
 // (-1 when the text holds nothing but blanks), the numbers in `octets`.
@@ -131,7 +129,9 @@ std::wstring StatusLineText(const DeviceCounts& counts) {
 
 DeviceListController::DeviceListController(ui::Window* window, ShowToast show_toast,
                                            WorkerOptions row_options)
-    : window_(window), show_toast_(std::move(show_toast)), row_options_(row_options) {
+    // Every row shares one adb client, so a server found missing is started
+    // once (by the first row that finds it, on its worker thread).
+    : window_(window), show_toast_(std::move(show_toast)), row_options_(WithAdbClient(row_options)) {
   status_label_ = dynamic_cast<ui::Label*>(window_->FindControl(L"status_label"));
   if (status_label_) status_label_->SetText(StatusLineText({}));
 }
@@ -157,13 +157,6 @@ void DeviceListController::RebuildDeviceList() {
     return;
   }
 
-  // Started once here: many rows starting it with their first commands at
-  // the same moment race, and some of them fail. Bounded, as this blocks the
-  // window: a wedged server, like a missing adb, shows in the rows.
-  try {
-    StartAdbServer(std::min(row_options_.limits.answer_deadline, kServerStartDeadline));
-  } catch (const std::runtime_error&) {
-  }
   if (!history_) {
     const std::wstring path = GetHistoryFilePath();
     history_ = std::make_shared<FleetHistory>(path, HistoryFailureToast(path));
@@ -191,8 +184,9 @@ void DeviceListController::StopAllDevices() {
   // turn of the loop.
   forms_list_->SetDelayedDestroy(false);
   ForEachRow(forms_list_, [](DeviceItem& row) { row.Stop(); });
-  // Ending this program's own adb children is what makes blocked commands
-  // return; the adb server, and other programs' sessions on it, stay.
+  // Stopping a row closes its adb connections; ending this program's own
+  // children ends a server start that hangs. The adb server, and other
+  // programs' sessions on it, stay.
   EndAllChildren();
   ForEachRow(forms_list_, [](DeviceItem& row) { row.Stop(); });
   {

@@ -1,6 +1,8 @@
 #include "base/text.h"
 
+#include <algorithm>
 #include <cstdarg>
+#include <cstring>
 #include <cwchar>
 #include <vector>
 
@@ -118,6 +120,33 @@ std::size_t CompleteUtf8Prefix(std::string_view bytes) {
     return size;
   }
   return size;
+}
+
+namespace {
+
+bool IsAscii(std::string_view bytes) {
+  unsigned char any_high = 0;
+  for (const char c : bytes) any_high |= static_cast<unsigned char>(c);
+  return any_high < 0x80;
+}
+
+}  // namespace
+
+void Utf8StreamDecoder::Feed(std::string_view bytes, const TextSink& sink) {
+  while (!bytes.empty()) {
+    const std::size_t read = std::min(bytes.size(), kReadSize);
+    std::memcpy(buffer_ + carried_, bytes.data(), read);
+    bytes.remove_prefix(read);
+    const std::string_view buffered(buffer_, carried_ + read);
+    const std::size_t complete = CompleteUtf8Prefix(buffered);
+    const std::string_view whole = buffered.substr(0, complete);
+    // Most output is ASCII, which decodes to itself without the converter.
+    if (IsAscii(whole)) text_.assign(whole.begin(), whole.end());
+    else text_ = Utf8ToUtf16(whole);
+    if (!text_.empty()) sink(text_);
+    carried_ = buffered.size() - complete;
+    std::memmove(buffer_, buffer_ + complete, carried_);
+  }
 }
 
 std::wstring& Trim(std::wstring& text) {

@@ -6,6 +6,7 @@
 #pragma once
 
 #include <cstddef>
+#include <functional>
 #include <string>
 #include <string_view>
 
@@ -25,6 +26,26 @@ std::string Utf16ToUtf8(std::wstring_view text);
 // multi-byte sequence that could still be completed by more bytes. Readers of
 // a byte stream decode that prefix and carry the rest over to the next read.
 std::size_t CompleteUtf8Prefix(std::string_view bytes);
+
+// Decodes a UTF-8 byte stream that arrives in pieces of any size, the way a
+// command's captured output is decoded: the stream is taken in reads of at
+// most kReadSize bytes, the start of a character that a read boundary cut is
+// carried over to the next read, and each read is decoded on its own, so
+// bytes that are not UTF-8 drop the text of their read only. A character
+// still unfinished when the stream ends adds nothing. One thread at a time.
+class Utf8StreamDecoder {
+ public:
+  static constexpr std::size_t kReadSize = 1024;
+  using TextSink = std::function<void(std::wstring_view text)>;
+
+  // Decodes the next bytes; `sink` gets the text of every read that has any.
+  void Feed(std::string_view bytes, const TextSink& sink);
+
+ private:
+  char buffer_[3 + kReadSize];  // a carried unfinished character, then a read
+  std::size_t carried_ = 0;
+  std::wstring text_;
+};
 
 // True for the characters Trim removes: U+0000..U+001D and the blank U+0020.
 inline bool IsTrimmable(wchar_t c) { return c <= 0x1D || c == L' '; }

@@ -4,8 +4,8 @@
 // that never ends, or stall in the middle of a push; none of these may hold a
 // pass (or the machine's memory) for ever. CommandLimits says how long and how
 // much; panel_commands.h decides which command gets which bound; whatever runs
-// the command (an adb child process today) enforces the CommandBound it is
-// handed and reports a cut as CommandInterrupted.
+// the command (the adb client, or a child process) enforces the CommandBound
+// it is handed and reports a cut as CommandInterrupted.
 //
 // Plain values, copied freely; any thread.
 #pragma once
@@ -13,6 +13,7 @@
 #include <chrono>
 #include <cstddef>
 #include <stdexcept>
+#include <string>
 
 struct CommandLimits {
   // A command that answers and ends (connect, identify, properties, the log
@@ -56,3 +57,8 @@ class CommandInterrupted : public std::runtime_error {
  private:
   CutReason reason_;
 };
+
+// Throws the CommandInterrupted of `command` cut for `reason` under `bound`:
+// "command cancelled", "<command>: no answer within 30 s", "<command>: no
+// progress for 60 s" or "<command>: more than 4 MiB of output".
+[[noreturn]] void ThrowCut(CutReason reason, const std::wstring& command, const CommandBound& bound);

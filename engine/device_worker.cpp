@@ -40,11 +40,16 @@ class DeviceWorker::MonitoringScope {
   DeviceWorker& worker_;
 };
 
+WorkerOptions WithAdbClient(WorkerOptions options) {
+  if (!options.adb) options.adb = MakeAdbClient(options.limits);
+  return options;
+}
+
 DeviceWorker::DeviceWorker(std::wstring address, UpgradeSettings settings, WorkerOptions options)
     : address_(std::move(address)),
       serial_(PanelSerial(address_)),
       settings_(std::move(settings)),
-      options_(options) {
+      options_(WithAdbClient(std::move(options))) {
   target_.Parse(Utf16ToUtf8(settings_.version));  // validity is the settings window's concern
 }
 
@@ -111,7 +116,7 @@ PassReport DeviceWorker::Upgrade() {
     if (running()) {
       SetError(Utf8ToUtf16(error.what()));
     } else {
-      outcome = PassOutcome::kStopped;  // a killed or refused command, caused by the stop
+      outcome = PassOutcome::kStopped;  // a closed or refused command, caused by the stop
     }
   } catch (...) {
     if (running()) SetError(L"unknown error");
@@ -235,7 +240,7 @@ PassOutcome DeviceWorker::StageAndFollow(PassReport& report) {
 }
 
 LogMarkerScanner DeviceWorker::FollowLog() {
-  ChildGroup stream;
+  adb::CancelGroup stream;
   {
     std::lock_guard<std::mutex> lock(lock_);
     active_stream_ = &stream;
@@ -253,7 +258,7 @@ LogMarkerScanner DeviceWorker::FollowLog() {
                        options_.log_watchdog_interval, stream);
   LogMarkerScanner markers;
   try {
-    const CommandResult ended = StreamLog(PanelLink{serial_, &stream, options_.limits},
+    const CommandResult ended = StreamLog(PanelLink{serial_, options_.adb.get(), &stream, options_.limits},
                                           [&markers](std::wstring_view text) { markers.Feed(text); });
     // adb could not attach the stream at all (the panel rebooted between the
     // dump and the follow, say): nothing was followed, so nothing says the

@@ -2,10 +2,11 @@
 // thread that repeats the pass about once a second.
 //
 // Ownership: the owner (a GUI device row, or the command-line driver) owns the
-// worker; the worker owns its thread, its wake semaphore and the ChildGroups
-// of the adb commands it runs. The destructor stops the worker and joins the
-// thread, so it blocks until the pass in progress has ended - which Stop()
-// makes prompt by killing this worker's adb children and refusing new ones.
+// worker; the worker owns its thread, its wake semaphore and the cancel
+// groups of the adb commands it runs, and shares the adb client of its
+// options. The destructor stops the worker and joins the thread, so it blocks
+// until the pass in progress has ended - which Stop() makes prompt by closing
+// this worker's adb connections and refusing new ones.
 //
 // Threads:
 //   - Construction, Start(), Stop() and destruction: the owner's thread (the
@@ -30,7 +31,7 @@
 // hook that does not wake the worker leaves it waiting until Wake() or
 // Stop().
 //
-// Stop: clears running, cancels every adb child of this worker for good (a
+// Stop: clears running, cancels every adb command of this worker for good (a
 // blocked command ends at once and any later command fails without starting)
 // and wakes the thread, which then ends without another pass. Nothing the pass
 // does after a stop changes the stored state.
@@ -67,12 +68,13 @@
 #include <chrono>
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <mutex>
 #include <set>
 #include <string>
 #include <thread>
 
-#include "engine/child_group.h"
+#include "engine/adb/cancel_group.h"
 #include "engine/command_limits.h"
 #include "engine/panel_commands.h"
 #include "engine/progress_monitor.h"
@@ -80,6 +82,10 @@
 #include "engine/upgrade_settings.h"
 #include "engine/version.h"
 #include "engine/wake_semaphore.h"
+
+namespace adb {
+class Client;
+}  // namespace adb
 
 // How a pass ended (what its last state report was).
 enum class PassOutcome {
@@ -107,10 +113,18 @@ struct WorkerOptions {
   std::chrono::milliseconds log_watchdog_limit = std::chrono::seconds(15);
   std::chrono::milliseconds log_watchdog_interval = std::chrono::seconds(1);
   CommandLimits limits;
+  // The adb server's client, shared by the owner's workers so that a server
+  // found missing is started once; null: the worker makes one of its own (on
+  // the port ANDROID_ADB_SERVER_PORT names).
+  std::shared_ptr<adb::Client> adb;
   // Write the per-pass line "EROR/: addr <mac>" to standard error (one line
   // per panel per pass: only when asked for).
   bool write_diagnostic_line = DiagnosticLineRequested();
 };
+
+// `options` with an adb client made for them when they name none. Workers
+// given the result share that client.
+WorkerOptions WithAdbClient(WorkerOptions options);
 
 // What one pass found and how it ended, handed to the pass-done hook. Fields
 // the pass did not get to are empty.
@@ -202,7 +216,7 @@ class DeviceWorker {
   mutable std::mutex lock_;  // guards stored_state_, from_version_, active_stream_
   StateRecord stored_state_;
   std::wstring from_version_;
-  ChildGroup* active_stream_ = nullptr;
+  adb::CancelGroup* active_stream_ = nullptr;
 
   // Worker thread only.
   std::set<std::wstring> finished_macs_;
@@ -211,8 +225,8 @@ class DeviceWorker {
   StateObserver observer_;
   PassDoneHook pass_done_;
 
-  ChildGroup commands_;  // every adb command of a pass except the followed log
-  const PanelLink link_{serial_, &commands_, options_.limits};
+  adb::CancelGroup commands_;  // every adb command of a pass except the followed log
+  const PanelLink link_{serial_, options_.adb.get(), &commands_, options_.limits};
   WakeSemaphore wake_{true};
   std::thread thread_;
 };

@@ -9,8 +9,6 @@
 #include "base/text.h"
 
 std::wstring LocalFileProblem(const std::wstring& path) {
-  // A path is handed to adb enclosed in double quotes, as one argument.
-  if (path.find(L'"') != std::wstring::npos) return L"路径中不能有双引号";
   const std::string native = Utf16ToUtf8(path);
   struct stat info {};
   if (native.empty()) return L"文件不存在";

@@ -10,8 +10,7 @@
 #include "engine/upgrade_settings.h"
 
 // Why the file at `path` cannot be pushed, or empty when it can: it must be a
-// readable regular file (a folder, a device or a FIFO is not) whose path adb
-// can take (no '"').
+// readable regular file (a folder, a device or a FIFO is not).
 std::wstring LocalFileProblem(const std::wstring& path);
 
 // The first configured file of `settings` (update image, then boot logo) that

@@ -1,10 +1,10 @@
 #include "engine/log_watchdog.h"
 
-#include "engine/child_group.h"
+#include "engine/adb/cancel_group.h"
 #include "engine/reachability.h"
 
 LogWatchdog::LogWatchdog(std::string address, int port, std::chrono::milliseconds limit,
-                         std::chrono::milliseconds interval, ChildGroup& stream_group)
+                         std::chrono::milliseconds interval, adb::CancelGroup& stream_group)
     : address_(std::move(address)),
       port_(port),
       limit_(limit),

@@ -4,7 +4,7 @@
 // closing its connection leaves "shell logcat" blocked for ever. While a
 // LogWatchdog lives, a thread of its own probes the panel's adb port about once
 // per interval; when no probe has succeeded for `limit`, it cancels the group
-// that runs the log command (which kills that command) and stops probing.
+// that runs the log command (which closes its connection) and stops probing.
 // A panel that merely reboots closes its connection, so the stream ends by
 // itself long before the limit.
 //
@@ -19,12 +19,14 @@
 #include <string>
 #include <thread>
 
-class ChildGroup;
+namespace adb {
+class CancelGroup;
+}  // namespace adb
 
 class LogWatchdog {
  public:
   LogWatchdog(std::string address, int port, std::chrono::milliseconds limit,
-              std::chrono::milliseconds interval, ChildGroup& stream_group);
+              std::chrono::milliseconds interval, adb::CancelGroup& stream_group);
   ~LogWatchdog();
   LogWatchdog(const LogWatchdog&) = delete;
   LogWatchdog& operator=(const LogWatchdog&) = delete;
@@ -39,7 +41,7 @@ class LogWatchdog {
   const int port_;
   const std::chrono::milliseconds limit_;
   const std::chrono::milliseconds interval_;
-  ChildGroup& stream_group_;
+  adb::CancelGroup& stream_group_;
   std::atomic<bool> fired_{false};
   std::mutex mutex_;
   std::condition_variable done_changed_;

@@ -2,11 +2,14 @@
 // and the bound each one runs under.
 //
 // D is the staging folder "/tmp/fleet-sync". Each call runs one adb command
-// for the panel of its PanelLink, blocking the calling thread until it ends:
-// through RunAdb (exit code ignored) or RunAdbStrict (a non-zero exit code
-// throws). A cancelled group refuses to start the command and ends it while it
-// runs; a command that breaks its bound is ended too. Both throw
-// CommandInterrupted (command_limits.h). Bounds, from the link's limits:
+// for the panel of its PanelLink through the adb server's socket (adb_client.h),
+// blocking the calling thread until it ends. It gives what Debian's adb client
+// gives for the command line in the comment: its exit status and its output,
+// decoded as a child's captured output is. Commands whose status matters throw
+// "adb <tokens> failed, return value N" for a status other than 0; the others
+// return it. A cancelled group refuses the command and ends it while it runs;
+// a command that breaks its bound is ended too. Both throw CommandInterrupted
+// (command_limits.h). Bounds, from the link's limits:
 //   - every command that answers and ends: answer_deadline and output_cap;
 //   - a push: push_stall_limit (no deadline: a slow push that moves is never
 //     cut) and output_cap;
@@ -15,12 +18,16 @@
 // Any thread.
 #pragma once
 
+#include <memory>
 #include <string>
 
 #include "engine/command_limits.h"
 #include "engine/command_runner.h"
 
-class ChildGroup;
+namespace adb {
+class CancelGroup;
+class Client;
+}  // namespace adb
 
 inline constexpr const wchar_t* kStagingFolder = L"/tmp/fleet-sync";
 inline constexpr const wchar_t* kStagedImageName = L"/update.img";
@@ -29,10 +36,16 @@ inline constexpr const wchar_t* kStagedLogoName = L"/boot_logo.JPG";
 // address + ":5555": the adb device serial and connect target.
 std::wstring PanelSerial(const std::wstring& address);
 
+// The client of the adb server on the port ANDROID_ADB_SERVER_PORT names
+// (default 5037). When that port refuses, the client starts the server with
+// "adb start-server", ended after the answer deadline when it hangs.
+std::shared_ptr<adb::Client> MakeAdbClient(const CommandLimits& limits);
+
 // One panel as its commands reach it.
 struct PanelLink {
-  std::wstring serial;         // PanelSerial of the address
-  ChildGroup* group = nullptr; // the commands' group (may be null)
+  std::wstring serial;                // PanelSerial of the address
+  adb::Client* client = nullptr;      // the adb server's client; required
+  adb::CancelGroup* group = nullptr;  // the commands' group (may be null)
   CommandLimits limits;
 };
 

@@ -1,12 +1,12 @@
 #include "engine/process.h"
 
 #include "base/text.h"
-#include "engine/child_group.h"
+#include "engine/child_registry.h"
 #include "platform/process.h"
 #include "platform/process_command_line.h"
 
-Process::Process(std::wstring working_directory, ChildGroup* group)
-    : working_directory_(std::move(working_directory)), group_(group) {}
+Process::Process(std::wstring working_directory)
+    : working_directory_(std::move(working_directory)) {}
 
 Process::~Process() {
   Close();
@@ -43,7 +43,7 @@ int Process::Start(const std::vector<std::string>& argv) {
   pid_t pid = -1;
   if (platform::SpawnChild(request, pid) != 0) return kSpawnFailed;
   pid_ = pid;
-  RegisterChild(pid_, group_);
+  RegisterChild(pid_);
 
   // The child's ends are closed here (by `input` and `output` going out of
   // scope), so the output ends when the child and its descendants close it.

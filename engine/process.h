@@ -21,17 +21,14 @@
 
 #include "platform/unique_fd.h"
 
-class ChildGroup;
-
 // The UTF-8 argv of a Windows-style command line (see
 // platform/process_command_line.h for the rules).
 std::vector<std::string> CommandLineArguments(const std::wstring& command_line);
 
 class Process {
  public:
-  // `working_directory` empty: the child inherits the parent's. With a group,
-  // the child belongs to it while it runs (see child_group.h).
-  explicit Process(std::wstring working_directory = {}, ChildGroup* group = nullptr);
+  // `working_directory` empty: the child inherits the parent's.
+  explicit Process(std::wstring working_directory = {});
   virtual ~Process();
   Process(const Process&) = delete;
   Process& operator=(const Process&) = delete;
@@ -66,7 +63,6 @@ class Process {
 
  private:
   std::wstring working_directory_;
-  ChildGroup* group_;
   // The parent's ends; the child's ends live only while it is being started.
   platform::UniqueFd input_write_;
   platform::UniqueFd output_read_;

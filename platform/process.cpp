@@ -8,7 +8,6 @@
 #include <unistd.h>
 
 #include <cerrno>
-#include <fstream>
 #include <mutex>
 
 extern char** environ;
@@ -127,22 +126,6 @@ int ReapChild(pid_t pid, int& exit_code) {
 
 void KillProcessGroup(pid_t leader) {
   if (leader > 0) kill(-leader, SIGKILL);
-}
-
-std::optional<std::uint64_t> ProcessIoBytes(pid_t pid) {
-  std::ifstream io("/proc/" + std::to_string(pid) + "/io");
-  std::uint64_t total = 0;
-  int found = 0;
-  for (std::string key; io >> key;) {
-    std::uint64_t value = 0;
-    if (!(io >> value)) break;
-    if (key == "rchar:" || key == "wchar:") {
-      total += value;
-      ++found;
-    }
-  }
-  if (found != 2) return std::nullopt;
-  return total;
 }
 
 std::uint64_t RaiseOpenFileLimit() {

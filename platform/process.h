@@ -15,7 +15,6 @@
 #include <sys/types.h>
 
 #include <cstdint>
-#include <optional>
 #include <string>
 #include <vector>
 
@@ -62,11 +61,6 @@ int ReapChild(pid_t pid, int& exit_code);
 
 // SIGKILL to the process group led by `leader`.
 void KillProcessGroup(pid_t leader);
-
-// Bytes the process has read and written so far, through any descriptor
-// (files, pipes, sockets: rchar + wchar of /proc/PID/io); nullopt when they
-// cannot be read. A child that copies a file grows it as long as it moves.
-std::optional<std::uint64_t> ProcessIoBytes(pid_t pid);
 
 // Raises this process's soft limit on open descriptors to its hard limit, so
 // hundreds of panels (a socket or pipes each) never run out. Children inherit

@@ -3,20 +3,16 @@
 #include <sys/socket.h>
 #include <unistd.h>
 
-#include <atomic>
 #include <chrono>
 #include <string>
-#include <thread>
 #include <utility>
 
 #include <gtest/gtest.h>
 
-#include "base/text.h"
-#include "engine/child_group.h"
+#include "engine/child_registry.h"
 #include "engine/command_runner.h"
 #include "tests/support/adb_test_server.h"
 #include "tests/support/temp_folder.h"
-#include "tests/support/wait_until.h"
 
 namespace {
 
@@ -33,7 +29,7 @@ class RealAdbServer : public ::testing::Test {
         {"ADB_EMU", "0"}, {"ADB_MDNS", "0"}, {"ADB_USB", "0"}, {"PATH", "/usr/bin:/bin"}};
     for (const auto& [name, value] : environment) setenv(name, value.c_str(), 1);
   }
-  void TearDown() override { RunAdb({L"kill-server"}); }
+  void TearDown() override { RunCommand(L"adb kill-server"); }
 
   bool ServerListens() const {
     const int fd = socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
@@ -50,27 +46,14 @@ class RealAdbServer : public ::testing::Test {
   int port_ = 0;
 };
 
-// The server the first client forks must not keep the capture pipe open, and
-// once it has started (it leaves the client's process group before it says
-// so) cancelling that client's group must not end it.
-TEST_F(RealAdbServer, ServerStartedByACommandOutlivesItsCancelledGroup) {
-  ChildGroup group;
-  std::atomic<bool> started{false};
-  std::thread waiting([&] {
-    try {
-      RunAdb({L"wait-for-device"}, &group, {}, [&started](std::wstring_view text) {
-        if (text.find(L"daemon started successfully") != std::wstring_view::npos) started = true;
-      });
-    } catch (const CommandInterrupted&) {
-    }
-  });
-  EXPECT_TRUE(fleetsync_test::WaitUntil([&] { return started.load(); }, 30s));
-  group.Cancel();
-  waiting.join();
+// The server a start forks does not keep the capture pipe open (the start
+// returns) and is not one of this program's children afterwards: ending
+// them, as a stop does, leaves it running.
+TEST_F(RealAdbServer, StartedServerOutlivesEndingOurChildren) {
+  EXPECT_EQ(StartAdbServer(30s).exit_code, 0);
   EXPECT_TRUE(ServerListens());
-  const CommandResult result = RunAdbStrict({L"devices"});
-  EXPECT_NE(result.output.find(L"List of devices attached"), std::wstring::npos);
-  EXPECT_EQ(result.output.find(L"daemon not running"), std::wstring::npos) << Utf16ToUtf8(result.output);
+  EndAllChildren();
+  EXPECT_TRUE(ServerListens());
 }
 
 }  // namespace

@@ -12,7 +12,7 @@
 
 #include <gtest/gtest.h>
 
-#include "engine/child_group.h"
+#include "engine/child_registry.h"
 #include "engine/process.h"
 #include "tests/support/scoped_env.h"
 #include "tests/support/temp_folder.h"
@@ -184,60 +184,17 @@ TEST_F(RunnerTest, ProcessStartsInItsWorkingDirectoryAndCloseEndsTheInput) {
   EXPECT_FALSE(process.WaitForExit(code));
 }
 
-// ---- Cancelling and ending children ----
+// ---- Ending children ----
 
-TEST_F(RunnerTest, CancelEndsABlockedChildAndRefusesLaterStarts) {
-  ChildGroup group;
-  std::string error;
-  std::thread worker([&] { error = ErrorOf([&] { RunCommand(L"sleep 100", &group); }); });
-  std::this_thread::sleep_for(100ms);
-  group.Cancel();
-  worker.join();
-  EXPECT_EQ(error, "command cancelled");
-  EXPECT_TRUE(group.IsCancelled());
-
-  const std::wstring marker = WideFolder() + L"/started";
-  EXPECT_EQ(ErrorOf([&] { RunCommand(L"touch " + marker, &group); }), "command cancelled");
-  InstallFakeAdb("touch " + folder_ + "/started\n");
-  EXPECT_EQ(ErrorOf([&] { RunAdb({L"devices"}, &group); }), "command cancelled");
-  EXPECT_EQ(ErrorOf([&] { RunAdbStrict({L"devices"}, &group); }), "command cancelled");
-  EXPECT_FALSE(std::filesystem::exists(folder_ + "/started"));
-  group.Cancel();  // idempotent
-  EXPECT_TRUE(group.IsCancelled());
-}
-
-TEST_F(RunnerTest, CancelEndsWhatTheChildForkedAndSparesOtherGroups) {
-  ChildGroup cancelled;
-  ChildGroup other;
-  std::string error;
-  CommandResult other_result;
-  std::thread forking([&] {
-    error = ErrorOf([&] { RunCommand(L"/bin/sh -c \"touch " + WideFolder() + L"/a; sleep 100 & sleep 100\"", &cancelled); });
-  });
-  std::thread bystander([&] {
-    other_result = RunCommand(L"/bin/sh -c \"touch " + WideFolder() + L"/b; sleep 1; echo done\"", &other);
-  });
-  WaitForFile(folder_ + "/a");
-  WaitForFile(folder_ + "/b");
-  cancelled.Cancel();
-  forking.join();  // returns only when the background sleep is gone as well
-  bystander.join();
-  EXPECT_EQ(error, "command cancelled");
-  EXPECT_EQ(other_result.output, L"done\n");
-  EXPECT_FALSE(other.IsCancelled());
-}
-
-TEST_F(RunnerTest, EndAllChildrenEndsChildrenOfEveryGroupButRefusesNothing) {
-  ChildGroup first;
-  ChildGroup second;
+// What a child forked goes with it (the whole process group).
+TEST_F(RunnerTest, EndAllChildrenEndsEveryChildButRefusesNothing) {
   std::vector<int> codes(3, -1);
   std::atomic<int> ended{0};
   std::vector<std::thread> threads;
-  ChildGroup* groups[] = {&first, &second, nullptr};
   for (int i = 0; i < 3; ++i) {
     threads.emplace_back([&, i] {
-      const std::wstring script = L"touch " + WideFolder() + L"/" + std::to_wstring(i) + L"; exec sleep 100";
-      codes[i] = RunCommand(L"/bin/sh -c \"" + script + L"\"", groups[i]).exit_code;
+      const std::wstring script = L"touch " + WideFolder() + L"/" + std::to_wstring(i) + L"; sleep 100 & exec sleep 100";
+      codes[i] = RunCommand(L"/bin/sh -c \"" + script + L"\"").exit_code;
       ++ended;
     });
   }
@@ -250,63 +207,28 @@ TEST_F(RunnerTest, EndAllChildrenEndsChildrenOfEveryGroupButRefusesNothing) {
   }
   for (auto& thread : threads) thread.join();
   EXPECT_EQ(codes, (std::vector<int>{137, 137, 137}));
-  EXPECT_EQ(RunCommand(L"/bin/echo again", &first).output, L"again\n");
+  EXPECT_EQ(RunCommand(L"/bin/echo again").output, L"again\n");
 }
 
 // ---- adb ----
-
-TEST_F(RunnerTest, AdbLineKeepsTokensAsGivenConnectGetsTwoBlanks) {
-  EXPECT_EQ(AdbCommandLine("/opt/x/adb", {L"connect ", L"127.0.0.2:5555"}),
-            L"\"/opt/x/adb\" connect  127.0.0.2:5555");
-  EXPECT_EQ(AdbCommandLine("/opt/x/adb", {L"-s", L"S", L"shell getprop ro.app.name"}),
-            L"\"/opt/x/adb\" -s S shell getprop ro.app.name");
-}
-
-TEST_F(RunnerTest, AdbArgumentsSplitCommandWordsAndKeepValuesAndPathsWhole) {
-  using Argv = std::vector<std::string>;
-  EXPECT_EQ(AdbArguments("adb", {L"-s", L"127.0.0.2:5555", L"shell getprop ro.app.name"}),
-            (Argv{"adb", "-s", "127.0.0.2:5555", "shell", "getprop", "ro.app.name"}));
-  EXPECT_EQ(AdbArguments("adb", {L"connect ", L"127.0.0.2:5555"}), (Argv{"adb", "connect", "127.0.0.2:5555"}));
-  EXPECT_EQ(AdbArguments("adb", {L"-s", L"S", L"push", L"\"/home/u/升级 包.img\"", L"/tmp/fleet-sync/update.img"}),
-            (Argv{"adb", "-s", "S", "push", "/home/u/升级 包.img", "/tmp/fleet-sync/update.img"}));
-  EXPECT_EQ(AdbArguments("adb", {L"push", L"\"-rf\"", L"\"/abs/-x\""}), (Argv{"adb", "push", "./-rf", "/abs/-x"}));
-}
-
-TEST_F(RunnerTest, AddressesAndPathsCannotInjectOptionsOrCommands) {
-  using Argv = std::vector<std::string>;
-  EXPECT_EQ(AdbArguments("adb", {L"connect ", L"1.2.3.4 shell reboot"}),
-            (Argv{"adb", "connect", "1.2.3.4 shell reboot"}));
-  EXPECT_EQ(AdbArguments("adb", {L"disconnect", L"1.2.3.4 -a"}), (Argv{"adb", "disconnect", "1.2.3.4 -a"}));
-  EXPECT_EQ(AdbArguments("adb", {L"-s", L"S", L"shell logcat -s", L"-d"}),  // only "-s" alone takes a value
-            (Argv{"adb", "-s", "S", "shell", "logcat", "-s", "-d"}));
-  EXPECT_EQ(AdbArguments("adb", {L"-s", L"a;reboot\nx:5555", L"shell ifconfig"}),
-            (Argv{"adb", "-s", "a;reboot\nx:5555", "shell", "ifconfig"}));
-  EXPECT_EQ(AdbArguments("adb", {L"push", L"\"/a;b\nc $(reboot)\""}), (Argv{"adb", "push", "/a;b\nc $(reboot)"}));
-  for (const std::vector<std::wstring>& bad :
-       {std::vector<std::wstring>{L"connect ", L"-L tcp:1"}, {L"-s", L"--help"}, {L"-s", L""},
-        {L"-s", L"\"a\" \"b\""}, {L"connect ", L"a\"b"}, {L"push", L"\"/a\" -s \"x\""}}) {
-    EXPECT_EQ(ErrorOf([&] { AdbArguments("adb", bad); }).rfind("invalid adb argument: ", 0), 0u);
-  }
-}
-
-TEST_F(RunnerTest, RunAdbUsesTheAdbOnPathAndPassesArgv) {
-  InstallFakeAdb();
-  const CommandResult r = RunAdb({L"-s", L"127.0.0.2:5555", L"shell getprop ro.app.name"});
-  EXPECT_EQ(r.output, L"[-s][127.0.0.2:5555][shell][getprop][ro.app.name]\n");
-  EXPECT_EQ(RunAdb({L"connect ", L"1.2.3.4 shell reboot"}).output, L"[connect][1.2.3.4 shell reboot]\n");
-  setenv("FAKE_ADB_EXIT", "3", 1);
-  EXPECT_EQ(RunAdb({L"devices"}).exit_code, 3);
-  EXPECT_EQ(ErrorOf([] { RunAdbStrict({L"-s", L"1.2.3.4:5555", L"shell mkdir", L"/tmp/fleet-sync"}); }),
-            "adb -s 1.2.3.4:5555 shell mkdir /tmp/fleet-sync failed, return value 3");
-  unsetenv("FAKE_ADB_EXIT");
-  EXPECT_EQ(RunAdbStrict({L"devices"}).output, L"[devices]\n");
-}
 
 TEST_F(RunnerTest, AdbServerStartHonoursTheServerPort) {
   InstallFakeAdb("printf 'port=%s ' \"$ANDROID_ADB_SERVER_PORT\"\n");
   setenv("ANDROID_ADB_SERVER_PORT", "15123", 1);
   EXPECT_EQ(StartAdbServer(30s).output, L"port=15123 [start-server]\n");
   unsetenv("ANDROID_ADB_SERVER_PORT");
+}
+
+// A child that is still running at its deadline is killed and the cut says
+// why; nothing else could end it.
+TEST_F(RunnerTest, DeadlineEndsAChildAndSaysWhy) {
+  try {
+    RunCommand(L"sleep 600", 200ms);
+    ADD_FAILURE() << "not cut";
+  } catch (const CommandInterrupted& cut) {
+    EXPECT_EQ(cut.reason(), CutReason::kDeadline);
+    EXPECT_STREQ(cut.what(), "sleep 600: no answer within 200 ms");
+  }
 }
 
 TEST_F(RunnerTest, AdbBesideTheProgramComesFirstAndNoAdbAtAllIsReported) {
@@ -319,8 +241,6 @@ TEST_F(RunnerTest, AdbBesideTheProgramComesFirstAndNoAdbAtAllIsReported) {
   std::filesystem::create_directory(folder_ + "/empty");
   setenv("PATH", (folder_ + "/empty").c_str(), 1);
   EXPECT_EQ(ErrorOf([&] { LocateAdb(folder_ + "/elsewhere/"); }), "adb not found");
-  EXPECT_EQ(ErrorOf([] { RunAdb({L"devices"}); }), "adb not found");
-  EXPECT_EQ(ErrorOf([] { RunAdbStrict({L"devices"}); }), "adb not found");
   EXPECT_EQ(ErrorOf([] { StartAdbServer(1s); }), "adb not found");
 }
 

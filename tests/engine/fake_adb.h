@@ -1,23 +1,34 @@
-// Test helper: a fake `adb` placed first on PATH. It records every call and
-// answers from files in its folder, so a test scripts a panel without a
-// server:
+// Test helper: a fake adb server on a loopback port of its own, which this
+// process's ANDROID_ADB_SERVER_PORT names while it lives (children started
+// meanwhile inherit it). It records every command and answers from files in
+// its folder, so a test scripts a panel without a real server:
 //   name, version, ifconfig, dump, stream   output of getprop ro.app.name,
 //                                           getprop ro.app.version, ifconfig,
 //                                           "logcat -d", "shell logcat"
-//   fail/<word>     any "-s S ..." command containing <word> prints an error
-//                   and exits 1; hang/<word>: never answers
+//   fail/<word>     any "-s S ..." command containing <word> is refused
+//                   ("error: closed", status 1); hang/<word>: never answered
 //   stream_hangs    "shell logcat" prints the stream file, then never ends
-// Set up before any thread starts: it changes PATH for the whole process
-// (each test runs in a process of its own under CTest); bin() is the folder to
-// put first on the PATH of a child process instead.
+// Panels have no shell_v2 (raw shells). A push is accepted and its bytes
+// dropped. Calls read as adb's arguments: "connect S", "-s S shell getprop
+// ro.app.name", "-s S logcat -d", "-s S push /tmp/fleet-sync/update.img" (the
+// remote path only). Construct before any thread starts (it sets the
+// environment); the destructor ends every connection and restores it.
 #pragma once
 
-#include <stdlib.h>
+#include <arpa/inet.h>
+#include <netinet/in.h>
+#include <poll.h>
+#include <sys/socket.h>
+#include <unistd.h>
 
+#include <algorithm>
+#include <cstdio>
 #include <filesystem>
 #include <fstream>
+#include <mutex>
 #include <sstream>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "tests/support/scoped_env.h"
@@ -26,49 +37,48 @@
 class FakeAdb {
  public:
   FakeAdb() {
-    std::filesystem::create_directories(folder_ / "bin");
     for (const char* kind : {"fail", "hang"}) std::filesystem::create_directories(folder_ / kind);
-    const std::filesystem::path script = folder_ / "bin" / "adb";
-    std::ofstream(script) << "#!/bin/sh\n"
-                             "d='" << folder_.string() << "'\n"
-                             "echo \"$*\" >> \"$d/calls\"\n"
-                             "echo $$ >> \"$d/pids\"\n"
-                             "case \"$1\" in\n"
-                             "  connect) echo \"connected to $2\"; exit 0;;\n"
-                             "  disconnect) echo \"disconnected $2\"; exit 0;;\n"
-                             "esac\n"
-                             "[ \"$1\" = -s ] && shift 2\n"
-                             "for kind in fail hang; do\n"
-                             "  for f in \"$d/$kind\"/*; do\n"
-                             "    [ -e \"$f\" ] || continue\n"
-                             "    case \"$*\" in *\"$(basename \"$f\")\"*) case $kind in\n"
-                             "      fail) echo \"error: closed\"; exit 1;;\n"
-                             "      hang) exec sleep 600;;\n"
-                             "    esac;; esac\n"
-                             "  done\n"
-                             "done\n"
-                             "case \"$*\" in\n"
-                             "  'shell getprop ro.app.name') cat \"$d/name\";;\n"
-                             "  'shell getprop ro.app.version') cat \"$d/version\";;\n"
-                             "  'shell ifconfig') cat \"$d/ifconfig\";;\n"
-                             "  'logcat -d') cat \"$d/dump\" 2>/dev/null;;\n"
-                             "  'shell logcat') cat \"$d/stream\" 2>/dev/null\n"
-                             "                  [ -e \"$d/stream_hangs\" ] && exec sleep 600;;\n"
-                             "esac\n"
-                             "exit 0\n";
-    std::filesystem::permissions(script, std::filesystem::perms::owner_all);
-    const auto& path = path_.saved();
-    setenv("PATH", ((folder_ / "bin").string() + ":" + (path ? *path : "/usr/bin:/bin")).c_str(), 1);
+    listener_ = socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    sockaddr_in address{};
+    address.sin_family = AF_INET;
+    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    socklen_t length = sizeof(address);
+    if (bind(listener_, reinterpret_cast<sockaddr*>(&address), sizeof(address)) != 0 ||
+        listen(listener_, 64) != 0 || getsockname(listener_, reinterpret_cast<sockaddr*>(&address), &length) != 0)
+      throw std::runtime_error("fake adb server: no loopback port");
+    setenv("ANDROID_ADB_SERVER_PORT", std::to_string(ntohs(address.sin_port)).c_str(), 1);
     Set("name", "demo\n");
     Set("version", "1.0.0\r\n");
     Set("ifconfig",
         "lo        Link encap:Local Loopback\n"
         "eth0      Link encap:Ethernet  HWaddr 00:11:22:33:44:55\r\n"
         "          inet addr:10.0.0.5\n");
+    acceptor_ = std::thread([this] { Accept(); });
   }
   FakeAdb(const FakeAdb&) = delete;
   FakeAdb& operator=(const FakeAdb&) = delete;
+  ~FakeAdb() {
+    StopListening();
+    {
+      std::lock_guard<std::mutex> lock(mutex_);
+      for (const int fd : open_) shutdown(fd, SHUT_RDWR);
+    }
+    for (std::thread& connection : connections_) connection.join();
+  }
 
+  // The port then refuses, as when no server runs.
+  void StopListening() {
+    if (listener_ < 0) return;
+    shutdown(listener_, SHUT_RDWR);
+    acceptor_.join();
+    close(listener_);
+    listener_ = -1;
+  }
+  // Connections the clients have not closed yet.
+  size_t OpenConnections() const {
+    std::lock_guard<std::mutex> lock(mutex_);
+    return open_.size();
+  }
   void Set(const std::string& file, const std::string& content) {
     std::ofstream(folder_ / file, std::ios::trunc) << content;
   }
@@ -77,33 +87,141 @@ class FakeAdb {
   void Heal(const std::string& word) { std::filesystem::remove(folder_ / "fail" / word); }
   void HangStream() { Set("stream_hangs", ""); }
 
-  // Every call so far, one argv (after "adb") per entry, words joined by blanks.
   std::vector<std::string> Calls() const {
-    std::vector<std::string> calls;
-    std::ifstream in(folder_ / "calls");
-    for (std::string line; std::getline(in, line);) calls.push_back(line);
-    return calls;
+    std::lock_guard<std::mutex> lock(mutex_);
+    return calls_;
   }
-  void ClearCalls() { std::filesystem::remove(folder_ / "calls"); }
+  void ClearCalls() {
+    std::lock_guard<std::mutex> lock(mutex_);
+    calls_.clear();
+  }
   std::string CallsText() const {
     std::ostringstream text;
     for (const std::string& call : Calls()) text << call << "\n";
     return text.str();
   }
-  // Process ids of every fake adb started so far.
-  std::vector<int> Pids() const {
-    std::vector<int> pids;
-    std::ifstream in(folder_ / "pids");
-    for (int pid; in >> pid;) pids.push_back(pid);
-    return pids;
-  }
   const std::filesystem::path& folder() const { return folder_; }
-  std::filesystem::path bin() const { return folder_ / "bin"; }
 
  private:
-  // Restores PATH, which a test may also have narrowed, for later cases in
-  // the same process (the fake script itself runs cat and sleep).
-  fleetsync_test::ScopedEnv path_{"PATH"};
+  void Accept() {
+    for (int fd; (fd = accept4(listener_, nullptr, nullptr, SOCK_CLOEXEC)) >= 0;) {
+      std::lock_guard<std::mutex> lock(mutex_);
+      open_.push_back(fd);
+      connections_.emplace_back([this, fd] {
+        Serve(fd);
+        std::lock_guard<std::mutex> lock(mutex_);
+        open_.erase(std::find(open_.begin(), open_.end(), fd));
+        close(fd);
+      });
+    }
+  }
+
+  static bool ReadAll(int fd, char* buffer, size_t size) {
+    for (ssize_t n; size > 0; buffer += n, size -= size_t(n))
+      if ((n = recv(fd, buffer, size, 0)) <= 0) return false;
+    return true;
+  }
+  static std::string Request(int fd) {
+    char length[5] = {};
+    if (!ReadAll(fd, length, 4)) return {};
+    std::string service(std::stoul(length, nullptr, 16), '\0');
+    return ReadAll(fd, service.data(), service.size()) ? service : std::string();
+  }
+  static void Send(int fd, const std::string& bytes) { send(fd, bytes.data(), bytes.size(), MSG_NOSIGNAL); }
+  static std::string Text(const std::string& text) {
+    char length[5];
+    std::snprintf(length, sizeof(length), "%04zx", text.size());
+    return length + text;
+  }
+  std::string File(const std::string& name) const {
+    std::ifstream in(folder_ / name);
+    return std::string(std::istreambuf_iterator<char>(in), {});
+  }
+  bool Marked(const char* kind, const std::string& command) const {
+    for (const auto& entry : std::filesystem::directory_iterator(folder_ / kind))
+      if (command.find(entry.path().filename().string()) != std::string::npos) return true;
+    return false;
+  }
+  void Record(const std::string& call) {
+    std::lock_guard<std::mutex> lock(mutex_);
+    calls_.push_back(call);
+  }
+  // Until the client goes away or the server stops.
+  static void Silence(int fd) {
+    char byte;
+    while (recv(fd, &byte, 1, 0) > 0) {
+    }
+  }
+
+  void Serve(int fd) {
+    std::string service = Request(fd);
+    for (const char* host : {"host:connect:", "host:disconnect:"}) {
+      if (service.rfind(host, 0) != 0) continue;
+      const std::string target = service.substr(std::string(host).size());
+      const bool connect = host[5] == 'c';
+      Record((connect ? "connect " : "disconnect ") + target);
+      Send(fd, "OKAY" + Text((connect ? "connected to " : "disconnected ") + target));
+      return;
+    }
+    if (service.find(":features") != std::string::npos) return Send(fd, "OKAY" + Text(""));
+    const std::string tport = "host:tport:serial:";
+    if (service.rfind(tport, 0) != 0) return Send(fd, "FAIL" + Text("unknown service"));
+    const std::string serial = service.substr(tport.size());
+    Send(fd, "OKAY" + std::string(8, '\0'));
+    service = Request(fd);
+    if (service.empty()) return;  // the client went away
+    std::string command;
+    if (service == "sync:") {
+      Send(fd, "OKAY");
+      return Push(fd, serial);
+    }
+    const std::string logcat = "shell:export ANDROID_LOG_TAGS=\"''\"; exec logcat '-d'";
+    command = service == logcat ? "logcat -d" : service.substr(std::string("shell:").size());
+    Record("-s " + serial + " " + (command == "logcat -d" ? command : "shell " + command));
+    const std::string words = command == "logcat -d" ? command : "shell " + command;
+    if (Marked("fail", words)) return Send(fd, "FAIL" + Text("closed"));
+    Send(fd, "OKAY");
+    if (Marked("hang", words)) return Silence(fd);
+    if (command == "getprop ro.app.name") Send(fd, File("name"));
+    else if (command == "getprop ro.app.version") Send(fd, File("version"));
+    else if (command == "ifconfig") Send(fd, File("ifconfig"));
+    else if (command == "logcat -d") Send(fd, File("dump"));
+    else if (command == "logcat") {
+      Send(fd, File("stream"));
+      if (std::filesystem::exists(folder_ / "stream_hangs")) Silence(fd);
+    }
+  }
+
+  // STAT, SEND path,mode, DATA..., DONE: the bytes are dropped.
+  void Push(int fd, const std::string& serial) {
+    bool refuse = false;
+    for (char header[8]; ReadAll(fd, header, 8);) {
+      const std::string id(header, 4);
+      uint32_t length = 0;
+      for (int i = 7; i >= 4; --i) length = (length << 8) | uint8_t(header[i]);
+      if (id == "QUIT") return;
+      if (id == "DONE") {
+        Send(fd, refuse ? "FAIL" + std::string{6, 0, 0, 0} + "closed" : "OKAY" + std::string(4, '\0'));
+        continue;
+      }
+      std::string payload(length, '\0');
+      if (!ReadAll(fd, payload.data(), length)) return;
+      if (id == "STAT") Send(fd, "STAT" + std::string(12, '\0'));
+      if (id != "SEND") continue;
+      const std::string call = "-s " + serial + " push " + payload.substr(0, payload.rfind(','));
+      Record(call);
+      if (Marked("hang", call)) return Silence(fd);
+      refuse = Marked("fail", call);
+    }
+  }
+
+  fleetsync_test::ScopedEnv port_variable_{"ANDROID_ADB_SERVER_PORT"};
   fleetsync_test::TempFolder temp_{"fake-adb"};
   const std::filesystem::path folder_ = temp_.path();
+  int listener_ = -1;
+  mutable std::mutex mutex_;
+  std::vector<std::string> calls_;
+  std::vector<int> open_;
+  std::vector<std::thread> connections_;
+  std::thread acceptor_;
 };

@@ -5,8 +5,7 @@
 
 #include "app/fleet_history.h"
 #include "base/text.h"
-#include "engine/child_group.h"
-#include "engine/command_runner.h"
+#include "engine/child_registry.h"
 #include "engine/device_worker.h"
 #include "tools/fleetsync-cli/fleet_summary.h"
 #include "tools/fleetsync-cli/fleet_tracker.h"
@@ -67,8 +66,8 @@ int RunFleet(const UpgradeSettings& settings, const std::vector<std::wstring>& a
              const CliOptions& options, const sigset_t& stop_signals, std::FILE* out) {
   WorkerOptions worker_options;
   worker_options.write_diagnostic_line = options.verbose || DiagnosticLineRequested();
-  // Clients that start the server at the same moment race; start it once.
-  StartAdbServer(worker_options.limits.answer_deadline);
+  // One adb client for every worker: a server found missing is started once.
+  worker_options = WithAdbClient(worker_options);
 
   StatePrinter printer(addresses.size(), options.verbose, out);
   FleetTracker tracker(addresses.size(), options.unreachable_timeout, options.attempts);
@@ -117,9 +116,9 @@ int RunFleet(const UpgradeSettings& settings, const std::vector<std::wstring>& a
     interrupted = true;
   }
 
-  // Stop first (kills each worker's adb children and refuses new ones), then
-  // end whatever else this program still runs, then join. The adb server and
-  // other programs' sessions on it are left alone.
+  // Stop first (closes each worker's adb connections and refuses new ones),
+  // then end whatever child this program still runs (a server start), then
+  // join. The adb server and other programs' sessions on it are left alone.
   for (auto& worker : workers) worker->Stop();
   EndAllChildren();
   timer.Shutdown();

@@ -8,7 +8,6 @@
 #include "tests/app/rows/rows_fixture.h"
 #include "tests/engine/fake_adb.h"
 #include "tests/engine/loopback_socket.h"
-#include "tests/support/adb_test_server.h"
 
 namespace {
 
@@ -32,7 +31,6 @@ class ReachableRowTest : public RowsUiTest {
     options_.probe_port = panel_.port();
   }
 
-  fleetsync_test::AdbTestServer server_;
   FakeAdb adb_;
   LoopbackSocket panel_{LoopbackSocket::kListening, "127.0.5.2"};
 };
@@ -88,7 +86,6 @@ TEST_F(UnreachableRowTest, RedPassStillSchedulesTheNextOne) {
 }
 
 TEST_F(UnreachableRowTest, TitleIsGrayWhileUnreachableAndNormalAfterASuccessfulProbe) {
-  fleetsync_test::AdbTestServer server;
   FakeAdb adb;
   settings_.project = L"other";
   DeviceItem* row = AddRow(L"127.0.5.3");

@@ -3,6 +3,7 @@
 #include <X11/Xatom.h>
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>
+#include <X11/extensions/shape.h>
 #include <cairo.h>
 
 #include <algorithm>
@@ -40,6 +41,25 @@ std::unique_ptr<ScreenProbe> ScreenProbe::Open() {
 
 ScreenProbe::~ScreenProbe() { XCloseDisplay(display_); }
 
+// The part of a window that takes clicks: under a compositor a drawn shadow
+// around the frame is part of the window but not of what a person sees as
+// it, and takes no clicks.
+ScreenRect ScreenProbe::ClickableArea(unsigned long window, const ScreenRect& bounds) {
+  int count = 0, ordering = 0;
+  XRectangle* rects = XShapeGetRectangles(display_, window, ShapeInput, &count, &ordering);
+  if (!rects) return bounds;
+  int left = bounds.width, top = bounds.height, right = 0, bottom = 0;
+  for (int i = 0; i < count; ++i) {
+    left = std::min<int>(left, rects[i].x);
+    top = std::min<int>(top, rects[i].y);
+    right = std::max(right, rects[i].x + rects[i].width);
+    bottom = std::max(bottom, rects[i].y + rects[i].height);
+  }
+  XFree(rects);
+  if (right <= left || bottom <= top) return bounds;
+  return {bounds.x + left, bounds.y + top, right - left, bottom - top};
+}
+
 template <typename Match>
 std::vector<ScreenRect> ScreenProbe::Find(Match match) {
   std::vector<ScreenRect> found;
@@ -64,7 +84,7 @@ std::vector<ScreenRect> ScreenProbe::Find(Match match) {
     int x = 0, y = 0;
     Window child = 0;
     XTranslateCoordinates(display_, children[i], root, 0, 0, &x, &y, &child);
-    found.push_back({x, y, attributes.width, attributes.height});
+    found.push_back(ClickableArea(children[i], {x, y, attributes.width, attributes.height}));
   }
   if (children) XFree(children);
   return found;

@@ -29,7 +29,8 @@ class ScreenProbe {
   ScreenProbe& operator=(const ScreenProbe&) = delete;
 
   // Mapped top-level windows whose WM_CLASS name or class is `wm_class`, as
-  // screen rectangles, in stacking order (bottom first).
+  // screen rectangles of the part that takes clicks (without a drawn
+  // shadow), in stacking order (bottom first).
   std::vector<ScreenRect> FindWindows(const std::string& wm_class);
   std::optional<ScreenRect> FindWindow(const std::string& wm_class);
   // Mapped top-level windows with any WM_CLASS other than the ones given.
@@ -51,6 +52,7 @@ class ScreenProbe {
   explicit ScreenProbe(_XDisplay* display) : display_(display) {}
   template <typename Match>
   std::vector<ScreenRect> Find(Match match);
+  ScreenRect ClickableArea(unsigned long window, const ScreenRect& bounds);
 
   _XDisplay* display_;
 };

@@ -207,17 +207,6 @@ TEST_F(EventTest, MouseDisabledControlPassesMouseEventsToItsParent) {
   EXPECT_EQ(window_.FindControl(UiPoint{5, 5}), row);
 }
 
-TEST_F(EventTest, HotStateFollowsEnterAndLeave) {
-  auto* button = AddSized(new Button);
-  button->SendEvent(kEventMouseEnter);
-  EXPECT_EQ(button->GetState(), ControlState::kHot);
-  button->SendEvent(kEventMouseLeave);
-  EXPECT_EQ(button->GetState(), ControlState::kNormal);
-  button->SetCursorType(CursorType::kHand);
-  button->SendEvent(kEventSetCursor);
-  EXPECT_EQ(host_.cursor, CursorType::kHand);
-}
-
 // Removed, deleted or taken down with its container: each control raises
 // destroy once, while it is still intact.
 TEST_F(EventTest, DestroyRunsOnceBeforeTeardown) {

@@ -38,17 +38,6 @@ TEST_F(LabelTest, AlignKeywordsChangeTheStartBitsAsDocumented) {
   }
 }
 
-TEST_F(LabelTest, SingleLineAndEllipsisSwitches) {
-  Label label;
-  label.SetAttribute(L"singleline", L"false");
-  EXPECT_FALSE(label.IsSingleLine());
-  EXPECT_TRUE(label.GetTextStyle() & kTextWordBreak);
-  label.SetAttribute(L"endellipsis", L"false");
-  EXPECT_FALSE(label.GetTextStyle() & kTextEndEllipsis);
-  label.SetAttribute(L"singleline", L"true");
-  EXPECT_TRUE(label.IsSingleLine());
-}
-
 TEST_F(LabelTest, TextIdIsUsedOnlyWhileTheLiteralTextIsEmpty) {
   GlobalManager::LoadLanguageStrings("STRID_A=语言文本\n");
   Label label;

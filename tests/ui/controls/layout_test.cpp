@@ -138,29 +138,6 @@ TEST_F(LayoutTest, ArrangesChildrenIntoExpectedRectangles) {
   }
 }
 
-TEST_F(LayoutTest, ArrangingTwiceGivesTheSameRectangles) {
-  VBox root;
-  auto* row = new HBox;
-  row->SetFixedHeight(kSizeAuto);
-  row->GetLayout()->SetChildMargin(3, false);
-  auto* a = new Control;
-  a->SetFixedWidth(40);
-  a->SetFixedHeight(17);
-  auto* b = new Label;
-  b->SetText(L"状态 text");
-  b->SetFixedHeight(kSizeAuto);
-  row->Add(a);
-  row->Add(b);
-  root.Add(row);
-  root.Add(new Control);
-  root.SetPos({0, 0, 300, 200});
-  std::vector<UiRect> first{row->GetPos(), a->GetPos(), b->GetPos(), root.GetItemAt(1)->GetPos()};
-  root.SetPos({0, 0, 300, 200});
-  std::vector<UiRect> second{row->GetPos(), a->GetPos(), b->GetPos(), root.GetItemAt(1)->GetPos()};
-  EXPECT_EQ(first, second);
-  EXPECT_EQ(row->GetPos().Height(), std::max(17, b->GetPos().Height()));
-}
-
 TEST_F(LayoutTest, AutoHeightBoxMeasuresChildrenMarginAndPadding) {
   VBox box;
   box.SetFixedHeight(kSizeAuto);

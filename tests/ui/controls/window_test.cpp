@@ -126,21 +126,6 @@ TEST_F(WindowTest, FocusMovesWithEventsInOrder) {
   EXPECT_EQ(window_->GetFocus(), nullptr);
 }
 
-TEST_F(WindowTest, InvalidationAccumulatesForTheHost) {
-  auto* a = new Control;
-  a->SetFixedHeight(20);
-  root_->Add(a);
-  window_->ArrangeRoot({100, 100});
-  window_->TakeDirtyRect();
-  a->SetBkColor(L"white");
-  a->Invalidate();
-  EXPECT_EQ(window_->GetDirtyRect(), (UiRect{0, 0, 100, 20}));
-  EXPECT_EQ(window_->TakeDirtyRect(), (UiRect{0, 0, 100, 20}));
-  EXPECT_TRUE(window_->GetDirtyRect().IsEmpty());
-  a->SetFixedHeight(30);
-  EXPECT_TRUE(window_->IsArrangeNeeded());
-}
-
 // Two distant rows repaint as two rows; touching parts merge into one.
 TEST_F(WindowTest, DirtyRegionKeepsApartRectanglesApart) {
   window_->TakeDirtyRect();

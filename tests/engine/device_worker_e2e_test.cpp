@@ -109,18 +109,6 @@ TEST_F(UpgradeEndToEnd, FailedUpgradeIsReportedAndRetried) {
   EXPECT_GE(Pushes(fleet_.State("127.0.3.6"), "/tmp/fleet-sync/update.img"), 2);
 }
 
-TEST_F(UpgradeEndToEnd, UpgradeUnderwayAtStartIsOnlyFollowed) {
-  // Long enough for the first pass to find it still under way on a busy machine
-  // (the pass then follows it to its end).
-  Panel("127.0.3.8").UpgradeUnderway(6000).UpgradeVersion("1.1.0");
-  auto worker = FirstPass("127.0.3.8");
-  EXPECT_EQ(worker->stored_state().text, L"升级结束");
-  const PanelState state = fleet_.State("127.0.3.8");
-  EXPECT_TRUE(state.pushed.empty());
-  EXPECT_TRUE(state.setprops.empty());
-  ASSERT_TRUE(PassUntil(*worker, PassOutcome::kCurrent));
-}
-
 TEST_F(UpgradeEndToEnd, ConnectionDroppedMidPushIsAnError) {
   Panel("127.0.3.9").DropPushAfter(64 * 1024);
   auto worker = FirstPass("127.0.3.9");

@@ -13,7 +13,7 @@
 // Panels default to project "demo", version "1.0.0", MAC 02:00:7f:00:00:NN,
 // raw shell with "\r\n" line ends (an old panel), a few seconds per upgrade.
 // After an upgrade the version is the one on the image's first line
-// "FLEETSYNC-IMAGE version=X.Y.Z" (see MakeImage), else UpgradeVersion().
+// "FLEETSYNC-IMAGE version=X.Y.Z" (see MakeImage).
 // Faults and timings: see the builder and sim/README.md.
 //
 // The simulator's state folder is a fresh temporary folder, removed on
@@ -42,12 +42,10 @@ class PanelSpec {
 
   PanelSpec& Project(std::string v) { config.project = std::move(v); return *this; }
   PanelSpec& Version(std::string v) { config.version = std::move(v); return *this; }
-  PanelSpec& UpgradeVersion(std::string v) { config.upgrade_version = std::move(v); return *this; }
   PanelSpec& Port(uint16_t v) { config.port = v; return *this; }
   // A recent panel: advertises shell_v2 (adb's exit code = the command's) and
   // prints "\n" line ends.
   PanelSpec& ShellV2(bool on = true) { config.shell_v2 = on; config.crlf = !on; return *this; }
-  PanelSpec& LogLine(std::string message) { config.log.push_back(std::move(message)); return *this; }
   PanelSpec& Timing(int64_t enter_ms, int64_t step_ms, int parts, int64_t reboot_ms) {
     config.timing.enter_ms = enter_ms;
     config.timing.step_ms = step_ms;
@@ -65,20 +63,10 @@ class PanelSpec {
   PanelSpec& PushFail(std::string message) { config.faults.push_fail = std::move(message); return *this; }
   PanelSpec& DropMidLogcat() { config.faults.drop_mid_logcat = true; return *this; }
   PanelSpec& UpgradeFails() { config.faults.upgrade_fails = true; return *this; }
-  PanelSpec& UpgradeUnderway(int64_t finish_after_ms) {
-    config.faults.upgrade_underway = true;
-    config.timing.underway_finish_ms = finish_after_ms;
-    return *this;
-  }
   // Power cut: silent, connections left open; back (old version) after
   // `back_after_ms`, or never when negative.
   PanelSpec& PowerCutDuringUpgrade(int64_t back_after_ms = -1) {
     config.faults.power_cut_during_upgrade = true;
-    config.faults.power_back_ms = back_after_ms;
-    return *this;
-  }
-  PanelSpec& PowerCutAfter(int64_t after_ms, int64_t back_after_ms = -1) {
-    config.faults.power_cut_after_ms = after_ms;
     config.faults.power_back_ms = back_after_ms;
     return *this;
   }

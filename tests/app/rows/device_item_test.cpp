@@ -102,16 +102,6 @@ TEST_F(UnreachableRowTest, TitleIsGrayWhileUnreachableAndNormalAfterASuccessfulP
   EXPECT_EQ(row->time_label()->GetText().size(), 8u);  // "hh:mm:ss"
 }
 
-TEST_F(UnreachableRowTest, RowWithoutLayoutRunsButShowsNothing) {
-  auto* row = new DeviceItem;
-  ASSERT_TRUE(row->Init(L"127.0.5.3", settings_, options_));
-  list_->Add(row);
-  EXPECT_TRUE(row->running());
-  row->Refresh();  // no labels: nothing to do, nothing touched
-  row->ApplyState({kStateError, L"x", L"00:00:00"});
-  EXPECT_EQ(row->address(), L"127.0.5.3");
-}
-
 #if !defined(__SANITIZE_ADDRESS__) && !defined(__SANITIZE_THREAD__)
 // No room for another thread's stack: Init reports the failure and the row
 // shows why in red (it is listed all the same). (Sanitizers reserve address

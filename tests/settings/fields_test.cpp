@@ -75,25 +75,7 @@ class FieldsTest : public ::testing::Test {
   ui::VBox* root_ = nullptr;
 };
 
-TEST_F(FieldsTest, TextInputsHoldOneLine) {
-  auto* field = AddField<TextField>();
-  Var<std::wstring> project;
-  field->Bind(project);
-  field->input->InsertText(L"qn");
-  Key(field->input, ui::kKeyEnter);
-  field->input->InsertText(L"\r\nhmi\n");
-  EXPECT_EQ(field->input->GetText(), L"qnhmi");
-  EXPECT_EQ(project.value, L"qnhmi");
-
-  // Text set by code is cleaned on its way into the value, and the input
-  // follows the value.
-  field->input->SetText(L"a\r\nb");
-  EXPECT_EQ(project.value, L"ab");
-  EXPECT_EQ(field->input->GetText(), L"ab");
-  EXPECT_EQ(StripLineBreaks(L"\r1\n2\r"), L"12");
-}
-
-TEST_F(FieldsTest, TextBindingShowsStoresEndsItsEchoAndIgnoresReadOnlyText) {
+TEST_F(FieldsTest, TextBindingShowsStoresOneLineEndsItsEchoAndIgnoresReadOnlyText) {
   Var<std::wstring> version;
   version.value = L"1.2.0";
   auto* field = AddField<TextField>();
@@ -115,11 +97,22 @@ TEST_F(FieldsTest, TextBindingShowsStoresEndsItsEchoAndIgnoresReadOnlyText) {
   EXPECT_EQ(changes, 2);
   EXPECT_EQ(version.value, L"2.0.0");
 
+  // One line: breaks typed, pasted or set by code never reach the value.
+  field->input->SetText(L"");
+  field->input->InsertText(L"qn");
+  Key(field->input, ui::kKeyEnter);
+  field->input->InsertText(L"\r\nhmi\n");
+  EXPECT_EQ(version.value, L"qnhmi");
+  field->input->SetText(L"a\r\nb");
+  EXPECT_EQ(version.value, L"ab");
+  EXPECT_EQ(field->input->GetText(), L"ab");
+  changes = 0;
+
   // A read-only input changes no value.
   field->input->SetReadOnly(true);
   field->input->SetText(L"changed by code");
-  EXPECT_EQ(changes, 2);
-  EXPECT_EQ(version.value, L"2.0.0");
+  EXPECT_EQ(changes, 0);
+  EXPECT_EQ(version.value, L"ab");
 }
 
 TEST_F(FieldsTest, SwitchTogglesNotifyOnceAndEqualStatesEndTheExchange) {
@@ -197,15 +190,6 @@ TEST_F(PathFieldTest, OnlyAReleaseOnTheInputWithin200MsOpensThePicker) {
                                       "--file-filter=升级文件 (*.img) | *.[iI][mM][gG]"}));
 }
 
-TEST_F(PathFieldTest, ChosenPathBecomesTextAndTooltipOnce) {
-  stubs_.Install("zenity", "/srv/升级/update.img\n", 0);
-  Click(field_, 5000, 5200);
-  WaitForPicker();
-  EXPECT_EQ(field_->input->GetText(), L"/srv/升级/update.img");
-  EXPECT_EQ(field_->input->GetToolTipText(), L"/srv/升级/update.img");
-  EXPECT_EQ(changes_, 1);
-}
-
 TEST_F(PathFieldTest, CancelChangesNothing) {
   field_->input->SetText(L"/old.img");
   field_->input->SetToolTipText(L"/old.img");
@@ -218,24 +202,15 @@ TEST_F(PathFieldTest, CancelChangesNothing) {
   EXPECT_EQ(changes_, 0);
 }
 
-TEST_F(PathFieldTest, FolderModeChoosesAFolder) {
-  stubs_.Install("zenity", "/srv/panels\n", 0);
+TEST_F(PathFieldTest, AChosenFolderBecomesTextAndTooltipOnce) {
+  stubs_.Install("zenity", "/srv/升级/panels\n", 0);
   field_->folderMode = true;
   Click(field_, 10, 20);
   WaitForPicker();
-  EXPECT_EQ(field_->input->GetText(), L"/srv/panels");
+  EXPECT_EQ(field_->input->GetText(), L"/srv/升级/panels");
+  EXPECT_EQ(field_->input->GetToolTipText(), L"/srv/升级/panels");
+  EXPECT_EQ(changes_, 1);
   EXPECT_EQ(stubs_.Arguments()[1], "--directory");
-}
-
-TEST_F(PathFieldTest, DestroyingTheFieldClosesItsOpenPicker) {
-  stubs_.Install("zenity", "/late\n", 0, "exec /bin/sleep 60");
-  Click(field_, 10, 20);
-  int pid = 0;
-  ASSERT_TRUE(ui_.RunUntil([&] { return (pid = stubs_.Pid()) > 0; }));
-  root_->Remove(field_);
-  EXPECT_TRUE(ProcessGone(pid));
-  ui_.RunFor(50);
-  EXPECT_EQ(changes_, 0);
 }
 
 }  // namespace

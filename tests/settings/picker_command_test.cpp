@@ -101,7 +101,9 @@ TEST(KdialogCommandTest, OpenSaveAndFolder) {
             (Args{"/opt/kdialog", "--title", "请选择文件夹", "--getexistingdirectory", "."}));
 }
 
-TEST(DialogAnswerTest, ExitCodeAndOutputDecideTheChoice) {
+// The exit code and output decide the choice; multiple answers split at
+// line feeds; a save dialog adds its default extension to a bare name.
+TEST(DialogAnswerTest, ExitCodeOutputAndDialogKindDecideThePaths) {
   DialogCommand single;
   PickerResult chosen = ReadDialogAnswer(single, 0, "/srv/升级 files/update.img \n");
   ASSERT_EQ(chosen.status, PickerStatus::kChosen);
@@ -111,16 +113,12 @@ TEST(DialogAnswerTest, ExitCodeAndOutputDecideTheChoice) {
   EXPECT_EQ(ReadDialogAnswer(single, 5, "").status, PickerStatus::kCancelled);
   EXPECT_EQ(ReadDialogAnswer(single, 0, "\n").status, PickerStatus::kCancelled);
   EXPECT_EQ(ReadDialogAnswer(single, 0, "/srv/\xff\xfe\n").status, PickerStatus::kCancelled);
-}
 
-TEST(DialogAnswerTest, MultipleAnswersSplitAtLineFeeds) {
   DialogCommand multiple;
   multiple.multiple = true;
-  const PickerResult result = ReadDialogAnswer(multiple, 0, "/a/1.img\n/a/2 b.img\n\n");
-  EXPECT_EQ(result.paths, (std::vector<std::wstring>{L"/a/1.img", L"/a/2 b.img"}));
-}
+  EXPECT_EQ(ReadDialogAnswer(multiple, 0, "/a/1.img\n/a/2 b.img\n\n").paths,
+            (std::vector<std::wstring>{L"/a/1.img", L"/a/2 b.img"}));
 
-TEST(DialogAnswerTest, SaveDialogsAddTheDefaultExtensionToABareName) {
   DialogCommand save;
   save.default_extension = L"img";
   EXPECT_EQ(ReadDialogAnswer(save, 0, "/x.d/name\n").paths.front(), L"/x.d/name.img");

@@ -133,58 +133,21 @@ TEST_F(NativeWindowTest, PresentedPixelsAppearAtTheWindowAndOnlyTheDirtyPartIsCo
   cairo_surface_destroy(surface);
 }
 
-TEST_F(NativeWindowTest, ExposeAndConfigureReportTheAreaAndNewBounds) {
-  RecordingListener listener;
-  WindowOptions options = testing::Options("configure", "FleetSyncConfigure");
-  options.bounds = {10, 10, 100, 60};
-  auto window = ShowWindow(options, listener);
-  ASSERT_NE(window, nullptr);
-  const WindowEvent* expose = listener.Last(EventType::kExpose);
-  EXPECT_EQ(expose->rect, (Rect{0, 0, 100, 60}));
-
-  window->SetBounds({300, 200, 150, 90});
-  ASSERT_TRUE(PumpUntil(*display_, [&] {
-    const WindowEvent* c = listener.Last(EventType::kConfigure);
-    return c && c->rect == Rect{300, 200, 150, 90};
-  }));
-  EXPECT_EQ(window->bounds(), (Rect{300, 200, 150, 90}));
-  // The grown area is exposed for repainting.
-  EXPECT_TRUE(PumpUntil(*display_, [&] {
-    const WindowEvent* e = listener.Last(EventType::kExpose);
-    return e && e->rect.x + e->rect.width == 150;
-  }));
-}
-
 TEST_F(NativeWindowTest, CloseRequestArrivesFromWmDeleteWindow) {
   RecordingListener listener;
   auto window = ShowWindow(testing::Options("close", "FleetSyncClose"),
                            listener);
   ASSERT_NE(window, nullptr);
 
-  // Another client plays the window manager.
-  ::Display* other = XOpenDisplay(nullptr);
-  ASSERT_NE(other, nullptr);
-  auto send_delete = [&] {
-    XEvent event{};
-    event.xclient.type = ClientMessage;
-    event.xclient.window = window->id();
-    event.xclient.message_type = XInternAtom(other, "WM_PROTOCOLS", False);
-    event.xclient.format = 32;
-    event.xclient.data.l[0] = static_cast<long>(XInternAtom(other, "WM_DELETE_WINDOW", False));
-    event.xclient.data.l[1] = CurrentTime;
-    XSendEvent(other, window->id(), False, NoEventMask, &event);
-    XSync(other, False);
-  };
-  send_delete();
+  testing::SendWmDelete(window->id());
   EXPECT_TRUE(PumpUntil(*display_, [&] { return listener.Count(EventType::kCloseRequest) == 1; }));
   EXPECT_TRUE(window->alive());  // closing is the owner's decision
 
   // The owner of a modal window is disabled and stays open.
   window->SetEnabled(false);
-  send_delete();
+  testing::SendWmDelete(window->id());
   testing::PumpFor(*display_, std::chrono::milliseconds(200));
   EXPECT_EQ(listener.Count(EventType::kCloseRequest), 1);
-  XCloseDisplay(other);
 }
 
 TEST_F(NativeWindowTest, DestructionIsAsynchronousAndRequestsOnAGoneWindowAreHarmless) {

@@ -180,6 +180,23 @@ inline unsigned long ScreenPixel(Display& display, int x, int y) {
   return pixel;
 }
 
+// Asks `window` to close as a window manager does (WM_DELETE_WINDOW), from a
+// connection of its own.
+inline void SendWmDelete(WindowId window) {
+  ::Display* other = XOpenDisplay(nullptr);
+  if (!other) return;
+  XEvent event{};
+  event.xclient.type = ClientMessage;
+  event.xclient.window = window;
+  event.xclient.message_type = XInternAtom(other, "WM_PROTOCOLS", False);
+  event.xclient.format = 32;
+  event.xclient.data.l[0] = static_cast<long>(XInternAtom(other, "WM_DELETE_WINDOW", False));
+  event.xclient.data.l[1] = CurrentTime;
+  XSendEvent(other, window, False, NoEventMask, &event);
+  XSync(other, False);
+  XCloseDisplay(other);
+}
+
 inline WindowOptions Options(const std::string& title, const std::string& class_name) {
   WindowOptions options;
   options.title = title;

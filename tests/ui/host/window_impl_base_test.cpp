@@ -1,12 +1,8 @@
 // The window base on real windows under Xvfb, driven like a user would with
-// xdotool: the gallery window is found by its class, renders Chinese text,
-// clicks, tabs, fades, shows tooltips, resizes by its size box and fades out
-// on Escape. What it asks of its native window alone is tested on a fake
+// xdotool: the gallery window clicks, fades, shows tooltips, resizes by its
+// size box and fades out on Escape. What it asks of its native window alone is tested on a fake
 // window system (tests/ui/window).
 #include <gtest/gtest.h>
-
-#include <X11/Xlib.h>
-#include <X11/Xutil.h>
 
 #include <chrono>
 #include <string>
@@ -82,38 +78,6 @@ class WindowBaseTest : public testing_support::ThemedGuiTest {
   bool gone_ = false;
 };
 
-TEST_F(WindowBaseTest, FoundByClassAndShowsChineseText) {
-  OpenMain();
-  // xdotool finds the window by its WM_CLASS.
-  const std::string ids = testing_support::Capture("xdotool search --class fleetsync-gallery");
-  EXPECT_NE(ids.find(std::to_string(NativeWindowOf(window_->host())->id())), std::string::npos) << ids;
-
-  // The Chinese label as the screen shows it: many ink pixels spread over
-  // the text's width.
-  const UiRect label = window_->FindControl(L"label_chinese")->GetPos();
-  const platform::x11::Rect bounds = NativeWindowOf(window_->host())->bounds();
-  XImage* image = XGetImage(display_->xdisplay(), display_->root(), bounds.x + label.left,
-                            bounds.y + label.top, label.Width(), label.Height(), AllPlanes,
-                            ZPixmap);
-  ASSERT_NE(image, nullptr);
-  const unsigned long background = XGetPixel(image, label.Width() - 1, 0) & 0xFFFFFF;
-  int ink = 0, inked_columns = 0;
-  for (int x = 0; x < label.Width(); ++x) {
-    bool column_inked = false;
-    for (int y = 0; y < label.Height(); ++y) {
-      const unsigned long pixel = XGetPixel(image, x, y) & 0xFFFFFF;
-      if (pixel != background) {
-        ++ink;
-        column_inked = true;
-      }
-    }
-    inked_columns += column_inked;
-  }
-  XDestroyImage(image);
-  EXPECT_GT(ink, 400);
-  EXPECT_GT(inked_columns, 150);  // about 20 glyphs of 14 pixels
-}
-
 TEST_F(WindowBaseTest, ClickingAButtonFiresItsClickAndHoverFadesItIn) {
   OpenMain();
   Control* button = window_->FindControl(L"btn_default");
@@ -137,11 +101,6 @@ TEST_F(WindowBaseTest, ClickingAButtonFiresItsClickAndHoverFadesItIn) {
   EXPECT_EQ(button->GetHotAlpha(), 255);
   ASSERT_TRUE(Xdotool("click 1"));
   EXPECT_EQ(clicks, 1);
-  EXPECT_EQ(window_->GetFocus(), button);
-  // Tab moves the focus on and Shift+Tab back.
-  ASSERT_TRUE(Xdotool("key Tab"));
-  EXPECT_EQ(window_->GetFocus(), window_->FindControl(L"btn_secondary"));
-  ASSERT_TRUE(Xdotool("key shift+Tab"));
   EXPECT_EQ(window_->GetFocus(), button);
   ASSERT_TRUE(Xdotool("key space"));
   EXPECT_EQ(clicks, 2);

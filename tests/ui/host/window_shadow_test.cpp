@@ -3,10 +3,10 @@
 // out with the shape extension) and translucent (xcompmgr started here: the
 // shadow blends over what lies below and lets clicks through). Checked on
 // screen pixels over a white backdrop window. Maximising hides the shadow
-// and fills the work area with the frame.
+// and fills the work area with the frame (bounded by a window manager's
+// panel: the window base's test on a fake window system).
 #include <gtest/gtest.h>
 
-#include <X11/Xatom.h>
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>
 
@@ -73,9 +73,6 @@ class WindowShadowTest : public testing_support::ThemedGuiTest {
   void TearDown() override {
     if (window_ && !gone_) delete window_;
     if (!display_) return;
-    // A work area set by a test must not reach later tests on the server.
-    XDeleteProperty(display_->xdisplay(), display_->root(),
-                    XInternAtom(display_->xdisplay(), "_NET_WORKAREA", False));
     if (backdrop_) XDestroyWindow(display_->xdisplay(), backdrop_);
     XSync(display_->xdisplay(), False);
     ThemedGuiTest::TearDown();
@@ -180,27 +177,6 @@ TEST_F(WindowShadowTest, TranslucentWindowDrawsItsShadowAndLetsClicksThroughIt) 
   // Later tests expect a server without a compositor.
   compositor.reset();
   EXPECT_TRUE(RunUntil([&] { return !display_->HasCompositor(); }));
-}
-
-// A window manager's work area (a panel along the top) bounds the
-// maximised frame.
-TEST_F(WindowShadowTest, MaximiseFillsTheWorkAreaOfTheDesktop) {
-  ::Display* dpy = display_->xdisplay();
-  const Atom workarea = XInternAtom(dpy, "_NET_WORKAREA", False);
-  const long area[4] = {0, 32, 1280, 700};
-  XChangeProperty(dpy, display_->root(), workarea, XA_CARDINAL, 32, PropModeReplace,
-                  reinterpret_cast<const unsigned char*>(area), 4);
-  XSync(dpy, False);
-  OpenWindow();
-  window_->Maximize();
-  EXPECT_TRUE(RunUntil([&] {
-    return NativeWindowOf(window_->host())->bounds() == platform::x11::Rect{0, 32, 1280, 700};
-  }));
-  EXPECT_EQ(window_->HitTest(UiPoint{2, 300}), HitArea::kClient);  // no resizing edges
-  window_->Restore();
-  EXPECT_TRUE(RunUntil([&] {
-    return NativeWindowOf(window_->host())->bounds() == platform::x11::Rect{100, 100, 200, 150};
-  }));
 }
 
 }  // namespace

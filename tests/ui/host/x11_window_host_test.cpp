@@ -3,8 +3,6 @@
 // (repainting after a resize: window_shadow_test.cpp).
 #include <gtest/gtest.h>
 
-#include <X11/Xlib.h>
-
 #include "tests/ui/host/gui_test_support.h"
 #include "ui/controls/box.h"
 #include "ui/controls/control.h"
@@ -89,17 +87,7 @@ TEST_F(X11WindowHostTest, CloseRequestDestroysTheNativeWindowAndDetachesTheHost)
   });
   ASSERT_TRUE(RunUntil([&] { return host_->native_window().mapped(); }));
 
-  ::Display* other = XOpenDisplay(nullptr);
-  ASSERT_NE(other, nullptr);
-  XEvent event{};
-  event.xclient.type = ClientMessage;
-  event.xclient.window = host_->native_window().id();
-  event.xclient.message_type = XInternAtom(other, "WM_PROTOCOLS", False);
-  event.xclient.format = 32;
-  event.xclient.data.l[0] = static_cast<long>(XInternAtom(other, "WM_DELETE_WINDOW", False));
-  XSendEvent(other, event.xclient.window, False, NoEventMask, &event);
-  XSync(other, False);
-  XCloseDisplay(other);
+  platform::x11::testing::SendWmDelete(host_->native_window().id());
 
   ASSERT_TRUE(RunUntil([&] { return destroyed; }));
   EXPECT_EQ(host_, nullptr);

@@ -7,6 +7,7 @@
 #include <cstdio>
 #include <fstream>
 #include <map>
+#include <memory>
 #include <sstream>
 #include <thread>
 
@@ -207,9 +208,24 @@ TEST_F(ProgramTest, ClosingMidUpgradeWithManyRowsEndsEverything) {
   EXPECT_EQ(OwnAdbProcesses().size(), 1u);  // only the adb server, which stays for other users
 }
 
+// On both paint paths: with a compositor the main window draws its shadow
+// and the settings window and the toast are translucent over it.
+class ProgramPaintPathTest : public ProgramTest, public ::testing::WithParamInterface<bool> {
+ protected:
+  void SetUp() override {
+    ProgramTest::SetUp();
+    if (IsSkipped() || HasFatalFailure() || !GetParam()) return;
+    compositor_ = std::make_unique<BackgroundProcess>(std::vector<std::string>{"/usr/bin/xcompmgr"});
+    ASSERT_TRUE(PollUntil([&] { return probe_->HasCompositor(); }, 10s));
+  }
+  std::unique_ptr<BackgroundProcess> compositor_;
+};
+INSTANTIATE_TEST_SUITE_P(ProgramPaintPaths, ProgramPaintPathTest, ::testing::Bool(),
+                         [](const auto& info) { return info.param ? "Composited" : "Plain"; });
+
 // A configuration the rebuild refuses is shown as a toast over the main
 // window, and the list stays empty; a stop signal then ends the program.
-TEST_F(ProgramTest, SavingWithoutAnUpdateFileToastsAndKeepsTheListEmpty) {
+TEST_P(ProgramPaintPathTest, SavingWithoutAnUpdateFileToastsAndKeepsTheListEmpty) {
   WriteConfiguration((home_.root() / "missing.img").string(), kTarget, kProject, {"127.0.9.40"});
   StartProgram();
   ASSERT_TRUE(WaitForMainWindow()) << program_->OutputSoFar();

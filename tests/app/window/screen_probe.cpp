@@ -110,6 +110,11 @@ std::vector<ScreenRect> ScreenProbe::FindOtherWindows(const std::vector<std::str
   });
 }
 
+bool ScreenProbe::HasCompositor() {
+  const std::string selection = "_NET_WM_CM_S" + std::to_string(DefaultScreen(display_));
+  return XGetSelectionOwner(display_, XInternAtom(display_, selection.c_str(), False)) != None;
+}
+
 void ScreenProbe::SetResources(const std::string& resources) {
   XChangeProperty(display_, DefaultRootWindow(display_), XA_RESOURCE_MANAGER, XA_STRING, 8,
                   PropModeReplace, reinterpret_cast<const unsigned char*>(resources.data()),

@@ -36,6 +36,9 @@ class ScreenProbe {
   // Mapped top-level windows with any WM_CLASS other than the ones given.
   std::vector<ScreenRect> FindOtherWindows(const std::vector<std::string>& wm_classes);
 
+  // Whether a compositing manager runs on the screen.
+  bool HasCompositor();
+
   // Replaces the screen's X resources (RESOURCE_MANAGER, as xrdb sets it).
   void SetResources(const std::string& resources);
 

@@ -30,9 +30,7 @@ bool TakesKeyboard(Control* control) {
          dynamic_cast<RichEdit*>(control);
 }
 
-
 }  // namespace
-
 
 InputRouter::InputRouter(Window& window, InputRouterDelegate& delegate)
     : window_(window), delegate_(delegate) {}

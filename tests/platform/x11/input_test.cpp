@@ -209,20 +209,5 @@ TEST_F(InputTest, WithAWindowManagerTheDragIsHandedToIt) {
   XCloseDisplay(wm);
 }
 
-TEST_F(InputTest, CaptureKeepsPointerEventsWhileOutside) {
-  ASSERT_TRUE(Xdotool({"mousemove", "150", "150", "mousedown", "1"}));
-  ASSERT_TRUE(window_->GrabPointer());
-  ASSERT_TRUE(Xdotool({"mousemove", "600", "500"}));
-  ASSERT_TRUE(PumpUntil(*display_, [&] {
-    const WindowEvent* m = listener_.Last(EventType::kMotion);
-    return m && m->root_x == 600;
-  }));
-  EXPECT_EQ(listener_.Last(EventType::kMotion)->x, 500);
-  ASSERT_TRUE(Xdotool({"mouseup", "1"}));
-  EXPECT_EQ(listener_.Last(EventType::kButtonRelease)->x, 500);
-  window_->UngrabPointer();
-  window_->SetCursor(PointerShape::kHand);  // accepted on a live window
-}
-
 }  // namespace
 }  // namespace platform::x11

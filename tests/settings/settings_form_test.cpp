@@ -116,12 +116,9 @@ TEST_F(SettingsFormTest, OpensModalOverTheMainWindowWithTheStoredValuesAndCloseD
   Open();
 
   EXPECT_FALSE(NativeWindowOf(owner_->host())->enabled());
-  EXPECT_TRUE(form_->IsFakeModal());
-  const ui::ScreenRect owner = owner_->host()->frame_bounds();
+  // Sized to its rows (placing a modal window over its owner: the window
+  // base's test on a fake window system).
   const ui::ScreenRect self = form_->host()->frame_bounds();
-  EXPECT_EQ(self.width, 500);
-  EXPECT_LE(std::abs(self.x + self.width / 2 - (owner.x + owner.width / 2)), 1);
-  EXPECT_LE(std::abs(self.y + self.height / 2 - (owner.y + owner.height / 2)), 1);
   EXPECT_EQ(self.height, form_->GetRoot()->GetPos().Height());
   EXPECT_GT(self.height, 300);
 

@@ -138,27 +138,14 @@ TEST_F(LayoutTest, ArrangesChildrenIntoExpectedRectangles) {
   }
 }
 
-TEST_F(LayoutTest, AutoHeightBoxMeasuresChildrenMarginAndPadding) {
-  VBox box;
-  box.SetFixedHeight(kSizeAuto);
-  box.GetLayout()->SetChildMargin(5, false);
-  box.GetLayout()->SetPadding({2, 4, 2, 6}, false);
-  for (int i = 0; i < 2; ++i) {
-    auto* label = new Label;
-    label->SetText(L"label");
-    label->SetFixedHeight(25);
-    box.Add(label);
-  }
-  UiSize size = box.EstimateSize({200, 500});
-  EXPECT_EQ(size.cy, 55 + 4 + 6);
-  EXPECT_EQ(size.cx, kSizeStretch);
-}
-
+// An auto-height box measures its children, child margin and padding.
 TEST_F(LayoutTest, StretchChildOfAutoBoxIsMeasuredByItsContent) {
   // A caption label (stretch height) above a 25-pixel input in an auto box:
   // the caption must keep the height of its text, not vanish.
   VBox field;
   field.SetFixedHeight(kSizeAuto);
+  field.GetLayout()->SetChildMargin(5, false);
+  field.GetLayout()->SetPadding({2, 4, 2, 6}, false);
   auto* caption = new Label;
   caption->SetText(L"升级文件");
   auto* input = new Control;
@@ -168,10 +155,12 @@ TEST_F(LayoutTest, StretchChildOfAutoBoxIsMeasuredByItsContent) {
   const int text_height = caption->EstimateText({300, 300}).cy;
   ASSERT_GT(text_height, 0);
   UiSize size = field.EstimateSize({300, 300});
-  EXPECT_EQ(size.cy, text_height + 25);
+  EXPECT_EQ(size.cy, 4 + text_height + 5 + 25 + 6);
+  EXPECT_EQ(size.cx, kSizeStretch);
   field.SetPos({0, 0, 300, size.cy});
   EXPECT_EQ(caption->GetPos().Height(), text_height);
-  EXPECT_EQ(input->GetPos(), (UiRect{0, text_height, 300, text_height + 25}));
+  const int input_top = 4 + text_height + 5;
+  EXPECT_EQ(input->GetPos(), (UiRect{2, input_top, 298, input_top + 25}));
 }
 
 TEST_F(LayoutTest, EstimateIsCachedUntilContentChanges) {

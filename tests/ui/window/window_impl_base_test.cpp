@@ -135,9 +135,9 @@ TEST_F(WindowBaseFakeTest, ModalChildDisablesItsOwnerUntilItClosesOrGoes) {
   EXPECT_TRUE(owner.input);  // at once, before the child is gone
   EXPECT_TRUE(owner.native_focus);
   EXPECT_TRUE(child.destroy_requested);
-  child.FinishDestroy();
-  EXPECT_TRUE(child_gone_);
   EXPECT_EQ(child_->close_code(), 1);
+  child.FinishDestroy();  // deletes the child
+  EXPECT_TRUE(child_gone_);
 
   child_ = Open(&child_gone_, {0, 0}, window_);
   child_->ShowModalFake(window_);

@@ -86,19 +86,10 @@ TEST_F(WindowBaseTest, ClickingAButtonFiresItsClickAndHoverFadesItIn) {
     ++clicks;
     return true;
   });
-  using Clock = std::chrono::steady_clock;
-  Clock::time_point entered;
-  button->AttachEvent(kEventMouseEnter, [&](const EventArgs&) {
-    entered = Clock::now();
-    return true;
-  });
   ASSERT_TRUE(Xdotool("mousemove " + ScreenPointOf(window_, L"btn_default")));
   EXPECT_EQ(window_->GetHoverControl(), button);
-  // The hot fade takes its time (250 ms) and then stays at its end value.
+  // The hot fade on the UI timers (its course: the fades' test on a manual clock).
   ASSERT_TRUE(RunUntil([&] { return button->GetHotAlpha() == 255; }, 10000));
-  EXPECT_GE(Clock::now() - entered, std::chrono::milliseconds(200));
-  RunFor(100);
-  EXPECT_EQ(button->GetHotAlpha(), 255);
   ASSERT_TRUE(Xdotool("click 1"));
   EXPECT_EQ(clicks, 1);
   EXPECT_EQ(window_->GetFocus(), button);

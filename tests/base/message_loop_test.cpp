@@ -24,8 +24,12 @@ void RunUntilIdle(MessageLoop& loop) {
 TEST(MessageLoop, ImmediateTasksRunInPostingOrderOnTheLoopThread) {
   MessageLoop loop;
   EXPECT_EQ(MessageLoop::current(), &loop);
+  auto proxy = loop.message_loop_proxy();
   std::string order;
-  for (char c : std::string("abcde")) loop.PostTask([&order, c] { order += c; });
+  for (char c : std::string("abc")) loop.PostTask([&order, c] { order += c; });
+  // A zero delay through the proxy is an immediate post.
+  EXPECT_TRUE(proxy->PostDelayedTask([&order] { order += 'd'; }, TimeDelta()));
+  EXPECT_TRUE(proxy->PostNonNestableDelayedTask([&order] { order += 'e'; }, TimeDelta()));
   // A task posted by a task runs after those already queued.
   loop.PostTask([&] { loop.PostTask([&order] { order += 'z'; }); });
   loop.PostTask([&order] { order += 'f'; });
@@ -81,19 +85,6 @@ TEST(MessageLoop, NonNestableTaskWaitsUntilTheOutermostRunIsIdle) {
   EXPECT_EQ(order, (std::vector<std::string>{"outer begin", "nestable", "nestable delayed",
                                              "outer end", "non-nestable",
                                              "non-nestable delayed"}));
-}
-
-TEST(MessageLoop, ZeroDelayThroughTheProxyIsAnImmediatePost) {
-  MessageLoop loop;
-  auto proxy = loop.message_loop_proxy();
-  std::string order;
-  loop.PostTask([&order] { order += 'a'; });
-  EXPECT_TRUE(proxy->PostDelayedTask([&order] { order += 'b'; }, TimeDelta()));
-  loop.PostTask([&order] { order += 'c'; });
-  EXPECT_TRUE(proxy->PostNonNestableDelayedTask([&order] { order += 'd'; }, TimeDelta()));
-  loop.PostTask([&order] { order += 'e'; });
-  RunUntilIdle(loop);
-  EXPECT_EQ(order, "abcde");
 }
 
 // Records whether its closure was run and lets the test see when every copy

@@ -44,7 +44,7 @@ struct Row : vbase::SupportWeakCallback {
   std::atomic<int>& updates;
 };
 
-TEST(ThreadRegistry, PostingToAnUnknownIdentifierFailsAndDestroysTheClosure) {
+TEST(ThreadRegistry, PostingToAnUnknownIdentifierFailsAndTheCurrentLoopTakesDelayedPosts) {
   auto marker = std::make_shared<int>(0);
   EXPECT_FALSE(ThreadRegistry::PostTask(12345, [marker] {}));
   EXPECT_FALSE(ThreadRegistry::PostDelayedTask(12345, [marker] {}, TimeDelta::FromSeconds(1)));
@@ -54,6 +54,15 @@ TEST(ThreadRegistry, PostingToAnUnknownIdentifierFailsAndDestroysTheClosure) {
   EXPECT_FALSE(ThreadRegistry::RegisterThread(12345));
   EXPECT_FALSE(ThreadRegistry::PostDelayedTask([marker] {}, TimeDelta()));
   EXPECT_EQ(marker.use_count(), 1);
+
+  // With one, a delayed post to the current thread runs on its loop.
+  MessageLoop loop;
+  std::string order;
+  EXPECT_TRUE(ThreadRegistry::PostDelayedTask([&] { order += 'b'; loop.Quit(); },
+                                              TimeDelta::FromMilliseconds(2)));
+  EXPECT_TRUE(ThreadRegistry::PostDelayedTask([&] { order += 'a'; }, TimeDelta()));
+  loop.Run();
+  EXPECT_EQ(order, "ab");
 }
 
 TEST(ThreadRegistry, OneThreadOneIdentifierAndOneIdentifierOneThread) {
@@ -202,16 +211,6 @@ TEST(ThreadRegistry, RepeatedTaskRunsItsCountOrUntilItsOwnerGoes) {
     EXPECT_EQ(updates, c.last_run);
     EXPECT_EQ(closure_alive.use_count(), 1);
   }
-}
-
-TEST(ThreadRegistry, CurrentThreadDelayedPostRunsOnItsOwnLoop) {
-  MessageLoop loop;
-  std::string order;
-  EXPECT_TRUE(ThreadRegistry::PostDelayedTask([&] { order += 'b'; loop.Quit(); },
-                                              TimeDelta::FromMilliseconds(2)));
-  EXPECT_TRUE(ThreadRegistry::PostDelayedTask([&] { order += 'a'; }, TimeDelta()));
-  loop.Run();
-  EXPECT_EQ(order, "ab");
 }
 
 }  // namespace

@@ -258,7 +258,7 @@ LogMarkerScanner DeviceWorker::FollowLog() {
                        options_.log_watchdog_interval, stream);
   LogMarkerScanner markers;
   try {
-    const CommandResult ended = StreamLog(PanelLink{serial_, options_.adb.get(), &stream, options_.limits},
+    const CommandResult ended = StreamLog(PanelLink{serial_, options_.adb.get(), &stream, options_.limits, &panel_features_},
                                           [&markers](std::wstring_view text) { markers.Feed(text); });
     // adb could not attach the stream at all (the panel rebooted between the
     // dump and the follow, say): nothing was followed, so nothing says the

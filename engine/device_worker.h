@@ -83,10 +83,6 @@
 #include "engine/version.h"
 #include "engine/wake_semaphore.h"
 
-namespace adb {
-class Client;
-}  // namespace adb
-
 // How a pass ended (what its last state report was).
 enum class PassOutcome {
   kNone,             // no pass has ended yet
@@ -226,7 +222,8 @@ class DeviceWorker {
   PassDoneHook pass_done_;
 
   adb::CancelGroup commands_;  // every adb command of a pass except the followed log
-  const PanelLink link_{serial_, options_.adb.get(), &commands_, options_.limits};
+  adb::KnownFeatures panel_features_;
+  const PanelLink link_{serial_, options_.adb.get(), &commands_, options_.limits, &panel_features_};
   WakeSemaphore wake_{true};
   std::thread thread_;
 };

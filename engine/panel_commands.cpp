@@ -45,7 +45,8 @@ CommandResult Run(const PanelLink& link, const std::wstring& command, const Comm
   const OutputSink deliver = sink ? sink : OutputSink(capture);
   Utf8StreamDecoder decoder;
   const adb::Operation operation{link.group, bound,
-                                 [&](std::string_view bytes) { decoder.Feed(bytes, deliver); }};
+                                 [&](std::string_view bytes) { decoder.Feed(bytes, deliver); },
+                                 link.features};
   const adb::Result outcome = call(*link.client, operation);
   if (outcome.cut) ThrowCut(*outcome.cut, command, bound);
   return CommandResult{outcome.exit_code, Utf8ToUtf16(captured)};
@@ -100,6 +101,7 @@ std::shared_ptr<adb::Client> MakeAdbClient(const CommandLimits& limits) {
 }
 
 CommandResult ConnectPanel(const PanelLink& link) {
+  if (link.features) link.features->reset();
   const std::string serial = Utf16ToUtf8(link.serial);
   return Run(link, L"adb connect  " + link.serial, AnswerBound(link.limits),
              [&](adb::Client& client, const adb::Operation& operation) {

@@ -21,13 +21,9 @@
 #include <memory>
 #include <string>
 
+#include "engine/adb/adb_client.h"
 #include "engine/command_limits.h"
 #include "engine/command_runner.h"
-
-namespace adb {
-class CancelGroup;
-class Client;
-}  // namespace adb
 
 inline constexpr const wchar_t* kStagingFolder = L"/tmp/fleet-sync";
 inline constexpr const wchar_t* kStagedImageName = L"/update.img";
@@ -47,9 +43,13 @@ struct PanelLink {
   adb::Client* client = nullptr;      // the adb server's client; required
   adb::CancelGroup* group = nullptr;  // the commands' group (may be null)
   CommandLimits limits;
+  // The panel's features as learnt since the last ConnectPanel, shared by the
+  // links of one pass (may be null: every shell command asks the server).
+  adb::KnownFeatures* features = nullptr;
 };
 
-// "connect " S. What it prints is not relied on.
+// "connect " S. What it prints is not relied on. The link's known features
+// are forgotten: the connect may attach the panel anew.
 CommandResult ConnectPanel(const PanelLink& link);
 // "disconnect" S: forgets a transport left offline by a connect that never
 // completed (every command then fails with "device offline" until this).

@@ -133,6 +133,17 @@ class OperationRun {
     return text;
   }
 
+  // The panel's feature list, as the operation knows it or from the server.
+  std::optional<std::string> Features(const std::string& serial, const std::string& error_prefix) {
+    if (operation_.features && *operation_.features) return *operation_.features;
+    std::optional<std::string> features = Query("host-serial:" + serial + ":features", error_prefix);
+    if (operation_.features) *operation_.features = features;
+    return features;
+  }
+  void ForgetFeatures() {
+    if (operation_.features) operation_.features->reset();
+  }
+
   // A connection switched to the panel's transport.
   std::unique_ptr<ServerConnection> OpenTransport(const std::string& serial,
                                                   const std::string& error_prefix) {
@@ -200,13 +211,20 @@ Result Run(Client& client, const Operation& operation, Body body) {
 // Runs a shell command on the panel the way the stock client does; `raw`
 // false asks for a terminal.
 int RunShell(OperationRun& run, const std::string& serial, const std::string& command, bool raw) {
-  const std::optional<std::string> features = run.Query("host-serial:" + serial + ":features", "error: ");
+  // Known features save a request; a panel gone since fails the transport
+  // with the server's own words, as the feature request would have.
+  const std::optional<std::string> features = run.Features(serial, "error: ");
   if (!features) return 1;
   std::unique_ptr<ServerConnection> connection = run.OpenTransport(serial, "error: ");
-  if (!connection) return 1;
-  const bool v2 = HasFeature(*features, "shell_v2");
-  if (!run.Request(*connection, v2 ? ShellV2Service(raw, command) : "shell:" + command, "error: "))
+  if (!connection) {
+    run.ForgetFeatures();
     return 1;
+  }
+  const bool v2 = HasFeature(*features, "shell_v2");
+  if (!run.Request(*connection, v2 ? ShellV2Service(raw, command) : "shell:" + command, "error: ")) {
+    run.ForgetFeatures();
+    return 1;
+  }
   if (!v2) {
     run.PrintToEnd(*connection);
     return 0;

@@ -46,10 +46,17 @@ class OperationRun;
 
 using ByteSink = std::function<void(std::string_view bytes)>;
 
+// A panel's feature list as the server gave it, kept by the owner for shell
+// commands that follow one another closely (one pass over a panel), so that
+// they ask the server for it once. Forgotten when a command finds the
+// panel's transport gone. One thread at a time.
+using KnownFeatures = std::optional<std::string>;
+
 struct Operation {
-  CancelGroup* group = nullptr;  // may be null
-  CommandBound bound;            // zero fields bound nothing
-  ByteSink output;               // may be empty: the output is dropped
+  CancelGroup* group = nullptr;       // may be null
+  CommandBound bound;                 // zero fields bound nothing
+  ByteSink output;                    // may be empty: the output is dropped
+  KnownFeatures* features = nullptr;  // null: a shell asks for them every time
 };
 
 struct Result {

@@ -163,13 +163,16 @@ TEST_F(UpgradePass, SuccessfulUpgradeRunsTheCommandsInOrder) {
   EXPECT_EQ(worker->last_outcome(), PassOutcome::kUpgraded);
   const std::vector<std::string> expected = {
       "connect 127.0.0.1:5555",
+      "host-serial:127.0.0.1:5555:features",  // once for every shell command of the pass
       "-s 127.0.0.1:5555 shell getprop ro.app.name",
       "-s 127.0.0.1:5555 shell getprop ro.app.version",
       "-s 127.0.0.1:5555 shell ifconfig",
       "-s 127.0.0.1:5555 logcat -d",
       "-s 127.0.0.1:5555 shell setprop ctl.stop qnhmi",
       "-s 127.0.0.1:5555 shell mkdir -p /tmp/fleet-sync",
+      "host-serial:127.0.0.1:5555:features",  // a push asks for itself
       "-s 127.0.0.1:5555 push /tmp/fleet-sync/update.img",
+      "host-serial:127.0.0.1:5555:features",
       "-s 127.0.0.1:5555 push /tmp/fleet-sync/boot_logo.JPG",
       "-s 127.0.0.1:5555 shell setprop sys.qnupgrade.dir /tmp/fleet-sync",
       "-s 127.0.0.1:5555 shell setprop sys.qnupgrade.flag 255",

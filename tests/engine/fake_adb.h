@@ -11,7 +11,7 @@
 // Panels have no shell_v2 (raw shells). A push is accepted and its bytes
 // dropped. Calls read as adb's arguments: "connect S", "-s S shell getprop
 // ro.app.name", "-s S logcat -d", "-s S push /tmp/fleet-sync/update.img" (the
-// remote path only). Construct before any thread starts (it sets the
+// remote path only); a feature request as sent ("host-serial:S:features"). Construct before any thread starts (it sets the
 // environment); the destructor ends every connection and restores it.
 #pragma once
 
@@ -163,7 +163,10 @@ class FakeAdb {
       Send(fd, "OKAY" + Text((connect ? "connected to " : "disconnected ") + target));
       return;
     }
-    if (service.find(":features") != std::string::npos) return Send(fd, "OKAY" + Text(""));
+    if (service.find(":features") != std::string::npos) {
+      Record(service);
+      return Send(fd, "OKAY" + Text(""));
+    }
     const std::string tport = "host:tport:serial:";
     if (service.rfind(tport, 0) != 0) return Send(fd, "FAIL" + Text("unknown service"));
     const std::string serial = service.substr(tport.size());

@@ -130,6 +130,11 @@ class OperationRun {
     if (!connection || !Request(*connection, service, error_prefix)) return std::nullopt;
     std::optional<std::string> text = ReadHostText(*connection);
     if (!text) Print(error_prefix + "protocol fault (couldn't read reply)\n");
+    // The server ends the stream after its answer. Closing first, while the
+    // thread that served a connect is still ending it, races inside the
+    // server and crashes Debian's adb server (seen with connects among
+    // shells of other panels).
+    else DrainToEnd(*connection);
     return text;
   }
 

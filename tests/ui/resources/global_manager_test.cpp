@@ -28,18 +28,6 @@ class GlobalManagerTest : public test::ResourceStateTest {
   std::string zip_;
 };
 
-TEST_F(GlobalManagerTest, FolderSettersNormaliseTheirSeparators) {
-  GlobalManager::SetResourcePath(L"resources\\");
-  GlobalManager::SetThemePath(L"resources\\themes\\default");
-  GlobalManager::SetLanguagePath(L"resources/lang/zh_CN/");
-  EXPECT_EQ(GlobalManager::GetResourcePath(), L"resources\\");
-  EXPECT_EQ(GlobalManager::GetThemePath(), L"resources\\themes\\default/");
-  EXPECT_EQ(GlobalManager::GetLanguagePath(), L"resources/lang/zh_CN");
-  EXPECT_EQ(GlobalManager::GetLanguageFilePath(), L"resources/lang/zh_CN/gdstrings.ini");
-  GlobalManager::SetThemePath(L"resources/themes/default/");
-  EXPECT_EQ(GlobalManager::GetThemePath(), L"resources/themes/default/");
-}
-
 TEST_F(GlobalManagerTest, FullPathPrefersTheWindowFolderInThePackage) {
   OpenPackage({{"resources/themes/default/fleet_sync/device.png", "a", 0},
                {"resources/themes/default/device.png", "b", 0},

@@ -24,17 +24,6 @@ class ResourcePackageTest : public test::ResourceStateTest {
   std::string zip_;
 };
 
-TEST_F(ResourcePackageTest, UpperCaseBackslashAndParentPathsFindTheEntry) {
-  OpenTheme();
-  std::string out;
-  ASSERT_TRUE(ResourcePackage::GetData(L"RESOURCES\\THEMES\\DEFAULT\\GLOBAL.XML", out));
-  EXPECT_EQ(out, "<Global/>");
-  EXPECT_EQ(ResourcePackage::LastResult(), kZipOk);
-  // From a layout folder up to the public one.
-  EXPECT_TRUE(ResourcePackage::GetData(L"resources\\themes\\default\\fleet_sync\\..\\public\\caption\\caption_public.png", out));
-  EXPECT_EQ(out, "png");
-}
-
 TEST_F(ResourcePackageTest, MissingAbsoluteAndOverlongPathsGiveNothing) {
   OpenTheme();
   std::string out = "stale";

@@ -150,16 +150,5 @@ TEST_F(ThemeArchiveTest, LayoutsKeepTheClassAttributeFirst) {
   }
 }
 
-TEST_F(ThemeArchiveTest, EmbeddedArchiveIsWellFormedThroughout) {
-  ZipReader reader;
-  ASSERT_EQ(reader.Open(ThemeArchiveData(), ThemeArchiveSize()), kZipOk);
-  for (size_t i = 0; i < reader.entry_count(); ++i) {
-    const ZipEntryInfo& entry = reader.entry(static_cast<int>(i));
-    EXPECT_EQ(entry.name.rfind("resources/", 0), 0u) << entry.name;
-    std::string out;
-    EXPECT_EQ(reader.Read(static_cast<int>(i), out), kZipOk) << entry.name;
-  }
-}
-
 }  // namespace
 }  // namespace ui

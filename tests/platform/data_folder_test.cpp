@@ -6,39 +6,31 @@
 
 namespace {
 
-using ScopedEnvironment = fleetsync_test::ScopedEnv;
-
-TEST(DataFolderTest, XdgDataHomeWinsWhenItIsAnAbsolutePath) {
-  ScopedEnvironment home("HOME", "/home/tech");
-  {
-    ScopedEnvironment xdg("XDG_DATA_HOME", "/data/数据 目录//");
-    EXPECT_EQ(platform::FindLocalAppDataDirectory(), L"/data/数据 目录");
-  }
-  // Unset, empty and relative values do not count (relative ones would
-  // depend on the current directory).
-  for (const char* ignored : {static_cast<const char*>(nullptr), "", "relative/data"}) {
-    ScopedEnvironment xdg("XDG_DATA_HOME", ignored);
-    EXPECT_EQ(platform::FindLocalAppDataDirectory(), L"/home/tech/.local/share");
-  }
-}
-
-TEST(DataFolderTest, HomeGivesItsLocalShareFolder) {
-  ScopedEnvironment xdg("XDG_DATA_HOME", nullptr);
-  {
-    ScopedEnvironment home("HOME", "/home/tech/");
-    EXPECT_EQ(platform::FindLocalAppDataDirectory(), L"/home/tech/.local/share");
-  }
-  {
-    ScopedEnvironment home("HOME", "/");
-    EXPECT_EQ(platform::FindLocalAppDataDirectory(), L"/.local/share");
-  }
-}
-
-TEST(DataFolderTest, EmptyWhenNeitherVariableGivesAnAbsoluteFolder) {
-  ScopedEnvironment xdg("XDG_DATA_HOME", "");
-  for (const char* home_value : {static_cast<const char*>(nullptr), "", "tech", "\xFF/bad"}) {
-    ScopedEnvironment home("HOME", home_value);
-    EXPECT_EQ(platform::FindLocalAppDataDirectory(), L"");
+// XDG_DATA_HOME wins when it is an absolute path; unset, empty and relative
+// values (which would depend on the current directory) fall back to HOME's
+// .local/share, and without an absolute HOME there is no folder at all.
+TEST(DataFolderTest, AbsoluteXdgDataHomeThenAbsoluteHome) {
+  const char* const unset = nullptr;
+  const struct {
+    const char* xdg;
+    const char* home;
+    const wchar_t* expected;
+  } cases[] = {
+      {"/data/数据 目录//", "/home/tech", L"/data/数据 目录"},
+      {unset, "/home/tech", L"/home/tech/.local/share"},
+      {"", "/home/tech/", L"/home/tech/.local/share"},
+      {"relative/data", "/home/tech", L"/home/tech/.local/share"},
+      {unset, "/", L"/.local/share"},
+      {"", unset, L""},
+      {"", "", L""},
+      {"", "tech", L""},
+      {"", "\xFF/bad", L""},
+  };
+  for (const auto& c : cases) {
+    fleetsync_test::ScopedEnv xdg("XDG_DATA_HOME", c.xdg);
+    fleetsync_test::ScopedEnv home("HOME", c.home);
+    EXPECT_EQ(platform::FindLocalAppDataDirectory(), c.expected)
+        << (c.xdg ? c.xdg : "(unset)") << " " << (c.home ? c.home : "(unset)");
   }
 }
 

@@ -41,7 +41,7 @@ TEST_F(PathFolders, FindOnPathTakesTheFirstExecutableRegularFile) {
   EXPECT_EQ(FindOnPath("missing"), "");
 }
 
-TEST_F(PathFolders, FindOnPathNeverLooksInTheWorkingFolder) {
+TEST_F(PathFolders, FindOnPathNeverLooksInTheWorkingFolderAndFallsBackToTheSystemPath) {
   Write("tool", 0755);
   const auto previous = std::filesystem::current_path();
   std::filesystem::current_path(folder_);
@@ -49,12 +49,10 @@ TEST_F(PathFolders, FindOnPathNeverLooksInTheWorkingFolder) {
   EXPECT_EQ(FindOnPath("tool"), "");
   setenv("PATH", ":/nonexistent:", 1);
   EXPECT_EQ(FindOnPath("tool"), "");
-  std::filesystem::current_path(previous);
-}
-
-TEST_F(PathFolders, FindOnPathUsesTheSystemPathWhenPathIsUnset) {
-  unsetenv("PATH");
+  unsetenv("PATH");  // the system's default path then, which holds no working folder
+  EXPECT_EQ(FindOnPath("tool"), "");
   EXPECT_FALSE(FindOnPath("sh").empty());
+  std::filesystem::current_path(previous);
 }
 
 TEST_F(PathFolders, FileExistsForFilesAndFoldersOnly) {

@@ -36,7 +36,7 @@ auto Fields(const UpgradeSettings& s) {
                          Utf16ToUtf8(s.project), s.force_update);
 }
 
-TEST_F(ConfigStoreTest, FirstPathRequestCreatesTheFolderTreeButNoFile) {
+TEST_F(ConfigStoreTest, FirstRequestCreatesTheFolderTreeButNoFileNotEvenLoading) {
   ASSERT_FALSE(fs::exists(data_home_.data_home()));
   EXPECT_EQ(GetLocalAppDataFolder(), TempDataHome::Wide(data_home_.data_home()) + L"/");
 
@@ -44,16 +44,11 @@ TEST_F(ConfigStoreTest, FirstPathRequestCreatesTheFolderTreeButNoFile) {
   EXPECT_TRUE(fs::is_directory(data_home_.data_home() / "Lumora"));
   EXPECT_TRUE(fs::is_directory(data_home_.data_folder()));
   EXPECT_EQ(GetAddressListPath(), TempDataHome::Wide(data_home_.data_folder() / "ip.txt"));
-  EXPECT_TRUE(fs::is_empty(data_home_.data_folder()));
-}
-
-TEST_F(ConfigStoreTest, LoadingWithoutAFileGivesDefaultsAndCreatesNoFile) {
-  const UpgradeSettings loaded = LoadUpgradeSettings();
-  ExpectSameSettings(loaded, UpgradeSettings{});
-  EXPECT_FALSE(fs::exists(settings_file()));
+  // Loading without a file gives the defaults and creates none either.
+  ExpectSameSettings(LoadUpgradeSettings(), UpgradeSettings{});
   EXPECT_EQ(ReadIniString(L"fleet", L"version", L"fallback"), L"fallback");
   EXPECT_EQ(ReadIniInt(L"fleet", L"force_update"), 0u);
-  EXPECT_FALSE(fs::exists(settings_file()));
+  EXPECT_TRUE(fs::is_empty(data_home_.data_folder()));
 }
 
 TEST_F(ConfigStoreTest, SaveWritesTheWholeRecordOnceAndLoadGivesItBack) {
@@ -96,16 +91,6 @@ TEST_F(ConfigStoreTest, HandEditedFileIsReadByItsRulesAndKeptOnSave) {
             "force_update=0\n\n[notes]\nwho=me\n");
 }
 
-TEST_F(ConfigStoreTest, LongValuesComeBackCutTo2047Characters) {
-  UpgradeSettings settings;
-  settings.update_file = L"/" + std::wstring(2999, L'固');
-  settings.project = std::wstring(2047, L'p');
-  ASSERT_TRUE(SaveUpgradeSettings(settings));
-  const UpgradeSettings loaded = LoadUpgradeSettings();
-  EXPECT_EQ(loaded.update_file, settings.update_file.substr(0, 2047));
-  EXPECT_EQ(loaded.project, settings.project);
-}
-
 TEST_F(ConfigStoreTest, ValuesWithLineBreaksAreRefusedAndTheOldFileStays) {
   UpgradeSettings good;
   good.version = L"1.0.0";
@@ -114,8 +99,6 @@ TEST_F(ConfigStoreTest, ValuesWithLineBreaksAreRefusedAndTheOldFileStays) {
 
   UpgradeSettings injected = good;
   injected.update_file = L"/tmp/a\nforce_update=1";
-  EXPECT_FALSE(SaveUpgradeSettings(injected));
-  injected.update_file = L"/tmp/a\r";
   EXPECT_FALSE(SaveUpgradeSettings(injected));
   EXPECT_FALSE(WriteIniString(L"fleet", L"project", L"x\ny=1"));
   EXPECT_EQ(ReadSettingsBytes(), before);

@@ -36,20 +36,6 @@ class OwnerWindow : public ui::WindowImplBase {
   bool* gone_;
 };
 
-// Pixels of `grab` whose channels all lie within [low, high].
-inline int CountBetween(const ScreenGrab& grab, int low, int high) {
-  int n = 0;
-  for (uint32_t p : grab.rgb) {
-    bool inside = true;
-    for (int shift : {16, 8, 0}) {
-      const int c = static_cast<int>((p >> shift) & 0xFF);
-      if (c < low || c > high) inside = false;
-    }
-    n += inside;
-  }
-  return n;
-}
-
 class GuiSession : public ui::testing_support::ThemedGuiTest {
  protected:
   void SetUp() override {

@@ -1,12 +1,11 @@
-// Toasts under Xvfb: where they appear and what the screen shows, the
-// two-second close, double click, Escape and the close button, and several
-// toasts at once. Toasts the tests close themselves live far longer than the
-// tests, so only the test's own action can have closed them.
+// Toasts under Xvfb: their size, closing by themselves, double click, Escape
+// and the close button, several toasts at once, and what the screen shows on
+// both paint paths. Toasts the tests close themselves live far longer than
+// the tests, so only the test's own action can have closed them.
 #include "app/toast.h"
 
 #include <gtest/gtest.h>
 
-#include <chrono>
 #include <memory>
 #include <string>
 
@@ -14,8 +13,6 @@
 #include "tests/support/screen_text.h"
 
 namespace {
-
-using Clock = std::chrono::steady_clock;
 
 // Longer than any test: such a toast closes only by what the test does.
 constexpr int kLongLifetimeMs = 10 * 60 * 1000;
@@ -41,35 +38,14 @@ class ToastTest : public fleetsync_test::GuiSession {
   }
 };
 
-TEST_F(ToastTest, AppearsCentredOverItsOwnerShowsItsTextAndClosesAfterTwoSeconds) {
+// Where it appears and what it reads are the program's and the toast-over-
+// stripes tests' (by the screen); here its width and its closing by itself.
+TEST_F(ToastTest, IsSizedToItsLabelAndClosesByItself) {
   OpenOwner();
-  const Clock::time_point shown = Clock::now();
   ShowToast(L"未选择升级文件", owner_);
   ASSERT_TRUE(RunUntil([this] { return MappedWindowsOfClass("Toast").size() == 1; }));
-  platform::x11::testing::DispatchEventsCausedSoFar(*display_, loop_);  // painted
-  const Window window = MappedWindowsOfClass("Toast").front();
-  EXPECT_EQ(WindowTitle(window), "未选择升级文件");
-
-  // Sized to its content (the 200-pixel label and its margins), centred on
-  // the owner.
-  const platform::x11::Rect toast = Geometry(window);
-  const platform::x11::Rect owner = NativeWindowOf(owner_->host())->bounds();
-  EXPECT_EQ(toast.width, 240);
-  EXPECT_GE(toast.height, 70);
-  EXPECT_LE(std::abs(toast.x + toast.width / 2 - (owner.x + owner.width / 2)), 1);
-  EXPECT_LE(std::abs(toast.y + toast.height / 2 - (owner.y + owner.height / 2)), 1);
-
-  // The dark background (toast_bg.png's (30,38,48) at alpha 220, over the
-  // white owner) with white glyphs in the middle.
-  const fleetsync_test::ScreenGrab image = Capture(toast);
-  EXPECT_GT(CountBetween(image, 20, 100), toast.width * toast.height * 3 / 4);
-  const fleetsync_test::ScreenGrab text = Capture(platform::x11::Rect{
-      toast.x + 40, toast.y + 20, toast.width - 80, toast.height - 40});
-  EXPECT_GT(CountBetween(text, 215, 255), 60);
-
-  // Still there shortly before two seconds, then gone by itself.
-  RunUntil([&] { return Clock::now() - shown > std::chrono::milliseconds(1600); });
-  EXPECT_EQ(MappedWindowsOfClass("Toast").size(), 1u);
+  // The 200-pixel label and its margins.
+  EXPECT_EQ(Geometry(MappedWindowsOfClass("Toast").front()).width, 240);
   EXPECT_TRUE(RunUntil([this] { return MappedWindowsOfClass("Toast").empty(); }, 20000));
   EXPECT_FALSE(owner_gone_);
 }

@@ -14,7 +14,7 @@ class TempDataHome {
  public:
   TempDataHome() {
     ::setenv("HOME", (root_ / "home").c_str(), 1);
-    SetDataHome(root_ / "xdg data 数据");
+    ::setenv("XDG_DATA_HOME", data_home_.c_str(), 1);
   }
   TempDataHome(const TempDataHome&) = delete;
   TempDataHome& operator=(const TempDataHome&) = delete;
@@ -26,10 +26,6 @@ class TempDataHome {
   // conversion depends on the locale).
   static std::wstring Wide(const std::filesystem::path& path) { return Utf8ToUtf16(path.string()); }
 
-  void SetDataHome(const std::filesystem::path& folder) {
-    data_home_ = folder;
-    ::setenv("XDG_DATA_HOME", folder.c_str(), 1);
-  }
   // Leaves no way to find a data folder at all.
   void RemoveDataHome() {
     ::unsetenv("XDG_DATA_HOME");
@@ -41,5 +37,5 @@ class TempDataHome {
   const std::filesystem::path root_ = folder_.path();
   fleetsync_test::ScopedEnv xdg_{"XDG_DATA_HOME"};
   fleetsync_test::ScopedEnv home_{"HOME"};
-  std::filesystem::path data_home_;
+  const std::filesystem::path data_home_ = root_ / "xdg data 数据";
 };

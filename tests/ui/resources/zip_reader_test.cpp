@@ -67,9 +67,11 @@ TEST(ZipReaderTest, ReadsStoredDeflatedEmptyAndDirectoryEntries) {
   EXPECT_EQ(reader.Read(-1, out), kZipNotFound);
 }
 
-TEST(ZipReaderTest, FindComparesWholeNamesIgnoringAsciiCase) {
+TEST(ZipReaderTest, FindComparesWholeNamesIgnoringAsciiCaseUpTo255Bytes) {
+  const std::string name255 = "resources/" + std::string(245, 'x');
+  const std::string name256 = "resources/" + std::string(246, 'y');
   const std::string zip = BuildZip({{"resources/Themes/ab", "1"}, {"resources/themes/a", "2"},
-                                    {"resources/\xC3\xA9t\xC3\xA9", "3"}});
+                                    {"resources/\xC3\xA9t\xC3\xA9", "3"}, {name255, "a"}, {name256, "b"}});
   ZipReader reader;
   ASSERT_EQ(reader.Open(zip.data(), zip.size()), kZipOk);
   ZipEntryInfo info;
@@ -81,15 +83,7 @@ TEST(ZipReaderTest, FindComparesWholeNamesIgnoringAsciiCase) {
   EXPECT_EQ(reader.Find("resources/\xC3\xA9t\xC3\xA9", &info), kZipOk);
   EXPECT_EQ(reader.Find("resources/\xC3\x89T\xC3\x89", &info), kZipNotFound);
   EXPECT_EQ(reader.Find("", &info), kZipNotFound);
-}
-
-TEST(ZipReaderTest, NamesOf256BytesOrMoreAreNeverFound) {
-  const std::string name255 = "resources/" + std::string(245, 'x');
-  const std::string name256 = "resources/" + std::string(246, 'y');
-  ASSERT_EQ(name255.size(), 255u);
-  const std::string zip = BuildZip({{name255, "a"}, {name256, "b"}});
-  ZipReader reader;
-  ASSERT_EQ(reader.Open(zip.data(), zip.size()), kZipOk);
+  // Names of 256 bytes or more are never found.
   EXPECT_EQ(reader.Find(name255, nullptr), kZipOk);
   EXPECT_EQ(reader.Find(name256, nullptr), kZipNotFound);
 }

@@ -91,22 +91,6 @@ TEST_F(ConfigStoreTest, HandEditedFileIsReadByItsRulesAndKeptOnSave) {
             "force_update=0\n\n[notes]\nwho=me\n");
 }
 
-TEST_F(ConfigStoreTest, ValuesWithLineBreaksAreRefusedAndTheOldFileStays) {
-  UpgradeSettings good;
-  good.version = L"1.0.0";
-  ASSERT_TRUE(SaveUpgradeSettings(good));
-  const std::string before = ReadSettingsBytes();
-
-  UpgradeSettings injected = good;
-  injected.update_file = L"/tmp/a\nforce_update=1";
-  EXPECT_FALSE(SaveUpgradeSettings(injected));
-  EXPECT_FALSE(WriteIniString(L"fleet", L"project", L"x\ny=1"));
-  EXPECT_EQ(ReadSettingsBytes(), before);
-
-  EXPECT_TRUE(WriteIniString(L"fleet", L"project", L"single key"));
-  EXPECT_EQ(LoadUpgradeSettings().project, L"single key");
-}
-
 TEST_F(ConfigStoreTest, WithoutADataFolderNothingIsWrittenAnywhere) {
   data_home_.RemoveDataHome();
   const fs::path previous = fs::current_path();

@@ -8,7 +8,6 @@
 #include <fstream>
 #include <memory>
 #include <string>
-#include <thread>
 #include <vector>
 
 #include "tests/settings/stub_dialog.h"
@@ -75,30 +74,6 @@ class AsyncPickersTest : public PickersTest {
   void SetUp() override { ASSERT_TRUE(ui_.registered()); }
   UiLoop ui_;
 };
-
-TEST_F(AsyncPickersTest, ResultArrivesOnTheUiThread) {
-  stubs_.Install("zenity", "/srv/update.img\n", 0);
-  std::optional<PickerResult> result;
-  std::thread::id delivered_on;
-  auto operation = PickFileAsync({}, [&](const PickerResult& r) {
-    result = r;
-    delivered_on = std::this_thread::get_id();
-  });
-  ASSERT_TRUE(ui_.RunUntil([&] { return result.has_value(); }));
-  EXPECT_EQ(delivered_on, std::this_thread::get_id());
-  EXPECT_EQ(result->status, PickerStatus::kChosen);
-  EXPECT_EQ(result->paths, Paths{L"/srv/update.img"});
-}
-
-TEST_F(AsyncPickersTest, UnavailableAndInvalidKindAreAnsweredToo) {
-  stubs_.EmptyPath();
-  std::optional<PickerResult> folder, file;
-  auto folder_pick = PickFolderAsync(0, [&](const PickerResult& r) { folder = r; });
-  auto file_pick = PickFileAsync({}, [&](const PickerResult& r) { file = r; }, 9);
-  ASSERT_TRUE(ui_.RunUntil([&] { return folder && file; }));
-  EXPECT_EQ(folder->status, PickerStatus::kUnavailable);
-  EXPECT_EQ(file->status, PickerStatus::kCancelled);
-}
 
 TEST_F(AsyncPickersTest, CallbackMayDestroyItsOwnOperation) {
   stubs_.Install("zenity", "/x\n", 0);

@@ -3,11 +3,8 @@
 
 #include <gtest/gtest.h>
 
-#include <atomic>
 #include <memory>
 #include <string>
-#include <thread>
-#include <vector>
 
 namespace {
 
@@ -78,26 +75,6 @@ TEST(VarTest, NestedNotificationsOnOneThreadDoNotDeadlock) {
   NotifyVar(a);
   EXPECT_EQ(a_runs, 2);
   EXPECT_EQ(b_runs, 3);
-}
-
-TEST(VarTest, ThreadsWatchNotifyAndUnwatchTheirOwnVars) {
-  constexpr int kThreads = 4;
-  constexpr int kRounds = 2000;
-  std::atomic<int> runs{0};
-  std::vector<std::thread> threads;
-  for (int t = 0; t < kThreads; ++t) {
-    threads.emplace_back([&] {
-      Var<int> own;
-      for (int i = 0; i < kRounds; ++i) {
-        WatchVar(own, [&] { runs.fetch_add(1); });
-        NotifyVar(own);
-        UnwatchVar(own);
-        NotifyVar(own);
-      }
-    });
-  }
-  for (std::thread& thread : threads) thread.join();
-  EXPECT_EQ(runs.load(), kThreads * kRounds);
 }
 
 }  // namespace

@@ -57,30 +57,6 @@ TEST_F(AnimationPlayerTest, EasedCurveStandsAtAbout76After75ms) {
   EXPECT_LT(last(), 200);
 }
 
-TEST_F(AnimationPlayerTest, ReversingPartWayTakesAsLongBackAsItHadPlayed) {
-  player_->Start();
-  env_.AdvanceTo(100);
-  const int reached = last();
-  EXPECT_GT(reached, 0);
-  player_->Reverse();
-  env_.AdvanceTo(199);
-  EXPECT_TRUE(completed_at_.empty());
-  EXPECT_GT(last(), 0);
-  env_.AdvanceTo(200 + 16);
-  ASSERT_EQ(completed_at_.size(), 1u);
-  EXPECT_EQ(last(), 0);
-  EXPECT_TRUE(player_->is_reversed());
-
-  // Forwards again from the bottom: a full run.
-  completed_at_.clear();
-  player_->Continue();
-  env_.AdvanceTo(216 + 249);
-  EXPECT_TRUE(completed_at_.empty());
-  env_.AdvanceTo(216 + 250 + 16);
-  EXPECT_EQ(completed_at_.size(), 1u);
-  EXPECT_EQ(last(), 255);
-}
-
 TEST_F(AnimationPlayerTest, StartAfterReverseRunsForwardsAgain) {
   player_->Start();
   env_.AdvanceTo(100);

@@ -106,25 +106,6 @@ TEST_F(LayoutBuilderTest, AttributesAfterClassOverrideItAndBeforeItLose) {
   EXPECT_EQ(Find<Button>(L"before")->GetTextPadding(), (UiRect{16, 8, 16, 8}));
 }
 
-TEST_F(LayoutBuilderTest, WindowAttributesAreStoredScaledWhereDocumented) {
-  GlobalManager::SetAdapted(true);
-  GlobalManager::SetScale(150);
-  BuildWindow(
-      L"<Window size=\"500,600\" mininfo=\"100,50\" caption=\"0,0,0,35\" sizebox=\"10,10,10,10\" "
-      L"shadowattached=\"false\" shadowcorner=\"20,20,20,20\" custom_shadow=\"10,10,10,10\" "
-      L"roundcorner=\"4,4\" heightpercent=\"0.5\" textid=\"STRID\"><VBox/></Window>");
-  EXPECT_EQ(window_->GetInitSize(), (UiSize{750, 900}));
-  EXPECT_EQ(window_->GetMinInfo(), (UiSize{150, 75}));
-  EXPECT_EQ(window_->GetCaptionRect(), (UiRect{0, 0, 0, 53}));
-  EXPECT_EQ(window_->GetSizeBox(), (UiRect{10, 10, 10, 10}));
-  EXPECT_FALSE(window_->IsShadowAttached());
-  EXPECT_EQ(window_->GetShadowCorner(), (UiRect{30, 30, 30, 30}));
-  EXPECT_EQ(window_->GetCustomShadow(), (UiRect{15, 15, 15, 15}));
-  EXPECT_EQ(window_->GetRoundCorner(), (UiSize{6, 6}));
-  EXPECT_DOUBLE_EQ(window_->GetHeightPercent(), 0.5);
-  EXPECT_EQ(window_->GetTextId(), L"STRID");
-}
-
 // Every attribute is either taken by the class that owns it or reported, the
 // same way for controls, containers, the window root and the global root.
 TEST_F(LayoutBuilderTest, UnsupportedAttributesAreReportedWhereverTheyAppear) {

@@ -118,14 +118,8 @@ class ToastOverStripesTest : public ToastTest, public ::testing::WithParamInterf
     if (IsSkipped() || HasFatalFailure()) return;
     if (!fleetsync_test::HaveTesseract()) GTEST_SKIP() << "tesseract missing";
     ::Display* x = display_->xdisplay();
-    if (GetParam()) {
-      XVisualInfo argb{};
-      if (!XMatchVisualInfo(x, display_->screen(), 32, TrueColor, &argb))
-        GTEST_SKIP() << "the server has no 32-bit visual";
-      compositor_ = std::make_unique<platform::x11::testing::Child>(
-          std::vector<std::string>{"/usr/bin/xcompmgr"});
-      ASSERT_TRUE(RunUntil([&] { return display_->HasCompositor(); }));
-    }
+    if (GetParam()) StartCompositor();
+    if (IsSkipped() || HasFatalFailure()) return;
     const int screen = display_->screen();
     stripes_ = XCreatePixmap(x, display_->root(), 4, 1, DefaultDepth(x, screen));
     GC gc = XCreateGC(x, stripes_, 0, nullptr);
@@ -147,10 +141,8 @@ class ToastOverStripesTest : public ToastTest, public ::testing::WithParamInterf
     if (backdrop_) XDestroyWindow(display_->xdisplay(), backdrop_);
     if (stripes_) XFreePixmap(display_->xdisplay(), stripes_);
     ToastTest::TearDown();
-    compositor_.reset();
   }
 
-  std::unique_ptr<platform::x11::testing::Child> compositor_;
   Pixmap stripes_ = 0;
   Window backdrop_ = 0;
 };

@@ -5,7 +5,6 @@
 // writes to settings.ini.
 #include <gtest/gtest.h>
 
-#include <X11/Xutil.h>
 #include <locale.h>
 
 #include <chrono>
@@ -45,14 +44,8 @@ class SettingsEditTest : public fleetsync_test::GuiSession,
     if (IsSkipped() || HasFatalFailure()) return;
     if (!fleetsync_test::HaveTesseract()) GTEST_SKIP() << "tesseract missing";
     if (access("/usr/bin/xclip", X_OK) != 0) GTEST_SKIP() << "xclip missing";
-    if (GetParam()) {
-      XVisualInfo argb{};
-      if (!XMatchVisualInfo(display_->xdisplay(), display_->screen(), 32, TrueColor, &argb))
-        GTEST_SKIP() << "the server has no 32-bit visual";
-      compositor_ = std::make_unique<platform::x11::testing::Child>(
-          std::vector<std::string>{"/usr/bin/xcompmgr"});
-      ASSERT_TRUE(RunUntil([&] { return display_->HasCompositor(); }));
-    }
+    if (GetParam()) StartCompositor();
+    if (IsSkipped() || HasFatalFailure()) return;
     // A short click on a path field opens the picker: this one cancels.
     stubs_.Install("zenity", "", 1);
     ASSERT_TRUE(SaveUpgradeSettings({L"/srv/a.img", L"", L"1.2.0", L"qnhmi", false}));
@@ -71,7 +64,6 @@ class SettingsEditTest : public fleetsync_test::GuiSession,
   void TearDown() override {
     if (form_ && !alive_.expired()) delete form_;
     GuiSession::TearDown();
-    compositor_.reset();
   }
 
   // The inside of an input's frame on the screen.
@@ -125,7 +117,6 @@ class SettingsEditTest : public fleetsync_test::GuiSession,
 
   TempDataHome data_;
   StubDialogs stubs_;
-  std::unique_ptr<platform::x11::testing::Child> compositor_;
   SettingsForm* form_ = nullptr;
   std::weak_ptr<vbase::WeakFlag> alive_;
   ui::RichEdit* update_ = nullptr;

@@ -7,7 +7,6 @@
 #include "ui/controls/hbox.h"
 #include "ui/controls/label.h"
 #include "ui/controls/vbox.h"
-#include "ui/resources/global_manager.h"
 #include "ui/ui_startup.h"
 
 namespace ui {
@@ -174,17 +173,6 @@ TEST_F(LayoutTest, EstimateIsCachedUntilContentChanges) {
   child->SetFixedHeight(30);  // marks the chain stale
   EXPECT_TRUE(box.IsReEstimateSize());
   EXPECT_EQ(box.EstimateSize({100, 100}).cy, 30);
-}
-
-TEST_F(LayoutTest, PaddingAndChildMarginFromMarkupAreScaled) {
-  GlobalManager::SetAdapted(true);
-  GlobalManager::SetScale(150);
-  VBox box;
-  box.SetAttribute(L"padding", L"10,4,20,8");
-  box.SetAttribute(L"childmargin", L"5");
-  // left' = 15, top' = 6, right' = 15 + (20-10)*1.5, bottom' = 6 + (8-4)*1.5
-  EXPECT_EQ(box.GetLayout()->GetPadding(), (UiRect{15, 6, 30, 12}));
-  EXPECT_EQ(box.GetLayout()->GetChildMargin(), 8);  // 7.5 rounds away from zero
 }
 
 }  // namespace

@@ -47,6 +47,18 @@ class GuiTest : public ::testing::Test {
     if (display_) loop_.SetNativeEventSource(nullptr);
   }
 
+  // Starts a compositing manager (xcompmgr) and waits until it runs; skips
+  // the test where the server has no 32-bit visual. It ends with the fixture,
+  // after the test's windows.
+  void StartCompositor() {
+    XVisualInfo argb{};
+    if (!XMatchVisualInfo(display_->xdisplay(), display_->screen(), 32, TrueColor, &argb))
+      GTEST_SKIP() << "the server has no 32-bit visual";
+    compositor_ = std::make_unique<ChildProgram>(std::vector<std::string>{"/usr/bin/xcompmgr"});
+    ASSERT_TRUE(compositor_->started());
+    ASSERT_TRUE(RunUntil([this] { return display_->HasCompositor(); }));
+  }
+
   // Runs the loop until `done` holds or `limit_ms` passes.
   bool RunUntil(const std::function<bool()>& done, int limit_ms = 5000) {
     return fleetsync_test::RunLoopUntil(loop_, done, limit_ms);
@@ -72,6 +84,7 @@ class GuiTest : public ::testing::Test {
   vbase::UIMessageLoop loop_;
   std::unique_ptr<platform::x11::Display> display_;
   std::unique_ptr<X11WindowSystem> windows_;  // windows on display_
+  std::unique_ptr<ChildProgram> compositor_;
 };
 
 // With the application's theme loaded and the UI timers running (fades,

@@ -8,7 +8,6 @@
 #include <gtest/gtest.h>
 
 #include <X11/Xlib.h>
-#include <X11/Xutil.h>
 
 #include <algorithm>
 #include <memory>
@@ -129,14 +128,8 @@ TEST_F(WindowShadowTest, OpaqueWindowLeavesTheShadowOutAndCutsItsRoundCorners) {
 
 TEST_F(WindowShadowTest, TranslucentWindowDrawsItsShadowAndLetsClicksThroughIt) {
   if (!testing_support::ProgramExists("xcompmgr")) GTEST_SKIP() << "xcompmgr missing";
-  XVisualInfo argb{};
-  if (!XMatchVisualInfo(display_->xdisplay(), display_->screen(), 32, TrueColor, &argb)) {
-    GTEST_SKIP() << "the server has no 32-bit visual";
-  }
-  auto compositor = std::make_unique<testing_support::ChildProgram>(
-      std::vector<std::string>{"xcompmgr"});
-  ASSERT_TRUE(compositor->started());
-  ASSERT_TRUE(RunUntil([&] { return display_->HasCompositor(); }));
+  StartCompositor();
+  if (IsSkipped() || HasFatalFailure()) return;
   OpenWindow();
   ASSERT_TRUE(window_->host()->translucent());
   EXPECT_EQ(X11HostOf(window_->host())->shadow_padding(), (UiRect{20, 20, 20, 20}));
@@ -175,7 +168,7 @@ TEST_F(WindowShadowTest, TranslucentWindowDrawsItsShadowAndLetsClicksThroughIt) 
   delete window_;
   window_ = nullptr;
   // Later tests expect a server without a compositor.
-  compositor.reset();
+  compositor_.reset();
   EXPECT_TRUE(RunUntil([&] { return !display_->HasCompositor(); }));
 }
 

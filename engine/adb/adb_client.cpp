@@ -213,6 +213,14 @@ Result Run(Client& client, const Operation& operation, Body body) {
   }
 }
 
+// A host request whose reply text is what the stock client prints.
+int PrintHostReply(OperationRun& run, const std::string& request) {
+  const std::optional<std::string> reply = run.Query(request, "error: ");
+  if (!reply) return 1;
+  run.Print(*reply + "\n");
+  return 0;
+}
+
 // Runs a shell command on the panel the way the stock client does; `raw`
 // false asks for a terminal.
 int RunShell(OperationRun& run, const std::string& serial, const std::string& command, bool raw) {
@@ -328,21 +336,11 @@ void Client::StartServer(std::uint64_t starts_seen) {
 }
 
 Result Client::Connect(const std::string& address, const Operation& operation) {
-  return Run(*this, operation, [&](OperationRun& run) {
-    const std::optional<std::string> reply = run.Query("host:connect:" + address, "error: ");
-    if (!reply) return 1;
-    run.Print(*reply + "\n");
-    return 0;
-  });
+  return Run(*this, operation, [&](OperationRun& run) { return PrintHostReply(run, "host:connect:" + address); });
 }
 
 Result Client::Disconnect(const std::string& address, const Operation& operation) {
-  return Run(*this, operation, [&](OperationRun& run) {
-    const std::optional<std::string> reply = run.Query("host:disconnect:" + address, "error: ");
-    if (!reply) return 1;
-    run.Print(*reply + "\n");
-    return 0;
-  });
+  return Run(*this, operation, [&](OperationRun& run) { return PrintHostReply(run, "host:disconnect:" + address); });
 }
 
 Result Client::Shell(const std::string& serial, const std::string& command,

@@ -10,6 +10,7 @@
 
 #include "engine/adb/adb_client.h"
 #include "engine/adb/cancel_group.h"
+#include "engine/child_registry.h"
 #include "engine/command_runner.h"
 #include "engine/reachability.h"
 #include "tests/support/adb_test_server.h"
@@ -232,8 +233,9 @@ TEST_F(AdbClientDifferential, BoundsAndCancellingEndAnOperation) {
   EXPECT_EQ(client_.Connect(serial, {&group, {}, {}}).cut, CutReason::kCancelled);  // for good
 }
 
-// The first operation finds no server, starts it through the starter, and
-// does not mind another program starting one at the same moment.
+// The first operation finds no server, starts it through the starter on the
+// port the environment names, and does not mind another program starting one
+// at the same moment.
 TEST_F(AdbClientDifferential, StartsTheServerWhenItsPortRefuses) {
   const int port = fleetsync_test::FreeLoopbackPort();
   fleetsync_test::ScopedEnv server_port("ANDROID_ADB_SERVER_PORT", std::to_string(port).c_str());
@@ -251,6 +253,10 @@ TEST_F(AdbClientDifferential, StartsTheServerWhenItsPortRefuses) {
   EXPECT_EQ(disconnect().exit_code, 1);
   EXPECT_EQ(output, "error: no such device '127.0.13.9:5555'\n");
   EXPECT_EQ(starts, 1);
+  // The server the start forked is no child of ours: ending them, as a stop
+  // does, leaves it running.
+  EndAllChildren();
+  EXPECT_EQ(ProbeReachable("127.0.0.1", port), 0);
 
   adb_.Adb({"kill-server"});
   ASSERT_TRUE(fleetsync_test::WaitUntil([&] { return ProbeReachable("127.0.0.1", port) != 0; }));

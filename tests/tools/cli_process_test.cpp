@@ -1,21 +1,14 @@
-// fleetsync-cli as a process, against a scripted adb: exit codes of --once
-// and a prompt, clean stop on SIGINT.
-#include <signal.h>
-#include <sys/resource.h>
-
+// fleetsync-cli as a process, against a scripted adb: exit codes of --once.
 #include <gtest/gtest.h>
 
 #include <chrono>
 #include <filesystem>
 #include <fstream>
-#include <cstring>
 #include <random>
-#include <sstream>
 
 #include "tests/engine/fake_adb.h"
 #include "tests/engine/loopback_socket.h"
 #include "tests/support/child_process.h"
-#include "tests/support/wait_until.h"
 
 namespace {
 
@@ -130,27 +123,6 @@ TEST_F(CliProcess, OnceGivesUpAFailingPanelAfterItsAttempts) {
   EXPECT_NE(output.find("failed"), std::string::npos) << output;
 }
 
-// Panels that never answered are not done; the exit status tells them from
-// failures.
-TEST_F(CliProcess, UnreachablePanelsHaveAnExitStatusOfTheirOwn) {
-  PanelPort current(LoopbackSocket::kListening);
-  PanelPort gone(LoopbackSocket::kRefusing);
-  WriteAddresses({gone.address()});
-  Start({"--once", "--timeout", "3"});
-  EXPECT_EQ(Wait(60s), 3) << Output();
-  // Several passes, one line: only changes are printed.
-  const std::string output = Output();
-  const std::string line = "无法连接" + gone.address();
-  ASSERT_NE(output.find(line), std::string::npos) << output;
-  EXPECT_EQ(output.find(line), output.rfind(line)) << output;
-
-  WriteAddresses({gone.address(), current.address()});
-  Start({"--once", "--timeout", "1"});
-  EXPECT_EQ(Wait(60s), 3) << Output();
-  EXPECT_NE(Output().find(" unreachable\n"), std::string::npos) << Output();  // the summary lines
-  EXPECT_NE(Output().find(" done\n"), std::string::npos) << Output();
-}
-
 TEST_F(CliProcess, UsageErrorsExitTwo) {
   Start({"--bogus"});
   EXPECT_EQ(Wait(30s), 2);
@@ -167,35 +139,6 @@ TEST_F(CliProcess, UsageErrorsExitTwo) {
   EXPECT_NE(Output().find("开机LOGO无法使用：" + folder_.string() + "（不是普通文件）"), std::string::npos)
       << Output();
   EXPECT_TRUE(adb_.Calls().empty());
-}
-
-// Ctrl-C while panels are blocked following their logs: the driver ends
-// promptly. Its adb commands go over the server's socket: it runs no adb
-// child of its own, not even a blocked one.
-TEST_F(CliProcess, InterruptEndsBlockedCommandsAndNoAdbChildRuns) {
-  PanelPort first(LoopbackSocket::kListening), second(LoopbackSocket::kListening);
-  WriteAddresses({first.address(), second.address()});
-  adb_.Set("version", "1.0.0\n");
-  adb_.HangStream();
-  Start({});
-  ASSERT_TRUE(fleetsync_test::WaitUntil([&] { return adb_.OpenConnections() == 2; }, 30s))
-      << cli_->OutputSoFar() << adb_.CallsText();  // both panels' logs
-  for (const auto& task : std::filesystem::directory_iterator("/proc/" + std::to_string(cli_->pid()) + "/task")) {
-    std::ifstream children(task.path() / "children");
-    EXPECT_EQ(std::string(std::istreambuf_iterator<char>(children), {}), "") << task.path();
-  }
-  // Hundreds of panels need descriptors: the soft limit was raised to the hard one.
-  std::ifstream limits("/proc/" + std::to_string(cli_->pid()) + "/limits");
-  std::string line;
-  while (std::getline(limits, line) && line.rfind("Max open files", 0) != 0) {}
-  rlimit own{};
-  getrlimit(RLIMIT_NOFILE, &own);
-  std::istringstream fields(line.substr(std::strlen("Max open files")));
-  std::string soft;
-  fields >> soft;
-  EXPECT_EQ(soft, own.rlim_max == RLIM_INFINITY ? "unlimited" : std::to_string(own.rlim_max)) << line;
-  cli_->Signal(SIGINT);
-  EXPECT_EQ(Wait(10s), 130) << Output();
 }
 
 }  // namespace

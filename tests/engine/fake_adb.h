@@ -6,7 +6,7 @@
 //                                           getprop ro.app.version, ifconfig,
 //                                           "logcat -d", "shell logcat"
 //   fail/<word>     any "-s S ..." command containing <word> is refused
-//                   ("error: closed", status 1); hang/<word>: never answered
+//                   ("error: closed", status 1)
 //   stream_hangs    "shell logcat" prints the stream file, then never ends
 // Panels have no shell_v2 (raw shells). A push is accepted and its bytes
 // dropped. Calls read as adb's arguments: "connect S", "-s S shell getprop
@@ -37,7 +37,7 @@
 class FakeAdb {
  public:
   FakeAdb() {
-    for (const char* kind : {"fail", "hang"}) std::filesystem::create_directories(folder_ / kind);
+    std::filesystem::create_directories(folder_ / "fail");
     listener_ = socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
     sockaddr_in address{};
     address.sin_family = AF_INET;
@@ -83,7 +83,6 @@ class FakeAdb {
     std::ofstream(folder_ / file, std::ios::trunc) << content;
   }
   void Fail(const std::string& word) { Set("fail/" + word, ""); }
-  void Hang(const std::string& word) { Set("hang/" + word, ""); }
   void Heal(const std::string& word) { std::filesystem::remove(folder_ / "fail" / word); }
   void HangStream() { Set("stream_hangs", ""); }
 
@@ -137,8 +136,8 @@ class FakeAdb {
     std::ifstream in(folder_ / name);
     return std::string(std::istreambuf_iterator<char>(in), {});
   }
-  bool Marked(const char* kind, const std::string& command) const {
-    for (const auto& entry : std::filesystem::directory_iterator(folder_ / kind))
+  bool Failing(const std::string& command) const {
+    for (const auto& entry : std::filesystem::directory_iterator(folder_ / "fail"))
       if (command.find(entry.path().filename().string()) != std::string::npos) return true;
     return false;
   }
@@ -182,9 +181,8 @@ class FakeAdb {
     command = service == logcat ? "logcat -d" : service.substr(std::string("shell:").size());
     Record("-s " + serial + " " + (command == "logcat -d" ? command : "shell " + command));
     const std::string words = command == "logcat -d" ? command : "shell " + command;
-    if (Marked("fail", words)) return Send(fd, "FAIL" + Text("closed"));
+    if (Failing(words)) return Send(fd, "FAIL" + Text("closed"));
     Send(fd, "OKAY");
-    if (Marked("hang", words)) return Silence(fd);
     if (command == "getprop ro.app.name") Send(fd, File("name"));
     else if (command == "getprop ro.app.version") Send(fd, File("version"));
     else if (command == "ifconfig") Send(fd, File("ifconfig"));
@@ -213,8 +211,7 @@ class FakeAdb {
       if (id != "SEND") continue;
       const std::string call = "-s " + serial + " push " + payload.substr(0, payload.rfind(','));
       Record(call);
-      if (Marked("hang", call)) return Silence(fd);
-      refuse = Marked("fail", call);
+      refuse = Failing(call);
     }
   }
 

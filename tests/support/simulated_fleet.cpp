@@ -101,20 +101,13 @@ PanelState SimulatedFleet::State(const std::string& address) const {
   if (!in || doc.HasParseError() || !doc.IsObject())
     throw std::runtime_error("no state for panel " + address);
   PanelState state;
-  state.address = Text(doc, "address");
-  state.project = Text(doc, "project");
   state.version = Text(doc, "version");
-  state.listening = Flag(doc, "listening", false);
   state.powered = Flag(doc, "powered", true);
-  state.rebooting = Flag(doc, "rebooting", false);
   state.upgrading = Flag(doc, "upgrading", false);
   state.hmi_running = Flag(doc, "hmi_running", true);
   state.reboot_count = Number(doc, "reboot_count");
   state.upgrades_done = Number(doc, "upgrades_done");
   state.successes_logged = Number(doc, "successes_logged");
-  if (doc.HasMember("props") && doc["props"].IsObject())
-    for (const auto& m : doc["props"].GetObject())
-      if (m.value.IsString()) state.props[m.name.GetString()] = m.value.GetString();
   if (doc.HasMember("setprops") && doc["setprops"].IsArray())
     for (const auto& pair : doc["setprops"].GetArray())
       if (pair.IsArray() && pair.Size() == 2 && pair[0].IsString() && pair[1].IsString())

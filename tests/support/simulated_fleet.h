@@ -24,7 +24,6 @@
 #include <chrono>
 #include <deque>
 #include <functional>
-#include <map>
 #include <memory>
 #include <string>
 #include <utility>
@@ -96,18 +95,13 @@ struct PushedFile {
 
 // A panel's state.json, as last written by the simulator.
 struct PanelState {
-  std::string address;
-  std::string project;
   std::string version;
-  bool listening = false;
   bool powered = true;
-  bool rebooting = false;
   bool upgrading = false;
   bool hmi_running = true;
   int reboot_count = 0;
   int upgrades_done = 0;
   int successes_logged = 0;  // "upgrade success, will reboot system!" lines
-  std::map<std::string, std::string> props;
   std::vector<std::pair<std::string, std::string>> setprops;  // in order
   std::vector<std::string> commands;  // shell commands and "push PATH", in order
   std::vector<PushedFile> pushed;

@@ -84,7 +84,7 @@ TEST(VersionParse, OverflowingNumberIsInvalid) {
   EXPECT_FALSE(v.Parse("1.2.-2147483649"));
 }
 
-TEST(VersionCompare, OrdersNumbersThenPreReleaseBytes) {
+TEST(VersionCompare, OrdersNumbersThenPreReleaseBytesAndGivesOnlyTheSign) {
   EXPECT_EQ(Compare("1.2.3", "1.2.3-rc.1"), 1);
   EXPECT_EQ(Compare("1.2.3-rc.1", "1.2.3"), -1);
   EXPECT_LT(Compare("1.2.3-alpha", "1.2.3-beta"), 0);
@@ -96,9 +96,7 @@ TEST(VersionCompare, OrdersNumbersThenPreReleaseBytes) {
   EXPECT_EQ(Compare("1.2.3+a", "1.2.3+b"), 0);
   EXPECT_EQ(Compare("1.2.3-rc+a", "1.2.3-rc"), 0);
   EXPECT_EQ(Compare("garbage", "0.0.0"), 0);
-}
-
-TEST(VersionCompare, ReturnsOnlyTheSignEvenAtTheIntLimits) {
+  // Only the sign, even at the int limits.
   EXPECT_EQ(Compare("2147483647.0.0", "-2147483648.0.0"), 1);
   EXPECT_EQ(Compare("-2147483648.0.0", "2147483647.0.0"), -1);
   EXPECT_EQ(Compare("0.0.2147483647", "0.0.-1"), 1);

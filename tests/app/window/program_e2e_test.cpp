@@ -147,11 +147,19 @@ TEST_F(ProgramTest, SavingStartsTheFleetAndRowsFollowTheirPanels) {
   ASSERT_TRUE(ScreenProbe::PressKey("End"));
   EXPECT_TRUE(PollUntil([&] { return last_title() == Address(21); }, 10s)) << last_title();
 
+  // Another program's session on the same adb server outlives the close:
+  // the panel's next log line still reaches it.
+  const std::string serial = SimulatedFleet::Serial(Address(4));
+  auto other_session = adb_.AdbInBackground({"-s", serial, "shell", "logcat"});
+  ASSERT_TRUE(other_session->WaitForOutput("boot completed", 30s)) << other_session->OutputSoFar();
   ASSERT_TRUE(ClickCloseButton());
   const ProcessResult result = program_->Wait(60s);
   EXPECT_FALSE(result.timed_out);
   EXPECT_EQ(result.exit_code, 0) << result.output;
-  EXPECT_EQ(OwnAdbProcesses().size(), 1u);  // only the adb server, which stays for other users
+  EXPECT_EQ(OwnAdbProcesses().size(), 2u);  // the adb server, which stays, and the other session
+  EXPECT_EQ(adb_.Adb({"-s", serial, "shell", "setprop", "ctl.restart", "qnhmi"}).exit_code, 0);
+  EXPECT_TRUE(other_session->WaitForOutput("Starting service 'qnhmi'", 30s))
+      << other_session->OutputSoFar();
 
   // The fleet record the program left in its data folder: one "upgraded" line
   // per upgraded panel, and one line in all - not one a pass - for a panel

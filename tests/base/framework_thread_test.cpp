@@ -10,7 +10,6 @@
 #include <vector>
 
 #include "base/message_loop_proxy.h"
-#include "base/thread_registry.h"
 #include "base/thread_tls_data.h"
 #include "base/ui_message_loop.h"
 
@@ -18,7 +17,6 @@ namespace {
 
 using vbase::FrameworkThread;
 using vbase::MessageLoop;
-using vbase::ThreadRegistry;
 using vbase::TimeDelta;
 
 // A thread whose hooks use its own members, as real derived threads do.
@@ -140,39 +138,6 @@ TEST(FrameworkThread, PostsRacingALoopThatEndsByItselfAreTakenOrRefusedWhole) {
     EXPECT_EQ(thread.events->back(), "cleanup");
     EXPECT_FALSE(thread.quit_properly_in_cleanup);  // it ended by itself
   }
-}
-
-// The UI thread's way of running: its loop on the calling thread, registered
-// as identifier 0, ended by the quit message.
-class MainThread : public FrameworkThread {
- public:
-  MainThread() : FrameworkThread(L"MainThread") {}
-  ~MainThread() override { Stop(); }
-  bool registered = false;
-  bool ran_task = false;
-
- private:
-  void Init() override {
-    registered = ThreadRegistry::RegisterThread(0);
-    ThreadRegistry::PostDelayedTask(
-        [this] {
-          ran_task = true;
-          vbase::PostQuitMessage();
-        },
-        TimeDelta::FromMilliseconds(5));
-  }
-  void Cleanup() override { ThreadRegistry::UnregisterThread(); }
-};
-
-TEST(FrameworkThread, RunsAUILoopOnTheCallingThread) {
-  MainThread main_thread;
-  main_thread.RunOnCurrentThreadWithLoop(MessageLoop::Type::kUI);
-  EXPECT_TRUE(main_thread.registered);
-  EXPECT_TRUE(main_thread.ran_task);
-  EXPECT_FALSE(main_thread.IsRunning());
-  EXPECT_EQ(MessageLoop::current(), nullptr);
-  EXPECT_FALSE(ThreadRegistry::GetMessageLoopProxy(0));
-  EXPECT_EQ(main_thread.thread_name(), L"MainThread");
 }
 
 }  // namespace

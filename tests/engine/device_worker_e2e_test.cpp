@@ -3,7 +3,6 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <filesystem>
 #include <fstream>
 #include <thread>
 
@@ -83,22 +82,6 @@ class UpgradeEndToEnd : public ::testing::Test {
   std::vector<std::wstring> seen_;
 };
 
-// The whole cycle: staged, followed, rebooted, then seen as current and left
-// alone on every later pass.
-TEST_F(UpgradeEndToEnd, SuccessfulUpgradeIsConfirmedAfterTheReboot) {
-  Panel("127.0.3.5").ShellV2();
-  auto worker = FirstPass("127.0.3.5");
-  EXPECT_EQ(worker->stored_state().text, L"升级结束");
-  ASSERT_TRUE(PassUntil(*worker, PassOutcome::kCurrent)) << fleet_.SimulatorOutput();
-  EXPECT_EQ(worker->stored_state().text, L"已经是最新版本：1.1.0");
-  worker->Upgrade();
-  EXPECT_EQ(worker->last_outcome(), PassOutcome::kCurrent);
-  const PanelState state = fleet_.State("127.0.3.5");
-  EXPECT_EQ(state.version, "1.1.0");
-  EXPECT_EQ(state.upgrades_done, 1);
-  EXPECT_EQ(state.reboot_count, 1);
-}
-
 TEST_F(UpgradeEndToEnd, FailedUpgradeIsReportedAndRetried) {
   Panel("127.0.3.6").UpgradeFails();
   auto worker = FirstPass("127.0.3.6");
@@ -135,8 +118,7 @@ TEST_F(UpgradeEndToEnd, ImageOnlyLogoOnlyAndBoth) {
   const struct {
     const char* address;
     bool image, logo;
-  } cases[] = {{"127.0.3.12", true, false}, {"127.0.3.13", false, true}, {"127.0.3.14", true, true},
-               {"127.0.3.17", true, true}};  // the logo is gone: the panel is not touched
+  } cases[] = {{"127.0.3.12", true, false}, {"127.0.3.13", false, true}, {"127.0.3.14", true, true}};
   for (const auto& c : cases) Panel(c.address);
   fleet_.Start();
   const std::vector<std::pair<std::string, std::string>> staged = {
@@ -145,17 +127,6 @@ TEST_F(UpgradeEndToEnd, ImageOnlyLogoOnlyAndBoth) {
   for (const auto& c : cases) {
     settings_.update_file = c.image ? Wide(image_) : L"";
     settings_.boot_logo = c.logo ? Wide(logo_) : L"";
-    if (c.address == std::string("127.0.3.17")) {
-      std::filesystem::remove(logo_);
-      auto worker = Worker(c.address);
-      worker->Upgrade();
-      EXPECT_EQ(worker->stored_state().text, L"开机LOGO无法使用：" + Wide(logo_) + L"（文件不存在）");
-      const PanelState state = fleet_.State(c.address);
-      EXPECT_TRUE(state.hmi_running);
-      EXPECT_TRUE(state.pushed.empty());
-      EXPECT_TRUE(state.setprops.empty());
-      continue;
-    }
     auto worker = Worker(c.address);
     worker->Upgrade();
     EXPECT_EQ(worker->stored_state().text, L"升级结束") << c.address;

@@ -105,7 +105,6 @@ PanelState SimulatedFleet::State(const std::string& address) const {
   state.powered = Flag(doc, "powered", true);
   state.upgrading = Flag(doc, "upgrading", false);
   state.hmi_running = Flag(doc, "hmi_running", true);
-  state.reboot_count = Number(doc, "reboot_count");
   state.upgrades_done = Number(doc, "upgrades_done");
   state.successes_logged = Number(doc, "successes_logged");
   if (doc.HasMember("setprops") && doc["setprops"].IsArray())

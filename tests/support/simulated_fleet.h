@@ -99,7 +99,6 @@ struct PanelState {
   bool powered = true;
   bool upgrading = false;
   bool hmi_running = true;
-  int reboot_count = 0;
   int upgrades_done = 0;
   int successes_logged = 0;  // "upgrade success, will reboot system!" lines
   std::vector<std::pair<std::string, std::string>> setprops;  // in order

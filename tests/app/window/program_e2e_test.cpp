@@ -219,6 +219,8 @@ TEST_P(ProgramPaintPathTest, SavingWithoutAnUpdateFileToastsAndKeepsTheListEmpty
 // under the pointer and goes dark again once the window over it takes the
 // input, though the pointer stays.
 TEST_F(ProgramTest, TwoQuickClicksOnSettingsOpenOneWindowAndTheHoverClears) {
+  // An earlier test may have left the pointer where the button will appear.
+  ASSERT_TRUE(ScreenProbe::MovePointer(0, 0));
   StartProgram();
   ASSERT_TRUE(WaitForMainWindow()) << program_->OutputSoFar();
   const ScreenGrab band = GrabMain({0, 17, main_.width, 1});

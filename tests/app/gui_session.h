@@ -65,18 +65,6 @@ class GuiSession : public ui::testing_support::ThemedGuiTest {
     platform::x11::testing::DispatchEventsCausedSoFar(*display_, loop_);  // painted
   }
 
-  // Screen position of a control's centre (plus an offset).
-  static std::string ScreenPointOf(ui::WindowImplBase& window, ui::Control* control, int dx = 0,
-                                   int dy = 0) {
-    const platform::x11::Rect bounds = NativeWindowOf(window.host())->bounds();
-    const ui::UiRect r = control->GetPos();
-    return std::to_string(bounds.x + (r.left + r.right) / 2 + dx) + " " +
-           std::to_string(bounds.y + (r.top + r.bottom) / 2 + dy);
-  }
-  bool ClickOn(ui::WindowImplBase& window, ui::Control* control) {
-    return Xdotool("mousemove " + ScreenPointOf(window, control) + " click 1");
-  }
-
   // Mapped top-level windows whose WM_CLASS class is `wm_class`, bottom first.
   std::vector<Window> MappedWindowsOfClass(const std::string& wm_class) const {
     std::vector<Window> found;

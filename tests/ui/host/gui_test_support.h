@@ -26,6 +26,8 @@
 #include "ui/resources/resource_package.h"
 #include "ui/resources/theme_archive.h"
 #include "ui/ui_startup.h"
+#include "ui/controls/control.h"
+#include "ui/window/window_impl_base.h"
 
 namespace ui::testing_support {
 
@@ -79,6 +81,16 @@ class GuiTest : public ::testing::Test {
     const bool ok = done.get() == 0;
     platform::x11::testing::DispatchEventsCausedSoFar(*display_, loop_);
     return ok;
+  }
+  // Screen position of a control's centre (plus an offset), for xdotool.
+  static std::string ScreenPointOf(WindowImplBase& window, Control* control, int dx = 0, int dy = 0) {
+    const platform::x11::Rect bounds = NativeWindowOf(window.host())->bounds();
+    const UiRect r = control->GetPos();
+    return std::to_string(bounds.x + (r.left + r.right) / 2 + dx) + " " +
+           std::to_string(bounds.y + (r.top + r.bottom) / 2 + dy);
+  }
+  bool ClickOn(WindowImplBase& window, Control* control) {
+    return Xdotool("mousemove " + ScreenPointOf(window, control) + " click 1");
   }
 
   vbase::UIMessageLoop loop_;

@@ -60,16 +60,7 @@ class WindowBaseTest : public testing_support::ThemedGuiTest {
     platform::x11::testing::DispatchEventsCausedSoFar(*display_, loop_);  // the first paint
   }
 
-  // Screen position of a control's centre.
-  std::string ScreenPointOf(WindowImplBase* window, const wchar_t* name) {
-    const platform::x11::Rect bounds = NativeWindowOf(window->host())->bounds();
-    const UiRect r = window->FindControl(name)->GetPos();
-    return std::to_string(bounds.x + (r.left + r.right) / 2) + " " +
-           std::to_string(bounds.y + (r.top + r.bottom) / 2);
-  }
-  bool ClickOn(WindowImplBase* window, const wchar_t* name) {
-    return Xdotool("mousemove " + ScreenPointOf(window, name) + " click 1");
-  }
+  std::string PointOf(const wchar_t* name) { return ScreenPointOf(*window_, window_->FindControl(name)); }
 
   TestGallery* window_ = nullptr;
   bool gone_ = false;
@@ -83,7 +74,7 @@ TEST_F(WindowBaseTest, ClickingAButtonFiresItsClickAndHoverFadesItIn) {
     ++clicks;
     return true;
   });
-  ASSERT_TRUE(Xdotool("mousemove " + ScreenPointOf(window_, L"btn_default")));
+  ASSERT_TRUE(Xdotool("mousemove " + PointOf(L"btn_default")));
   EXPECT_EQ(window_->GetHoverControl(), button);
   // The hot fade on the UI timers (its course: the fades' test on a manual clock).
   ASSERT_TRUE(RunUntil([&] { return button->GetHotAlpha() == 255; }, 10000));
@@ -103,14 +94,14 @@ TEST_F(WindowBaseTest, HoveringShowsTheTooltipWindowOnlyForControlsWithText) {
   auto tooltip_windows = [] {
     return testing_support::Capture("xdotool search --onlyvisible --class fleetsync-tooltip");
   };
-  ASSERT_TRUE(Xdotool("mousemove " + ScreenPointOf(window_, L"btn_secondary")));
+  ASSERT_TRUE(Xdotool("mousemove " + PointOf(L"btn_secondary")));
   RunFor(600);
   EXPECT_EQ(X11HostOf(window_->host())->tooltip_text(), L"");
-  ASSERT_TRUE(Xdotool("mousemove " + ScreenPointOf(window_, L"btn_default")));
+  ASSERT_TRUE(Xdotool("mousemove " + PointOf(L"btn_default")));
   EXPECT_EQ(X11HostOf(window_->host())->tooltip_text(), L"");  // not before the hover time
   EXPECT_TRUE(RunUntil([&] { return X11HostOf(window_->host())->tooltip_text() == L"默认按钮"; }, 10000));
   EXPECT_TRUE(RunUntil([&] { return tooltip_windows() != ""; }, 10000));
-  ASSERT_TRUE(Xdotool("mousemove " + ScreenPointOf(window_, L"label_latin")));
+  ASSERT_TRUE(Xdotool("mousemove " + PointOf(L"label_latin")));
   EXPECT_EQ(X11HostOf(window_->host())->tooltip_text(), L"");
   EXPECT_TRUE(RunUntil([&] { return tooltip_windows() == ""; }, 10000));
 }
@@ -118,7 +109,7 @@ TEST_F(WindowBaseTest, HoveringShowsTheTooltipWindowOnlyForControlsWithText) {
 TEST_F(WindowBaseTest, EscapeClosesAfterTheFade) {
   OpenMain();
   TestGallery* window = window_;
-  ASSERT_TRUE(ClickOn(window_, L"label_latin"));
+  ASSERT_TRUE(ClickOn(*window_, window_->FindControl(L"label_latin")));
   int alpha = -1;
   TestGallery::Clock::duration close_delay{};
   // Read while the window still exists (it deletes itself once closed).

@@ -108,7 +108,7 @@ TEST_F(RunnerTest, ChildInputIsAPipeThatNeitherDeliversNorEnds) {
 
 // cat writes a small file in one write, so the first read takes exactly 1024
 // bytes and the boundary falls where the test puts it.
-TEST_F(RunnerTest, CharacterSplitByTheReadBoundaryStaysWhole) {
+TEST_F(RunnerTest, CharacterSplitByTheReadBoundaryStaysWholeAndBadBytesDropOnlyTheirRead) {
   for (std::size_t before : {1021u, 1022u, 1023u}) {
     const std::string file = WriteFile("split", std::string(before, 'a') + "升\xF0\x9F\x98\x80级tail");
     const CommandResult r = RunCommand(L"cat " + WideFolder() + L"/split");
@@ -118,9 +118,7 @@ TEST_F(RunnerTest, CharacterSplitByTheReadBoundaryStaysWhole) {
     expected += L"级tail";
     EXPECT_EQ(r.output, expected) << before;
   }
-}
-
-TEST_F(RunnerTest, InvalidBytesDropOnlyTheirOwnRead) {
+  // Invalid bytes drop only their own read.
   WriteFile("bad", std::string(1023, 'a') + "\xFF" + std::string(1024, 'b') + "ok");
   EXPECT_EQ(RunCommand(L"cat " + WideFolder() + L"/bad").output, std::wstring(1024, L'b') + L"ok");
   WriteFile("cut", "whole\xE5\x8D");  // a character cut off by the end of the stream

@@ -30,15 +30,11 @@ TEST(ProbeReachable, ListeningPortIsReachableAndARefusingOneIsNot) {
 
 // 0.0.0.0 reaches this computer on Linux, so a local listener would make it
 // look like a panel; the broadcast address is never a panel either.
-TEST(ProbeReachable, WildcardAndBroadcastAddressesAreRejected) {
+TEST(ProbeReachable, WildcardBroadcastAndNonAddressesAreRejected) {
   LoopbackSocket listener(LoopbackSocket::kListening, "0.0.0.0");
   ASSERT_EQ(ProbeReachable("127.0.0.1", listener.port()), 0);
   EXPECT_NE(ProbeReachable("0.0.0.0", listener.port()), 0);
   EXPECT_NE(ProbeReachable("255.255.255.255", listener.port()), 0);
-}
-
-TEST(ProbeReachable, TextsThatAreNotAddressesAreUnreachable) {
-  LoopbackSocket listener(LoopbackSocket::kListening);
   for (const char* text : {"", "localhost", "127.0.0", "127.0.0.1 ", "127.0.0.256", "::1"}) {
     EXPECT_NE(ProbeReachable(text, listener.port()), 0) << "'" << text << "'";
   }

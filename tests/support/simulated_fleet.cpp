@@ -103,7 +103,6 @@ PanelState SimulatedFleet::State(const std::string& address) const {
   PanelState state;
   state.version = Text(doc, "version");
   state.powered = Flag(doc, "powered", true);
-  state.upgrading = Flag(doc, "upgrading", false);
   state.hmi_running = Flag(doc, "hmi_running", true);
   state.upgrades_done = Number(doc, "upgrades_done");
   state.successes_logged = Number(doc, "successes_logged");

@@ -97,7 +97,6 @@ struct PushedFile {
 struct PanelState {
   std::string version;
   bool powered = true;
-  bool upgrading = false;
   bool hmi_running = true;
   int upgrades_done = 0;
   int successes_logged = 0;  // "upgrade success, will reboot system!" lines

@@ -7,14 +7,6 @@ namespace {
 using namespace std::chrono_literals;
 using Clock = FleetTracker::Clock;
 
-TEST(FleetTracker, CurrentPanelIsDoneAtOnce) {
-  FleetTracker tracker(1, 10s, 3);
-  EXPECT_FALSE(tracker.AllFinal());
-  EXPECT_EQ(tracker.Record(0, PassOutcome::kCurrent, Clock::now()), PanelVerdict::kDone);
-  EXPECT_TRUE(tracker.AllFinal());
-  EXPECT_EQ(tracker.ExitCode(), 0);
-}
-
 // An upgraded panel is done only once a later pass sees the new version,
 // after its reboot; a reboot that never comes back is a failure.
 TEST(FleetTracker, UpgradeIsConfirmedAfterTheReboot) {
@@ -61,15 +53,20 @@ TEST(FleetTracker, FailuresInARowGiveUpAndUpgradesDoNotForgiveThem) {
   EXPECT_EQ(held.Record(0, PassOutcome::kVersionUnchanged, now), PanelVerdict::kFailed);
 }
 
-TEST(FleetTracker, SkippedPanelsAreFinalAndCountAsDone) {
+TEST(FleetTracker, CurrentAndSkippedPanelsAreFinalAndDone) {
   for (PassOutcome outcome : {PassOutcome::kProjectMismatch, PassOutcome::kNoVersion,
                               PassOutcome::kNewer, PassOutcome::kNothingToSend}) {
     FleetTracker tracker(1, 10s, 3);
     EXPECT_EQ(tracker.Record(0, outcome, Clock::now()), PanelVerdict::kSkipped);
     EXPECT_EQ(tracker.ExitCode(), kExitAllDone);
   }
-  FleetTracker forced(1, 10s, 3);
-  EXPECT_EQ(forced.Record(0, PassOutcome::kFinishedByForce, Clock::now()), PanelVerdict::kDone);
+  for (PassOutcome outcome : {PassOutcome::kCurrent, PassOutcome::kFinishedByForce}) {
+    FleetTracker tracker(1, 10s, 3);
+    EXPECT_FALSE(tracker.AllFinal());
+    EXPECT_EQ(tracker.Record(0, outcome, Clock::now()), PanelVerdict::kDone);
+    EXPECT_TRUE(tracker.AllFinal());
+    EXPECT_EQ(tracker.ExitCode(), kExitAllDone);
+  }
 }
 
 }  // namespace

@@ -108,8 +108,7 @@ void GalleryWindow::InitWindow() {
 
 bool GalleryWindow::OnKeyDown(wchar_t key_code, uint32_t modifiers) {
   (void)modifiers;
-  if (key_code != 27) return false;  // Escape closes
-  ++escape_count_;
+  if (key_code != ui::kKeyEscape) return false;
   Close(0);
   return true;
 }

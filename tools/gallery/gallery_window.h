@@ -23,9 +23,6 @@ class GalleryWindow : public ui::WindowImplBase {
   // drawn shadow when the window is translucent).
   bool SaveScreenshot(const std::string& path);
 
-  // Times Escape closed the window.
-  int escape_count() const { return escape_count_; }
-
  protected:
   std::wstring GetWindowClassName() const override { return kClassName; }
   std::wstring GetSkinFolder() override { return L"fleet_sync"; }
@@ -36,7 +33,6 @@ class GalleryWindow : public ui::WindowImplBase {
 
  private:
   bool quit_on_close_;
-  int escape_count_ = 0;
 };
 
 }  // namespace gallery

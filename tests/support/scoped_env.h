@@ -28,9 +28,6 @@ class ScopedEnv {
   ScopedEnv(const ScopedEnv&) = delete;
   ScopedEnv& operator=(const ScopedEnv&) = delete;
 
-  // The value the variable had when the guard was made.
-  const std::optional<std::string>& saved() const { return saved_; }
-
  private:
   std::string name_;
   std::optional<std::string> saved_;

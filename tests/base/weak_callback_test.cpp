@@ -15,7 +15,7 @@ struct Owner : vbase::SupportWeakCallback {};
 
 }  // namespace
 
-TEST(WeakCallback, DoesNothingOnceOwnerIsGone) {
+TEST(WeakCallback, DoesNothingOnceOwnerIsGoneOrItsFlagCancelled) {
   auto owner = std::make_unique<Owner>();
   int calls = 0;
   auto void_cb = owner->ToWeakCallback([&calls] { ++calls; });
@@ -30,6 +30,14 @@ TEST(WeakCallback, DoesNothingOnceOwnerIsGone) {
   copy();
   EXPECT_EQ(calls, 1);
   EXPECT_FALSE(bool_cb());
+  // A flag's cancel expires only the callbacks made before it.
+  vbase::WeakCallbackFlag flag;
+  auto before = flag.ToWeakCallback([&calls] { ++calls; });
+  flag.Cancel();
+  auto after = flag.ToWeakCallback([&calls] { calls += 10; });
+  before();
+  after();
+  EXPECT_EQ(calls, 11);
 }
 
 TEST(WeakCallback, NestedCallbackNeedsBothOwners) {
@@ -45,17 +53,6 @@ TEST(WeakCallback, NestedCallbackNeedsBothOwners) {
   cb();
   other_order();
   EXPECT_EQ(calls, 11);
-}
-
-TEST(WeakCallbackFlag, CancelExpiresOnlyEarlierCallbacks) {
-  vbase::WeakCallbackFlag flag;
-  int calls = 0;
-  auto before = flag.ToWeakCallback([&calls] { ++calls; });
-  flag.Cancel();
-  auto after = flag.ToWeakCallback([&calls] { calls += 10; });
-  before();
-  after();
-  EXPECT_EQ(calls, 10);
 }
 
 TEST(WeakCallback, PostedClosureDoesNothingWhenItsOwnerDiedOnAnotherThread) {

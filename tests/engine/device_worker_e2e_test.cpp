@@ -9,7 +9,6 @@
 #include "engine/device_worker.h"
 #include "tests/support/adb_test_server.h"
 #include "tests/support/simulated_fleet.h"
-#include "tests/support/wait_until.h"
 
 namespace {
 
@@ -224,21 +223,6 @@ TEST_F(UpgradeEndToEnd, SlowPushGoesOnAndStalledPushIsCut) {
   EXPECT_EQ(stalled->stored_state().text,
             L"adb -s 127.0.3.23:5555 push \"" + Wide(image_) + L"\" /tmp/fleet-sync/update.img: no progress for 3 s");
   EXPECT_TRUE(fleet_.State("127.0.3.23").pushed.empty());
-}
-
-// Stop while the worker's thread follows the log of a silent panel: the
-// blocked adb command ends and the worker is joined.
-TEST_F(UpgradeEndToEnd, StopEndsAWorkerBlockedOnASilentPanel) {
-  Panel("127.0.3.16").PowerCutDuringUpgrade();
-  fleet_.Start();
-  options_.log_watchdog_limit = std::chrono::hours(1);  // only the stop can end the stream
-  auto worker = Worker("127.0.3.16");
-  worker->Start(nullptr);
-  ASSERT_TRUE(fleetsync_test::WaitUntil([&] { return worker->upgrade_start() >= 0; }));
-  ASSERT_TRUE(fleet_.WaitFor("127.0.3.16", [](const PanelState& s) { return !s.powered; }));
-  worker->Stop();
-  EXPECT_TRUE(fleetsync_test::WaitUntil([&] { return worker->last_outcome() == PassOutcome::kStopped; }));
-  worker.reset();  // and joined
 }
 
 }  // namespace

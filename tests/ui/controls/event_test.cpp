@@ -57,27 +57,6 @@ class EventTest : public ::testing::Test {
   VBox* root_ = nullptr;
 };
 
-TEST_F(EventTest, ReleaseInsideClicksOnceAndOutsideNotAtAll) {
-  auto* button = AddSized(new Button);
-  int clicks = 0;
-  button->AttachClick([&](const EventArgs& e) {
-    EXPECT_EQ(e.sender, button);
-    ++clicks;
-    return true;
-  });
-  Press(button, {10, 10});
-  EXPECT_EQ(button->GetState(), ControlState::kPushed);
-  Mouse(button, kEventMouseButtonUp, {10, 100});  // outside: the button is 40 high
-  EXPECT_EQ(clicks, 0);
-  EXPECT_EQ(button->GetState(), ControlState::kNormal);
-  EXPECT_FALSE(host_.captured);
-
-  Press(button, {10, 10});
-  Mouse(button, kEventMouseButtonUp, {10, 20});
-  EXPECT_EQ(clicks, 1);
-  EXPECT_EQ(button->GetState(), ControlState::kHot);
-}
-
 TEST_F(EventTest, HandlersRunOwnThenAllThenMarkupAndFalseStops) {
   auto* button = AddSized(new Button);
   std::vector<std::string> order;

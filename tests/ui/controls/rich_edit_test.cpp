@@ -72,7 +72,9 @@ TEST_F(RichEditTest, SettingTheTextItHoldsChangesNothingNotEvenTheCaret) {
   EXPECT_EQ(changes_, 3);
 }
 
-// Each row starts from "1.2.0 beta" with the caret at the end.
+// Each row starts from "1.2.0 beta" with the caret at the end. Typing in the
+// middle and at the start, one undo of a typed run and Ctrl+A are what the
+// settings window's editing test reads on the screen.
 TEST_F(RichEditTest, KeysEditAtTheCaretAndOverTheSelection) {
   struct Step {
     wchar_t key;  // 0: type `text`
@@ -86,10 +88,6 @@ TEST_F(RichEditTest, KeysEditAtTheCaretAndOverTheSelection) {
     const wchar_t* selected;
   };
   const Case cases[] = {
-      {"typing in the middle stays in order",
-       {{kKeyHome, 0, nullptr}, {kKeyRight, 0, nullptr}, {kKeyRight, 0, nullptr}, {0, 0, L"34"}},
-       L"1.342.0 beta", L""},
-      {"typing at the start", {{kKeyHome, 0, nullptr}, {0, 0, L"v"}}, L"v1.2.0 beta", L""},
       {"shift selects, typing replaces",
        {{kKeyLeft, kShift, nullptr}, {kKeyLeft, kShift, nullptr}, {0, 0, L"ta!"}},
        L"1.2.0 beta!", L""},
@@ -106,7 +104,6 @@ TEST_F(RichEditTest, KeysEditAtTheCaretAndOverTheSelection) {
       {"ctrl+backspace deletes a word", {{kKeyBack, kCtrl, nullptr}}, L"1.2.0 ", L""},
       {"ctrl+delete deletes to the next word",
        {{kKeyHome, 0, nullptr}, {kKeyDelete, kCtrl, nullptr}}, L".2.0 beta", L""},
-      {"ctrl+a selects all", {{L'A', kCtrl, nullptr}}, L"1.2.0 beta", L"1.2.0 beta"},
       {"return and tab are swallowed in a single line",
        {{kKeyEnter, 0, nullptr}, {0, 0, L"\t\r"}}, L"1.2.0 beta", L""},
       {"undo takes back a typed run at once, redo brings it",
@@ -128,12 +125,12 @@ TEST_F(RichEditTest, KeysEditAtTheCaretAndOverTheSelection) {
   }
 }
 
-TEST_F(RichEditTest, ClipboardCopyCutAndPaste) {
+// Copy and paste with another X client: the settings window's editing test.
+TEST_F(RichEditTest, ClipboardCutPasteAndWhatIsNotCopied) {
   edit_->SetText(L"/srv/固件/update.img");
   Key(kKeyLeft, kCtrl | kShift);
-  Key(L'C', kCtrl);
-  EXPECT_EQ(host_.clipboard, L"img");
   Key(L'X', kCtrl);
+  EXPECT_EQ(host_.clipboard, L"img");
   EXPECT_EQ(edit_->GetText(), L"/srv/固件/update.");
   Key(L'V', kCtrl);
   Key(kKeyInsert, kShift);
@@ -161,18 +158,14 @@ TEST_F(RichEditTest, ClipboardCopyCutAndPaste) {
   EXPECT_EQ(changes_, before);
 }
 
-TEST_F(RichEditTest, MouseDragSelectsDoubleClickTakesAWordShiftClickExtends) {
+// A drag past the end selects it all: the settings window's editing test.
+TEST_F(RichEditTest, DoubleClickTakesAWordShiftClickExtends) {
   edit_->SetText(L"alpha beta gamma");
   Mouse(kEventMouseButtonDown, 0);
   EXPECT_EQ(edit_->GetCaret(), 0u);
-  Mouse(kEventMouseMove, 299);  // past the end of the text
-  Mouse(kEventMouseButtonUp, 299);
-  EXPECT_EQ(Selected(), L"alpha beta gamma");
-  Mouse(kEventMouseMove, 0);  // no button held: nothing changes
-  EXPECT_EQ(Selected(), L"alpha beta gamma");
-
-  Mouse(kEventMouseButtonDown, 0);
   Mouse(kEventMouseButtonUp, 0);
+  Mouse(kEventMouseMove, 299);  // no button held: nothing is selected
+  EXPECT_EQ(Selected(), L"");
   Mouse(kEventMouseButtonDown, 299, kShift);
   EXPECT_EQ(Selected(), L"alpha beta gamma");
 
@@ -196,20 +189,13 @@ int InkColumns(Window& window, int from, int to, int top, int bottom) {
   return n;
 }
 
-// The caret blinks while focused and shows again at once on every key; a
-// long text is scrolled so that the caret stays inside the padding, only
-// with autohscroll.
-TEST_F(RichEditTest, CaretBlinksAndLongTextStaysInsideThePadding) {
+// A long text is scrolled so that the caret stays inside the padding, only
+// with autohscroll (the caret's blink and its place at Home and End: the
+// settings window's editing test, in screen pixels).
+TEST_F(RichEditTest, LongTextStaysInsideThePadding) {
   const UiRect field = edit_->GetPos();
   auto ink_columns = [&](int from, int to) { return InkColumns(window_, from, to, field.top, field.bottom); };
   const int inside_left = field.left + 5, inside_right = field.right - 5;
-  EXPECT_GT(ink_columns(inside_left, inside_left + 2), 0);  // the caret, text empty
-  ASSERT_TRUE(host_.timer);
-  host_.timer();
-  EXPECT_EQ(ink_columns(inside_left, inside_left + 2), 0);
-  Type(L"x");
-  EXPECT_GT(ink_columns(inside_left, inside_left + 12), 0);
-
   const std::wstring long_text = L"W" + std::wstring(200, L' ') + L"end";
   edit_->SetText(long_text);
   Key(kKeyEnd);

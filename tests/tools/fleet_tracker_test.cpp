@@ -2,70 +2,59 @@
 
 #include <gtest/gtest.h>
 
+#include <vector>
+
 namespace {
 
-using namespace std::chrono_literals;
-using Clock = FleetTracker::Clock;
+using O = PassOutcome;
+using V = PanelVerdict;
 
-// An upgraded panel is done only once a later pass sees the new version,
-// after its reboot; a reboot that never comes back is a failure.
-TEST(FleetTracker, UpgradeIsConfirmedAfterTheReboot) {
-  FleetTracker tracker(2, 10s, 3);
-  const auto start = Clock::now();
-  for (std::size_t panel : {0u, 1u}) {
-    EXPECT_EQ(tracker.Record(panel, PassOutcome::kUpgraded, start), PanelVerdict::kPending);
-    EXPECT_EQ(tracker.Record(panel, PassOutcome::kUnreachable, start + 1s), PanelVerdict::kPending);
-  }
-  EXPECT_EQ(tracker.Record(0, PassOutcome::kCurrent, start + 5s), PanelVerdict::kDone);
-  EXPECT_EQ(tracker.Record(1, PassOutcome::kUnreachable, start + 10s), PanelVerdict::kPending);
-  EXPECT_EQ(tracker.Record(1, PassOutcome::kUnreachable, start + 11s), PanelVerdict::kLost);
-  EXPECT_EQ(tracker.ExitCode(), kExitUnreachable);
-}
+// One panel's passes (outcome, seconds after the first) and its verdict after
+// each. The driver's runs against simulated panels and a scripted adb show the
+// usual courses - upgraded, current, skipped, never answering, failing - with
+// their exit statuses; these are the edges. Final verdicts never change.
+struct Pass {
+  O outcome;
+  int at;
+  V verdict;
+};
+struct Course {
+  const char* name;
+  std::vector<Pass> passes;
+  int exit_code;
+};
 
-// Panels that never answered are not done: the run says so with an exit
-// status of its own, unless a panel failed.
-TEST(FleetTracker, NeverAnsweringPanelsAreNotDone) {
-  FleetTracker tracker(3, 10s, 3);
-  const auto start = Clock::now();
-  EXPECT_EQ(tracker.Record(0, PassOutcome::kUnreachable, start), PanelVerdict::kPending);
-  EXPECT_EQ(tracker.Record(0, PassOutcome::kUnreachable, start + 11s), PanelVerdict::kGivenUp);
-  EXPECT_FALSE(tracker.AllFinal());
-  tracker.Record(1, PassOutcome::kCurrent, start + 11s);
-  tracker.Record(2, PassOutcome::kProjectMismatch, start + 11s);
-  EXPECT_TRUE(tracker.AllFinal());
-  EXPECT_EQ(tracker.ExitCode(), kExitUnreachable);
-  tracker.Record(2, PassOutcome::kError, start + 12s);  // final verdicts stick
-  EXPECT_EQ(tracker.ExitCode(), kExitUnreachable);
-}
+const Course kCourses[] = {
+    // Done only once a later pass sees the new version, after the reboot.
+    {"ConfirmedAfterTheReboot", {{O::kUpgraded, 0, V::kPending}, {O::kUnreachable, 1, V::kPending},
+                                 {O::kCurrent, 5, V::kDone}}, kExitAllDone},
+    {"RebootNeverBack", {{O::kUpgraded, 0, V::kPending}, {O::kUnreachable, 1, V::kPending},
+                         {O::kUnreachable, 10, V::kPending}, {O::kUnreachable, 11, V::kLost}}, kExitUnreachable},
+    {"NeverAnswered", {{O::kUnreachable, 0, V::kPending}, {O::kUnreachable, 11, V::kGivenUp},
+                       {O::kError, 12, V::kGivenUp}}, kExitUnreachable},
+    // An upgrade that "succeeds" is no progress between failures.
+    {"UpgradesDoNotForgiveFailures", {{O::kError, 0, V::kPending}, {O::kUpgraded, 0, V::kPending},
+                                      {O::kFileUnusable, 0, V::kPending}, {O::kUpgradeFailed, 0, V::kFailed},
+                                      {O::kCurrent, 0, V::kFailed}}, kExitFailed},
+    {"UpgradesWithoutEffect", {{O::kVersionUnchanged, 0, V::kFailed}}, kExitFailed},
+    {"WrongProject", {{O::kProjectMismatch, 0, V::kSkipped}, {O::kError, 1, V::kSkipped}}, kExitAllDone},
+    {"NoVersion", {{O::kNoVersion, 0, V::kSkipped}}, kExitAllDone},
+    {"Newer", {{O::kNewer, 0, V::kSkipped}}, kExitAllDone},
+    {"NothingToSend", {{O::kNothingToSend, 0, V::kSkipped}}, kExitAllDone},
+    {"FinishedByForce", {{O::kFinishedByForce, 0, V::kDone}}, kExitAllDone},
+};
 
-// A "successful" upgrade is no progress: a panel that keeps failing between
-// upgrades that never take still gives up.
-TEST(FleetTracker, FailuresInARowGiveUpAndUpgradesDoNotForgiveThem) {
-  FleetTracker tracker(1, 10s, 3);
-  const auto now = Clock::now();
-  tracker.Record(0, PassOutcome::kError, now);
-  tracker.Record(0, PassOutcome::kUpgraded, now);
-  EXPECT_EQ(tracker.Record(0, PassOutcome::kFileUnusable, now), PanelVerdict::kPending);
-  EXPECT_EQ(tracker.Record(0, PassOutcome::kUpgradeFailed, now), PanelVerdict::kFailed);
-  EXPECT_EQ(tracker.Record(0, PassOutcome::kCurrent, now), PanelVerdict::kFailed);  // final
-  EXPECT_EQ(tracker.ExitCode(), kExitFailed);
-  FleetTracker held(1, 10s, 3);
-  EXPECT_EQ(held.Record(0, PassOutcome::kVersionUnchanged, now), PanelVerdict::kFailed);
-}
-
-TEST(FleetTracker, CurrentAndSkippedPanelsAreFinalAndDone) {
-  for (PassOutcome outcome : {PassOutcome::kProjectMismatch, PassOutcome::kNoVersion,
-                              PassOutcome::kNewer, PassOutcome::kNothingToSend}) {
-    FleetTracker tracker(1, 10s, 3);
-    EXPECT_EQ(tracker.Record(0, outcome, Clock::now()), PanelVerdict::kSkipped);
-    EXPECT_EQ(tracker.ExitCode(), kExitAllDone);
-  }
-  for (PassOutcome outcome : {PassOutcome::kCurrent, PassOutcome::kFinishedByForce}) {
-    FleetTracker tracker(1, 10s, 3);
+TEST(FleetTracker, VerdictsAndExitStatusOfOnePanelsCourse) {
+  for (const Course& course : kCourses) {
+    SCOPED_TRACE(course.name);
+    FleetTracker tracker(1, std::chrono::seconds(10), 3);
     EXPECT_FALSE(tracker.AllFinal());
-    EXPECT_EQ(tracker.Record(0, outcome, Clock::now()), PanelVerdict::kDone);
+    const auto start = FleetTracker::Clock::now();
+    for (const Pass& pass : course.passes) {
+      EXPECT_EQ(tracker.Record(0, pass.outcome, start + std::chrono::seconds(pass.at)), pass.verdict) << pass.at;
+    }
     EXPECT_TRUE(tracker.AllFinal());
-    EXPECT_EQ(tracker.ExitCode(), kExitAllDone);
+    EXPECT_EQ(tracker.ExitCode(), course.exit_code);
   }
 }
 

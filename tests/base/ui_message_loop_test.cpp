@@ -5,13 +5,11 @@
 #include <fcntl.h>
 #include <unistd.h>
 
-#include <atomic>
 #include <functional>
 #include <string>
 #include <thread>
 #include <vector>
 
-#include "base/message_loop_proxy.h"
 #include "base/native_event_source.h"
 
 namespace {
@@ -73,39 +71,6 @@ class UILoop : public ::testing::Test {
   UIMessageLoop loop;
   PipeEventSource source;
 };
-
-TEST_F(UILoop, ServesNativeEventsAndPostedTasksOnOneThread) {
-  EXPECT_EQ(UIMessageLoop::current(), &loop);
-  auto proxy = loop.message_loop_proxy();
-  const std::thread::id loop_thread = std::this_thread::get_id();
-
-  int events = 0, tasks = 0;
-  auto maybe_quit = [&] {
-    if (events == 20 && tasks == 20) vbase::PostQuitMessage();
-  };
-
-  // The worker waits for each item to be handled before it sends the next,
-  // so the loop has to sleep in poll() and be woken by either descriptor.
-  std::atomic<int> handled{0};
-  source.on_event = [&](char) { ++events; ++handled; maybe_quit(); };
-  std::thread worker([&] {
-    for (int i = 0; i < 20; ++i) {
-      source.Send('x');
-      while (handled.load() < 2 * i + 1) std::this_thread::yield();
-      proxy->PostTask([&] {
-        EXPECT_EQ(std::this_thread::get_id(), loop_thread);
-        ++tasks;
-        ++handled;
-        maybe_quit();
-      });
-      while (handled.load() < 2 * i + 2) std::this_thread::yield();
-    }
-  });
-  loop.Run();
-  worker.join();
-  EXPECT_EQ(events, 20);
-  EXPECT_EQ(tasks, 20);
-}
 
 TEST_F(UILoop, AStreamOfPostedTasksCannotStarveNativeEvents) {
   int task_runs = 0;

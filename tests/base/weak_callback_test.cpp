@@ -4,10 +4,6 @@
 
 #include <functional>
 #include <memory>
-#include <thread>
-
-#include "base/message_loop.h"
-#include "base/message_loop_proxy.h"
 
 namespace {
 
@@ -53,26 +49,6 @@ TEST(WeakCallback, NestedCallbackNeedsBothOwners) {
   cb();
   other_order();
   EXPECT_EQ(calls, 11);
-}
-
-TEST(WeakCallback, PostedClosureDoesNothingWhenItsOwnerDiedOnAnotherThread) {
-  vbase::MessageLoop loop;
-  auto proxy = loop.message_loop_proxy();
-  bool posted = false;
-  int calls = 0;
-  std::function<bool()> expired;
-  std::thread worker([&] {
-    auto owner = std::make_unique<Owner>();
-    posted = proxy->PostTask(owner->ToWeakCallback([&calls] { ++calls; }));
-    expired = owner->ToWeakCallback([] { return true; });
-    owner.reset();  // freed before the loop runs the closure
-  });
-  worker.join();
-  ASSERT_TRUE(posted);
-  EXPECT_FALSE(expired());  // seen as expired on this thread too
-  loop.PostTask([&loop] { loop.Quit(); });
-  loop.Run();
-  EXPECT_EQ(calls, 0);
 }
 
 // Tears down a member that fires a callback of its owner on the way out, as a

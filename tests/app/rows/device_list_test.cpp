@@ -178,16 +178,15 @@ class BlockedRowsTest : public DeviceListTest {
   }();
 };
 
-TEST_F(BlockedRowsTest, TicksSortConnectedFirstAndCountEachStateIndependently) {
+// A row counts as connected for three seconds after its tick; upgrading and
+// unreachable are counted apart from it. (Connected rows sorted first and the
+// upgrade's progress text: the program's test reads them from the screen.)
+TEST_F(BlockedRowsTest, ConnectedLastsThreeSecondsAndEachStateCountsIndependently) {
   StartRows();
-  EXPECT_EQ(ListedAddresses(list_), (std::vector<std::wstring>{L"127.0.5.30", L"127.0.5.31"}));
   DeviceItem* blocked = Row(L"127.0.5.31");
   ASSERT_TRUE(RunUntil([&] { return blocked->upgrade_start() > 0; }));
   controller_->RefreshRows();
-  EXPECT_EQ(ListedAddresses(list_), (std::vector<std::wstring>{L"127.0.5.31", L"127.0.5.30"}));
   EXPECT_EQ(controller_->connected_by_address().at(L"127.0.5.31"), true);
-  EXPECT_EQ(blocked->state_label()->GetText().rfind(L"正在升级  1.0.0 => 1.1.0  ", 0), 0u)
-      << blocked->state_label()->GetText();
 
   const std::uint64_t tick = blocked->connect_tick();
   ASSERT_GT(tick, 0u);

@@ -34,8 +34,6 @@ namespace ui::testing_support {
 using platform::x11::testing::Capture;
 using ChildProgram = platform::x11::testing::Child;
 
-inline bool ProgramExists(const std::string& name) { return !Capture("command -v " + name).empty(); }
-
 class GuiTest : public ::testing::Test {
  protected:
   void SetUp() override {

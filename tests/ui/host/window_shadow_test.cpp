@@ -127,7 +127,6 @@ TEST_F(WindowShadowTest, OpaqueWindowLeavesTheShadowOutAndCutsItsRoundCorners) {
 }
 
 TEST_F(WindowShadowTest, TranslucentWindowDrawsItsShadowAndLetsClicksThroughIt) {
-  if (!testing_support::ProgramExists("xcompmgr")) GTEST_SKIP() << "xcompmgr missing";
   StartCompositor();
   if (IsSkipped() || HasFatalFailure()) return;
   OpenWindow();

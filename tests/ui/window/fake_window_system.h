@@ -7,7 +7,6 @@
 
 #include <functional>
 #include <memory>
-#include <optional>
 #include <utility>
 #include <vector>
 
@@ -55,9 +54,7 @@ class FakeTopLevelHost : public FakeHostOf<TopLevelHost> {
   }
   void SetIcon(const std::vector<IconPicture>& pictures) override { icon = pictures; }
   void BeginMoveDrag(UiPoint screen_point) override { move_drag_from = screen_point; }
-  void BeginResizeDrag(ResizeEdge edge, UiPoint screen_point) override {
-    resize_drag = std::pair{edge, screen_point};
-  }
+  void BeginResizeDrag(ResizeEdge, UiPoint) override {}
   void Destroy() override { destroy_requested = true; }
   void SetCloseRequestHandler(std::function<void()> handler) override { on_close = std::move(handler); }
   void SetDestroyedHandler(std::function<void()> handler) override { on_destroyed = std::move(handler); }
@@ -87,7 +84,6 @@ class FakeTopLevelHost : public FakeHostOf<TopLevelHost> {
   bool modal = false;
   std::vector<IconPicture> icon;
   UiPoint move_drag_from{-1, -1};
-  std::optional<std::pair<ResizeEdge, UiPoint>> resize_drag;
   bool destroy_requested = false;
   std::function<void()> on_close;
   std::function<void()> on_destroyed;

@@ -67,13 +67,5 @@ TEST_F(HitTestTest, CaptionDragsExceptOnButtonsAndEdits) {
   EXPECT_EQ(At(50, 35), HitArea::kClient);              // below the band
 }
 
-TEST_F(HitTestTest, ShadowMarginIsOutsideTheFrame) {
-  const UiRect shadow{20, 20, 20, 20};
-  EXPECT_EQ(At(5, 5, false, shadow), HitArea::kClient);  // on the shadow
-  EXPECT_EQ(At(22, 22, false, shadow), HitArea::kTopLeft);
-  EXPECT_EQ(At(100, 45, false, shadow), HitArea::kCaption);  // band starts below the shadow
-  EXPECT_EQ(At(100, 60, false, shadow), HitArea::kClient);
-}
-
 }  // namespace
 }  // namespace ui

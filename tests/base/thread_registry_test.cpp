@@ -91,44 +91,6 @@ TEST(ThreadRegistry, OneThreadOneIdentifierAndOneIdentifierOneThread) {
   EXPECT_FALSE(ThreadRegistry::PostTask(3, [] {}));
 }
 
-// Posts by identifier, immediate and delayed, from several threads at once:
-// they run on the registered thread in each poster's order.
-TEST(ThreadRegistry, PostsFromManyThreadsRunOnTheRegisteredThreadInEachPostersOrder) {
-  constexpr int kPosters = 4;
-  constexpr int kPostsEach = 1000;
-  RegisteredThread thread(7);
-  ASSERT_TRUE(thread.Start());
-  ASSERT_TRUE(thread.registered);
-  auto proxy = ThreadRegistry::GetMessageLoopProxy(7);
-  ASSERT_TRUE(proxy);
-  std::vector<std::vector<int>> received(kPosters);  // touched on the loop thread only
-  std::atomic<int> elsewhere{0}, delayed_ran{0};
-  std::vector<std::thread> posters;
-  for (int p = 0; p < kPosters; ++p) {
-    posters.emplace_back([&, p] {
-      for (int i = 0; i < kPostsEach; ++i) {
-        ASSERT_TRUE(ThreadRegistry::PostTask(7, [&, p, i] {
-          if (!proxy->BelongsToCurrentThread()) ++elsewhere;
-          received[p].push_back(i);
-        }));
-      }
-      ASSERT_TRUE(ThreadRegistry::PostDelayedTask(7, [&, p] {
-        received[p].push_back(-1);
-        ++delayed_ran;
-      }, TimeDelta::FromMilliseconds(1)));
-    });
-  }
-  for (auto& poster : posters) poster.join();
-  while (delayed_ran < kPosters) std::this_thread::yield();  // a stop would drop them
-  thread.Stop();
-  EXPECT_EQ(elsewhere, 0);
-  EXPECT_FALSE(ThreadRegistry::GetMessageLoopProxy(7));
-  for (int p = 0; p < kPosters; ++p) {
-    ASSERT_EQ(received[p].size(), static_cast<size_t>(kPostsEach + 1));
-    for (int i = 0; i < kPostsEach; ++i) ASSERT_EQ(received[p][i], i);
-  }
-}
-
 // Shutdown as the application does it, while workers keep posting weak
 // updates of a row: the row goes on the UI thread, the loop ends by the quit
 // message and the thread unregisters. Every post after that fails on the

@@ -232,62 +232,30 @@ TEST_F(UpgradePass, ForceWithoutMacKeysOnTheEmptyText) {
   EXPECT_EQ(Pass(*worker), L"该设备已完成升级，当前版本 ");
 }
 
-// A followed log that is ended from outside - the panel stopped answering
-// (power cut, no connection close) or it streamed past the follow limit - is
-// judged by what it showed until then; until then the row shows the progress.
-// (Success shown before the power went: the end-to-end tests' simulated panel.)
-TEST_F(UpgradePass, LogEndedFromOutsideIsJudgedByWhatItShowed) {
+// A followed log that streams past the follow limit is ended and judged by
+// what it showed until then. (Ended by a power cut that closes no connection,
+// with and without the success line: the simulated panel's end-to-end cases.)
+TEST_F(UpgradePass, LogEndedAtTheFollowLimitIsJudgedByWhatItShowed) {
   settings_.force_update = true;
   adb_.HangStream();
   adb_.Set("stream", "I/upd: startUpgrade\n");
-  for (const bool panel_lost : {true, false}) {  // else the follow limit ends the stream
-    LoopbackSocket panel(LoopbackSocket::kListening);
-    options_.probe_port = panel.port();
-    options_.limits.follow_limit = panel_lost ? 1h : 1s;
-    DeviceWorker worker(L"127.0.0.1", settings_, options_);
-    worker.Start(nullptr);
-    // The state follows the published start: waiting for the start alone
-    // may still see the state before it.
-    ASSERT_TRUE(WaitUntil([&] {
-      return worker.upgrade_start() >= 0 && worker.stored_state().text == L"升级中 ...";
-    }));
-    EXPECT_EQ(worker.DisplayRecord().text.rfind(L"正在升级  1.0.0 => 1.1.0  ", 0), 0u);
-    if (panel_lost) panel.Close();
-    ASSERT_TRUE(WaitUntil([&] { return worker.last_outcome() != PassOutcome::kNone; }));
-    EXPECT_EQ(worker.stored_state().text, L"升级失败") << panel_lost;
-    EXPECT_EQ(worker.upgrade_start(), -1);
-    EXPECT_TRUE(worker.finished_macs().empty());  // a failed forced upgrade is tried again
-  }
+  options_.limits.follow_limit = 1s;
+  auto worker = MakeWorker();
+  EXPECT_EQ(Pass(*worker), L"升级失败");
+  EXPECT_EQ(worker->upgrade_start(), -1);
+  EXPECT_TRUE(worker->finished_macs().empty());  // a failed forced upgrade is tried again
 }
 
 // Counts the passes whose end schedules the next one.
 class WorkerLoop : public UpgradePass {
  protected:
   DeviceWorker::PassDoneHook Record() {
-    return [this](const PassReport& report) {
-      if (passes_++ == 0) first_ = report.outcome;
-    };
+    return [this](const PassReport&) { ++passes_; };
   }
   bool WaitForPasses(int count) { return WaitUntil([&] { return passes_ >= count; }); }
 
   std::atomic<int> passes_{0};
-  std::atomic<PassOutcome> first_{PassOutcome::kNone};
 };
-
-TEST_F(WorkerLoop, FirstPassRunsWithoutAWakeAndAStopWhileWaitingEndsIt) {
-  panel_.Close();  // quick red passes
-  auto worker = MakeWorker();
-  worker->Start(Record());
-  ASSERT_TRUE(WaitForPasses(1));
-  EXPECT_EQ(first_, PassOutcome::kUnreachable);
-  std::this_thread::sleep_for(200ms);
-  EXPECT_EQ(passes_, 1);  // nothing woke it
-  worker->Wake();
-  ASSERT_TRUE(WaitForPasses(2));
-  worker->Stop();  // while waiting: no further pass
-  worker.reset();
-  EXPECT_EQ(passes_, 2);
-}
 
 // Wakes that arrive before the worker waits again count as one.
 TEST_F(WorkerLoop, WakesDuringAPassRunOneMorePass) {

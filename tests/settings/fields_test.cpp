@@ -185,9 +185,7 @@ TEST_F(PathFieldTest, OnlyAReleaseOnTheInputWithin200MsOpensThePicker) {
   Click(field_, 0xFFFFFFF0u, 0xB8u);  // 200 ms across the tick counter's wrap
   EXPECT_TRUE(field_->IsPicking());
   WaitForPicker();
-  EXPECT_EQ(stubs_.Arguments(),
-            (std::vector<std::string>{"--file-selection", "--attach=1",
-                                      "--file-filter=升级文件 (*.img) | *.[iI][mM][gG]"}));
+  EXPECT_EQ(stubs_.Arguments().at(1), "--attach=1");  // its filter: the settings window's test
 }
 
 TEST_F(PathFieldTest, CancelChangesNothing) {

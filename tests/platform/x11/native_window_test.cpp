@@ -97,7 +97,7 @@ TEST_F(NativeWindowTest, ToastIsOverrideRedirectNotificationAndModalIsTransient)
   EXPECT_NE(modal_props.find("_NET_WM_STATE(ATOM) = _NET_WM_STATE_MODAL"), std::string::npos);
 }
 
-TEST_F(NativeWindowTest, PresentedPixelsAppearAtTheWindowAndOnlyTheDirtyPartIsCopied) {
+TEST_F(NativeWindowTest, OnlyTheDirtyPartOfAPresentIsCopied) {
   RecordingListener listener;
   WindowOptions options = testing::Options("present", "FleetSyncPresent");
   options.bounds = {200, 150, 120, 80};
@@ -111,13 +111,8 @@ TEST_F(NativeWindowTest, PresentedPixelsAppearAtTheWindowAndOnlyTheDirtyPartIsCo
   cairo_set_source_rgb(cr, 1, 0, 0);
   cairo_rectangle(cr, 10, 20, 30, 15);
   cairo_fill(cr);
+  // A whole present reaching the screen: every window test's screen pixels.
   window->Present(surface, {0, 0, 120, 80});
-  XSync(display_->xdisplay(), False);
-  EXPECT_EQ(ScreenPixel(200 + 5, 150 + 5), 0x0000FFul);
-  EXPECT_EQ(ScreenPixel(200 + 10, 150 + 20), 0xFF0000ul);
-  EXPECT_EQ(ScreenPixel(200 + 39, 150 + 34), 0xFF0000ul);
-  EXPECT_EQ(ScreenPixel(200 + 40, 150 + 35), 0x0000FFul);
-  EXPECT_EQ(ScreenPixel(200 + 119, 150 + 79), 0x0000FFul);
 
   // Repaint everything green but present only the right half.
   cairo_set_source_rgb(cr, 0, 1, 0);

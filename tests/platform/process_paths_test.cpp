@@ -20,14 +20,6 @@ class PathFolders : public ::testing::Test {
   fleetsync_test::ScopedEnv path_{"PATH"};
 };
 
-TEST(ExecutableDirectory, IsTheFolderOfThisProgram) {
-  const std::string folder = ExecutableDirectory();
-  ASSERT_FALSE(folder.empty());
-  EXPECT_EQ(folder.back(), '/');
-  EXPECT_EQ(std::filesystem::path(folder) / std::filesystem::read_symlink("/proc/self/exe").filename(),
-            std::filesystem::read_symlink("/proc/self/exe"));
-}
-
 TEST_F(PathFolders, FindOnPathTakesTheFirstExecutableRegularFile) {
   const std::string second = folder_ + "/second";
   Write("plain", 0644);

@@ -15,9 +15,6 @@
 // environment); the destructor ends every connection and restores it.
 #pragma once
 
-#include <arpa/inet.h>
-#include <netinet/in.h>
-#include <poll.h>
 #include <sys/socket.h>
 #include <unistd.h>
 
@@ -31,6 +28,7 @@
 #include <thread>
 #include <vector>
 
+#include "tests/engine/loopback_socket.h"
 #include "tests/support/scoped_env.h"
 #include "tests/support/temp_folder.h"
 
@@ -38,15 +36,7 @@ class FakeAdb {
  public:
   FakeAdb() {
     std::filesystem::create_directories(folder_ / "fail");
-    listener_ = socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
-    sockaddr_in address{};
-    address.sin_family = AF_INET;
-    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    socklen_t length = sizeof(address);
-    if (bind(listener_, reinterpret_cast<sockaddr*>(&address), sizeof(address)) != 0 ||
-        listen(listener_, 64) != 0 || getsockname(listener_, reinterpret_cast<sockaddr*>(&address), &length) != 0)
-      throw std::runtime_error("fake adb server: no loopback port");
-    setenv("ANDROID_ADB_SERVER_PORT", std::to_string(ntohs(address.sin_port)).c_str(), 1);
+    setenv("ANDROID_ADB_SERVER_PORT", std::to_string(listener_.port()).c_str(), 1);
     Set("name", "demo\n");
     Set("version", "1.0.0\r\n");
     Set("ifconfig",
@@ -68,11 +58,10 @@ class FakeAdb {
 
   // The port then refuses, as when no server runs.
   void StopListening() {
-    if (listener_ < 0) return;
-    shutdown(listener_, SHUT_RDWR);
+    if (!acceptor_.joinable()) return;
+    shutdown(listener_.fd(), SHUT_RDWR);
     acceptor_.join();
-    close(listener_);
-    listener_ = -1;
+    listener_.Close();
   }
   // Connections the clients have not closed yet.
   size_t OpenConnections() const {
@@ -103,7 +92,7 @@ class FakeAdb {
 
  private:
   void Accept() {
-    for (int fd; (fd = accept4(listener_, nullptr, nullptr, SOCK_CLOEXEC)) >= 0;) {
+    for (int fd; (fd = accept4(listener_.fd(), nullptr, nullptr, SOCK_CLOEXEC)) >= 0;) {
       std::lock_guard<std::mutex> lock(mutex_);
       open_.push_back(fd);
       connections_.emplace_back([this, fd] {
@@ -218,7 +207,7 @@ class FakeAdb {
   fleetsync_test::ScopedEnv port_variable_{"ANDROID_ADB_SERVER_PORT"};
   fleetsync_test::TempFolder temp_{"fake-adb"};
   const std::filesystem::path folder_ = temp_.path();
-  int listener_ = -1;
+  LoopbackSocket listener_{LoopbackSocket::kListening};
   mutable std::mutex mutex_;
   std::vector<std::string> calls_;
   std::vector<int> open_;

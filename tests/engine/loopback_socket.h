@@ -36,6 +36,7 @@ class LoopbackSocket {
   LoopbackSocket& operator=(const LoopbackSocket&) = delete;
 
   int port() const { return port_; }
+  int fd() const { return fd_; }
   // Stops listening: later connects are refused.
   void Close() {
     if (fd_ >= 0) ::close(fd_);

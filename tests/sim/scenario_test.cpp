@@ -20,7 +20,6 @@ TEST(ScenarioTest, DefaultsApplyThenPanelKeysWin) {
   EXPECT_TRUE(panels[0].shell_v2);
   EXPECT_EQ(panels[0].timing.step_ms, 10);
   EXPECT_EQ(panels[0].timing.reboot_ms, PanelTiming{}.reboot_ms);
-  EXPECT_EQ(panels[0].mac, "02:00:7f:00:00:05");
   EXPECT_EQ(panels[1].project, "Other");
   EXPECT_EQ(panels[1].faults.push_fail, "No space left on device");
 }

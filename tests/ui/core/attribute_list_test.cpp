@@ -8,18 +8,16 @@ namespace {
 
 using Items = AttributeList;
 
-TEST(AttributeListTest, ReadsItemsInOrder) {
-  EXPECT_EQ(ParseAttributeList(L"width=\"20\" height=\"auto\" text=\"a b=c\""),
-            (Items{{L"width", L"20"}, {L"height", L"auto"}, {L"text", L"a b=c"}}));
-  EXPECT_EQ(ParseAttributeList(L"text=\"\""), (Items{{L"text", L""}}));
-  EXPECT_TRUE(ParseAttributeList(L"").empty());
-}
-
-TEST(AttributeListTest, MalformedItemsEndTheListKeepingEarlierOnes) {
+// Items in order; a malformed one ends the list, keeping the earlier ones.
+TEST(AttributeListTest, ReadsItemsInOrderUntilAMalformedOne) {
   struct {
     const wchar_t* list;
     Items expected;
   } cases[] = {
+      {L"width=\"20\" height=\"auto\" text=\"a b=c\"",
+       {{L"width", L"20"}, {L"height", L"auto"}, {L"text", L"a b=c"}}},
+      {L"text=\"\"", {{L"text", L""}}},
+      {L"", {}},
       {L"a=\"1\"  b=\"2\"", {{L"a", L"1"}}},           // two spaces
       {L"a=\"1\"b=\"2\"", {{L"a", L"1"}}},             // no space
       {L"a=\"1\" b='2'", {{L"a", L"1"}}},              // single quotes

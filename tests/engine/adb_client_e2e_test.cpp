@@ -101,13 +101,6 @@ class AdbClientDifferential : public ::testing::Test {
     }
   }
 
-  // Starts installing the image pushed beforehand.
-  void TriggerUpgrade(const std::string& serial) {
-    for (const char* property : {"sys.qnupgrade.dir /tmp/fleet-sync", "sys.qnupgrade.flag 255",
-                                 "ctl.restart qnhmi"})
-      adb_.Adb({"-s", serial, "shell", std::string("setprop ") + property});
-  }
-
   // "shell logcat" from before the upgrade is triggered until the reboot
   // ends it, through adb and the client at the same time.
   void ExpectSameFollowedLog(const std::string& address) {
@@ -129,7 +122,10 @@ class AdbClientDifferential : public ::testing::Test {
       std::lock_guard<std::mutex> lock(mutex);
       return ours.find(history) != std::string::npos;
     }));
-    TriggerUpgrade(serial);
+    // Starts installing the image pushed beforehand.
+    for (const char* property : {"sys.qnupgrade.dir /tmp/fleet-sync", "sys.qnupgrade.flag 255",
+                                 "ctl.restart qnhmi"})
+      adb_.Adb({"-s", serial, "shell", std::string("setprop ") + property});
     const ProcessResult their_log = theirs->Wait(60s);
     follower.join();
     EXPECT_FALSE(their_log.timed_out);

@@ -82,15 +82,6 @@ class DeviceListTest : public RowsUiTest {
   std::vector<std::wstring> toasts_;
 };
 
-TEST_F(DeviceListTest, StatusLineStartsAtZeroAndNothingRunsBeforeTheFirstRebuild) {
-  EXPECT_EQ(StatusText(), L"已连接数量：0    正在升级数量：0    无法连接数量：0 ");
-  controller_->RefreshRows();
-  controller_->RefreshStatusLine();
-  controller_->StopAllDevices();
-  EXPECT_EQ(controller_->forms_list(), nullptr);
-  EXPECT_EQ(StatusText(), L"已连接数量：0    正在升级数量：0    无法连接数量：0 ");
-}
-
 TEST_F(DeviceListTest, RebuildChecksInOrderAndLeavesTheListEmptyOnFailure) {
   const std::filesystem::path image = home_.root() / "update.img";
   std::ofstream(image) << "image";

@@ -5,7 +5,6 @@
 
 #include <condition_variable>
 #include <mutex>
-#include <utility>
 
 class WakeSemaphore {
  public:
@@ -26,12 +25,6 @@ class WakeSemaphore {
     std::unique_lock<std::mutex> lock(mutex_);
     released_changed_.wait(lock, [this] { return released_; });
     released_ = false;
-  }
-
-  // Takes the release if there is one; never blocks.
-  bool TryAcquire() {
-    std::lock_guard<std::mutex> lock(mutex_);
-    return std::exchange(released_, false);
   }
 
  private:

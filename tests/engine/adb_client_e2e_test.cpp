@@ -63,8 +63,7 @@ class AdbClientDifferential : public ::testing::Test {
 
   struct Row {
     Args args;          // adb's arguments; "S" stands for the panel's serial
-    Args setup = {};    // run through adb before each of the two runs
-    Args setup2 = {};
+    std::vector<Args> setup = {};  // run through adb before each of the two runs
     // adb's logcat waits for a device that is not there ("- waiting for
     // device -") until it is killed; the client says at once that it is not.
     bool adb_waits_for_device = false;
@@ -80,8 +79,7 @@ class AdbClientDifferential : public ::testing::Test {
     for (const Row& row : rows) {
       const Args args = with_serial(row.args);
       const auto prepare = [&] {
-        if (!row.setup.empty()) adb_.Adb(with_serial(row.setup));
-        if (!row.setup2.empty()) adb_.Adb(with_serial(row.setup2));
+        for (const Args& command : row.setup) adb_.Adb(with_serial(command));
       };
       prepare();
       const ProcessResult theirs = adb_.Adb(args, row.adb_waits_for_device ? 2s : 60s);
@@ -149,10 +147,10 @@ TEST_F(AdbClientDifferential, EveryOperationOnRawAndShellV2Panels) {
   for (const std::string address : {"127.0.13.2", "127.0.13.3"}) {
     ASSERT_TRUE(adb_.Connect(address + ":5555"));
     ExpectSameResults(address, {
-        {{"connect", "S"}, {"disconnect", "S"}},
+        {{"connect", "S"}, {{"disconnect", "S"}}},
         {{"connect", "S"}},
-        {{"disconnect", "S"}, {"connect", "S"}},
-        {{"-s", "S", "shell", "getprop", "ro.app.name"}, {"connect", "S"}},
+        {{"disconnect", "S"}, {{"connect", "S"}}},
+        {{"-s", "S", "shell", "getprop", "ro.app.name"}, {{"connect", "S"}}},
         {{"-s", "S", "shell", "getprop", "ro.app.version"}},
         {{"-s", "S", "shell", "ifconfig"}},
         {{"-s", "S", "logcat", "-d"}},
@@ -180,16 +178,16 @@ TEST_F(AdbClientDifferential, PanelsThatFail) {
   ExpectSameResults("127.0.13.4", {
       {{"connect", "S"}},
       {{"-s", "S", "shell", "getprop", "ro.app.name"}},
-      {{"-s", "S", "logcat", "-d"}, {}, {}, true},
+      {{"-s", "S", "logcat", "-d"}, {}, true},
       {{"-s", "S", "push", image_, "/tmp/fleet-sync/update.img"}},
       {{"disconnect", "S"}},
   });
   const Row reattached_push = {
-      {"-s", "S", "push", image_, "/tmp/fleet-sync/update.img"}, {"disconnect", "S"}, {"connect", "S"}};
+      {"-s", "S", "push", image_, "/tmp/fleet-sync/update.img"}, {{"disconnect", "S"}, {"connect", "S"}}};
   ExpectSameResults("127.0.13.5", {reattached_push});
   ExpectSameResults("127.0.13.6", {reattached_push});
   ExpectSameResults("127.0.13.7", {
-      {{"connect", "S"}, {"disconnect", "S"}},
+      {{"connect", "S"}, {{"disconnect", "S"}}},
       {{"-s", "S", "shell", "getprop", "ro.app.name"}},  // left offline
   });
   ASSERT_TRUE(adb_.Connect("127.0.13.8:5555"));

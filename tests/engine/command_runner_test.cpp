@@ -1,6 +1,5 @@
 #include "engine/command_runner.h"
 
-#include <dirent.h>
 #include <signal.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -8,6 +7,7 @@
 #include <cerrno>
 #include <filesystem>
 #include <fstream>
+#include <iterator>
 #include <thread>
 
 #include <gtest/gtest.h>
@@ -26,10 +26,6 @@ using namespace std::chrono_literals;
 // changed for the test and is restored afterwards.
 class RunnerTest : public ::testing::Test {
  protected:
-  std::string WriteFile(const std::string& name, const std::string& bytes, mode_t mode = 0644) {
-    return temp_.Write(name, bytes, mode);
-  }
-
   std::wstring WideFolder() const { return std::wstring(folder_.begin(), folder_.end()); }
 
   fleetsync_test::TempFolder temp_{"fleetsync-runner"};
@@ -46,12 +42,8 @@ std::string ErrorOf(const std::function<void()>& call) {
   return "(no exception)";
 }
 
-int OpenDescriptorCount() {
-  int count = 0;
-  DIR* dir = opendir("/proc/self/fd");
-  while (dirent* entry = readdir(dir)) count += entry->d_name[0] != '.';
-  closedir(dir);
-  return count;
+long OpenDescriptorCount() {
+  return std::distance(std::filesystem::directory_iterator("/proc/self/fd"), {});
 }
 
 void WaitForFile(const std::string& path) {
@@ -110,7 +102,7 @@ TEST_F(RunnerTest, ChildInputIsAPipeThatNeitherDeliversNorEnds) {
 // bytes and the boundary falls where the test puts it.
 TEST_F(RunnerTest, CharacterSplitByTheReadBoundaryStaysWholeAndBadBytesDropOnlyTheirRead) {
   for (std::size_t before : {1021u, 1022u, 1023u}) {
-    const std::string file = WriteFile("split", std::string(before, 'a') + "升\xF0\x9F\x98\x80级tail");
+    const std::string file = temp_.Write("split", std::string(before, 'a') + "升\xF0\x9F\x98\x80级tail");
     const CommandResult r = RunCommand(L"cat " + WideFolder() + L"/split");
     std::wstring expected(before, L'a');
     expected += L"升";
@@ -119,9 +111,9 @@ TEST_F(RunnerTest, CharacterSplitByTheReadBoundaryStaysWholeAndBadBytesDropOnlyT
     EXPECT_EQ(r.output, expected) << before;
   }
   // Invalid bytes drop only their own read.
-  WriteFile("bad", std::string(1023, 'a') + "\xFF" + std::string(1024, 'b') + "ok");
+  temp_.Write("bad", std::string(1023, 'a') + "\xFF" + std::string(1024, 'b') + "ok");
   EXPECT_EQ(RunCommand(L"cat " + WideFolder() + L"/bad").output, std::wstring(1024, L'b') + L"ok");
-  WriteFile("cut", "whole\xE5\x8D");  // a character cut off by the end of the stream
+  temp_.Write("cut", "whole\xE5\x8D");  // a character cut off by the end of the stream
   EXPECT_EQ(RunCommand(L"cat " + WideFolder() + L"/cut").output, L"whole");
 }
 
@@ -129,7 +121,7 @@ TEST_F(RunnerTest, CharacterSplitByTheReadBoundaryStaysWholeAndBadBytesDropOnlyT
 
 // A leak shows in the first runs already; the long run is the soak's.
 TEST_F(RunnerTest, RepeatedRunsLeakNoDescriptorAndNoChild) {
-  const int before = OpenDescriptorCount();
+  const long before = OpenDescriptorCount();
   for (int i = 0; i < 300; ++i) {
     if (i % 100 == 0) {
       ASSERT_THROW(RunCommand(L"fleetsync-no-such-program"), std::runtime_error);
@@ -210,9 +202,9 @@ TEST_F(RunnerTest, DeadlineEndsAChildAndSaysWhy) {
 }
 
 TEST_F(RunnerTest, AdbBesideTheProgramComesFirstAndNoAdbAtAllIsReported) {
-  const std::string on_path = WriteFile("bin/adb", "", 0755);
+  const std::string on_path = temp_.Write("bin/adb", "", 0755);
   setenv("PATH", (folder_ + "/bin:/usr/bin:/bin").c_str(), 1);
-  const std::string beside = WriteFile("prog/adb/adb", "", 0755);
+  const std::string beside = temp_.Write("prog/adb/adb", "", 0755);
   EXPECT_EQ(LocateAdb(folder_ + "/prog/"), beside);
   EXPECT_EQ(LocateAdb(folder_ + "/elsewhere/"), on_path);
   EXPECT_EQ(LocateAdb(""), on_path);

@@ -6,6 +6,7 @@
 #include <fstream>
 #include <thread>
 
+#include "base/text.h"
 #include "engine/device_worker.h"
 #include "tests/support/adb_test_server.h"
 #include "tests/support/simulated_fleet.h"
@@ -15,17 +16,17 @@ namespace {
 using namespace std::chrono_literals;
 using fleetsync_test::PanelState;
 
-std::wstring Wide(const std::string& text) { return std::wstring(text.begin(), text.end()); }
-
 class UpgradeEndToEnd : public ::testing::Test {
  protected:
   UpgradeEndToEnd() {
     image_ = fleetsync_test::MakeImage(adb_.tmpdir() + "/update.img", "1.1.0", 256 * 1024);
     logo_ = adb_.tmpdir() + "/logo.jpg";
     std::ofstream(logo_) << "JPEG";
-    settings_.update_file = Wide(image_);
+    settings_.update_file = Utf8ToUtf16(image_);
     settings_.version = L"1.1.0";
     settings_.project = L"demo";
+    options_.log_watchdog_limit = 2s;
+    options_.log_watchdog_interval = 200ms;
   }
 
   fleetsync_test::PanelSpec& Panel(const std::string& address) {
@@ -33,7 +34,7 @@ class UpgradeEndToEnd : public ::testing::Test {
   }
 
   std::unique_ptr<DeviceWorker> Worker(const std::string& address) {
-    return std::make_unique<DeviceWorker>(Wide(address), settings_, options_);
+    return std::make_unique<DeviceWorker>(Utf8ToUtf16(address), settings_, options_);
   }
 
   // Starts the fleet and runs one pass against `address`.
@@ -45,7 +46,7 @@ class UpgradeEndToEnd : public ::testing::Test {
   }
 
   // Runs passes (about 200 ms apart) until one ends with `wanted`; every text
-  // the passes reported is collected in `seen`. False after `limit`.
+  // the passes reported is collected in `seen_`. False after `limit`.
   bool PassUntil(DeviceWorker& worker, PassOutcome wanted, std::chrono::seconds limit = 30s) {
     const auto deadline = std::chrono::steady_clock::now() + limit;
     while (std::chrono::steady_clock::now() < deadline) {
@@ -57,10 +58,6 @@ class UpgradeEndToEnd : public ::testing::Test {
     return false;
   }
 
-  bool Seen(const std::wstring& text) const {
-    return std::find(seen_.begin(), seen_.end(), text) != seen_.end();
-  }
-
   static int Pushes(const PanelState& state, const std::string& path) {
     int count = 0;
     for (const auto& command : state.commands) count += command == "push " + path;
@@ -70,12 +67,7 @@ class UpgradeEndToEnd : public ::testing::Test {
   fleetsync_test::AdbTestServer adb_;
   fleetsync_test::SimulatedFleet fleet_;
   UpgradeSettings settings_;
-  WorkerOptions options_ = [] {
-    WorkerOptions options;
-    options.log_watchdog_limit = 2s;
-    options.log_watchdog_interval = 200ms;
-    return options;
-  }();
+  WorkerOptions options_;
   std::string image_;
   std::string logo_;
   std::vector<std::wstring> seen_;
@@ -87,7 +79,7 @@ TEST_F(UpgradeEndToEnd, FailedUpgradeIsReportedAndRetried) {
   EXPECT_EQ(worker->stored_state().text, L"升级失败");
   EXPECT_EQ(worker->upgrade_start(), -1);
   ASSERT_TRUE(PassUntil(*worker, PassOutcome::kUpgradeFailed));  // the retry
-  EXPECT_FALSE(Seen(L"升级结束"));
+  EXPECT_EQ(std::count(seen_.begin(), seen_.end(), L"升级结束"), 0);
   EXPECT_GE(Pushes(fleet_.State("127.0.3.6"), "/tmp/fleet-sync/update.img"), 2);
 }
 
@@ -124,8 +116,8 @@ TEST_F(UpgradeEndToEnd, ImageOnlyLogoOnlyAndBoth) {
       {"ctl.stop", "qnhmi"}, {"sys.qnupgrade.dir", "/tmp/fleet-sync"}, {"sys.qnupgrade.flag", "255"},
       {"sys.qnupgrade.force", "1"}, {"ctl.restart", "qnhmi"}};
   for (const auto& c : cases) {
-    settings_.update_file = c.image ? Wide(image_) : L"";
-    settings_.boot_logo = c.logo ? Wide(logo_) : L"";
+    settings_.update_file = c.image ? Utf8ToUtf16(image_) : L"";
+    settings_.boot_logo = c.logo ? Utf8ToUtf16(logo_) : L"";
     auto worker = Worker(c.address);
     worker->Upgrade();
     EXPECT_EQ(worker->stored_state().text, L"升级结束") << c.address;
@@ -212,7 +204,7 @@ TEST_F(UpgradeEndToEnd, SlowPushGoesOnAndStalledPushIsCut) {
   Panel("127.0.3.22").RateLimit(200 * 1024).Timing(2000, 50, 2, 300);
   Panel("127.0.3.23").StallPushAfter(64 * 1024);
   image_ = fleetsync_test::MakeImage(adb_.tmpdir() + "/slow.img", "1.1.0", 2 * 1024 * 1024);
-  settings_.update_file = Wide(image_);
+  settings_.update_file = Utf8ToUtf16(image_);
   fleet_.Start();
   auto slow = Worker("127.0.3.22");
   slow->Upgrade();
@@ -221,7 +213,7 @@ TEST_F(UpgradeEndToEnd, SlowPushGoesOnAndStalledPushIsCut) {
   auto stalled = Worker("127.0.3.23");
   stalled->Upgrade();
   EXPECT_EQ(stalled->stored_state().text,
-            L"adb -s 127.0.3.23:5555 push \"" + Wide(image_) + L"\" /tmp/fleet-sync/update.img: no progress for 3 s");
+            L"adb -s 127.0.3.23:5555 push \"" + Utf8ToUtf16(image_) + L"\" /tmp/fleet-sync/update.img: no progress for 3 s");
   EXPECT_TRUE(fleet_.State("127.0.3.23").pushed.empty());
 }
 

@@ -79,10 +79,6 @@ class FakeAdb {
     std::lock_guard<std::mutex> lock(mutex_);
     return calls_;
   }
-  void ClearCalls() {
-    std::lock_guard<std::mutex> lock(mutex_);
-    calls_.clear();
-  }
   std::string CallsText() const {
     std::ostringstream text;
     for (const std::string& call : Calls()) text << call << "\n";
@@ -161,22 +157,21 @@ class FakeAdb {
     Send(fd, "OKAY" + std::string(8, '\0'));
     service = Request(fd);
     if (service.empty()) return;  // the client went away
-    std::string command;
     if (service == "sync:") {
       Send(fd, "OKAY");
       return Push(fd, serial);
     }
     const std::string logcat = "shell:export ANDROID_LOG_TAGS=\"''\"; exec logcat '-d'";
-    command = service == logcat ? "logcat -d" : service.substr(std::string("shell:").size());
-    Record("-s " + serial + " " + (command == "logcat -d" ? command : "shell " + command));
-    const std::string words = command == "logcat -d" ? command : "shell " + command;
+    const std::string words =
+        service == logcat ? "logcat -d" : "shell " + service.substr(std::string("shell:").size());
+    Record("-s " + serial + " " + words);
     if (Failing(words)) return Send(fd, "FAIL" + Text("closed"));
     Send(fd, "OKAY");
-    if (command == "getprop ro.app.name") Send(fd, File("name"));
-    else if (command == "getprop ro.app.version") Send(fd, File("version"));
-    else if (command == "ifconfig") Send(fd, File("ifconfig"));
-    else if (command == "logcat -d") Send(fd, File("dump"));
-    else if (command == "logcat") {
+    if (words == "shell getprop ro.app.name") Send(fd, File("name"));
+    else if (words == "shell getprop ro.app.version") Send(fd, File("version"));
+    else if (words == "shell ifconfig") Send(fd, File("ifconfig"));
+    else if (words == "logcat -d") Send(fd, File("dump"));
+    else if (words == "shell logcat") {
       Send(fd, File("stream"));
       if (std::filesystem::exists(folder_ / "stream_hangs")) Silence(fd);
     }

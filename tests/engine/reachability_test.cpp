@@ -1,18 +1,16 @@
 #include "engine/reachability.h"
 
-#include <dirent.h>
 #include <gtest/gtest.h>
+
+#include <filesystem>
+#include <iterator>
 
 #include "tests/engine/loopback_socket.h"
 
 namespace {
 
-int OpenDescriptorCount() {
-  int count = 0;
-  DIR* folder = opendir("/proc/self/fd");
-  while (readdir(folder) != nullptr) ++count;
-  closedir(folder);
-  return count;
+long OpenDescriptorCount() {
+  return std::distance(std::filesystem::directory_iterator("/proc/self/fd"), {});
 }
 
 // 0.0.0.0 reaches this computer on Linux, so a local listener would make it
@@ -30,7 +28,7 @@ TEST(ProbeReachable, WildcardBroadcastAndNonAddressesAreRejected) {
 TEST(ProbeReachable, ClosesItsSocketOnEveryPath) {
   LoopbackSocket listener(LoopbackSocket::kListening);
   LoopbackSocket refusing(LoopbackSocket::kRefusing);
-  const int before = OpenDescriptorCount();
+  const long before = OpenDescriptorCount();
   for (int i = 0; i < 50; ++i) {
     ProbeReachable("127.0.0.1", listener.port());
     ProbeReachable("127.0.0.1", refusing.port());

@@ -122,12 +122,9 @@ TEST_F(RunnerTest, CharacterSplitByTheReadBoundaryStaysWholeAndBadBytesDropOnlyT
 // A leak shows in the first runs already; the long run is the soak's.
 TEST_F(RunnerTest, RepeatedRunsLeakNoDescriptorAndNoChild) {
   const long before = OpenDescriptorCount();
-  for (int i = 0; i < 300; ++i) {
-    if (i % 100 == 0) {
-      ASSERT_THROW(RunCommand(L"fleetsync-no-such-program"), std::runtime_error);
-    } else {
-      ASSERT_EQ(RunCommand(L"/bin/true").exit_code, 0);
-    }
+  for (int i = 0; i < 3; ++i) {
+    ASSERT_THROW(RunCommand(L"fleetsync-no-such-program"), std::runtime_error);
+    ASSERT_EQ(RunCommand(L"/bin/true").exit_code, 0);
   }
   EXPECT_EQ(OpenDescriptorCount(), before);
   EXPECT_EQ(waitpid(-1, nullptr, WNOHANG), -1);  // nothing left to reap

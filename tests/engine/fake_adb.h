@@ -11,8 +11,9 @@
 // Panels have no shell_v2 (raw shells). A push is accepted and its bytes
 // dropped. Calls read as adb's arguments: "connect S", "-s S shell getprop
 // ro.app.name", "-s S logcat -d", "-s S push /tmp/fleet-sync/update.img" (the
-// remote path only); a feature request as sent ("host-serial:S:features"). Construct before any thread starts (it sets the
-// environment); the destructor ends every connection and restores it.
+// remote path only); a feature request as sent ("host-serial:S:features").
+// Construct before any thread starts (it sets the environment); the
+// destructor ends every connection and restores it.
 #pragma once
 
 #include <sys/socket.h>
@@ -130,22 +131,13 @@ class FakeAdb {
     std::lock_guard<std::mutex> lock(mutex_);
     calls_.push_back(call);
   }
-  // Until the client goes away or the server stops.
-  static void Silence(int fd) {
-    char byte;
-    while (recv(fd, &byte, 1, 0) > 0) {
-    }
-  }
-
   void Serve(int fd) {
     std::string service = Request(fd);
-    for (const char* host : {"host:connect:", "host:disconnect:"}) {
-      if (service.rfind(host, 0) != 0) continue;
-      const std::string target = service.substr(std::string(host).size());
-      const bool connect = host[5] == 'c';
-      Record((connect ? "connect " : "disconnect ") + target);
-      Send(fd, "OKAY" + Text((connect ? "connected to " : "disconnected ") + target));
-      return;
+    for (const std::string verb : {"connect", "disconnect"}) {
+      if (service.rfind("host:" + verb + ":", 0) != 0) continue;
+      const std::string target = service.substr(verb.size() + 6);
+      Record(verb + " " + target);
+      return Send(fd, "OKAY" + Text((verb == "connect" ? "connected to " : "disconnected ") + target));
     }
     if (service.find(":features") != std::string::npos) {
       Record(service);
@@ -173,7 +165,9 @@ class FakeAdb {
     else if (words == "logcat -d") Send(fd, File("dump"));
     else if (words == "shell logcat") {
       Send(fd, File("stream"));
-      if (std::filesystem::exists(folder_ / "stream_hangs")) Silence(fd);
+      char byte;  // a hanging stream is silent until the client goes away or the server stops
+      while (std::filesystem::exists(folder_ / "stream_hangs") && recv(fd, &byte, 1, 0) > 0) {
+      }
     }
   }
 

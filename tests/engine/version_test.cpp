@@ -6,13 +6,12 @@
 
 namespace {
 
-Version Parsed(const std::string& text) {
-  Version version;
-  version.Parse(text);
-  return version;
+int Compare(const std::string& a, const std::string& b) {
+  Version first, second;
+  first.Parse(a);
+  second.Parse(b);
+  return first.Compare(second);
 }
-
-int Compare(const std::string& a, const std::string& b) { return Parsed(a).Compare(Parsed(b)); }
 
 // Each text parsed into a fresh version: whether it parses, and what it
 // reads as (a failed parse keeps partial values, checked further down).

@@ -8,6 +8,7 @@
 #include <cstring>
 #include <filesystem>
 #include <fstream>
+#include <iterator>
 #include <sstream>
 
 #include "tests/support/adb_test_server.h"
@@ -21,9 +22,7 @@ using fleetsync_test::PanelState;
 
 std::string ReadFile(const std::string& path) {
   std::ifstream in(path);
-  std::stringstream text;
-  text << in.rdbuf();
-  return text.str();
+  return std::string(std::istreambuf_iterator<char>(in), {});
 }
 
 class CliFleet : public ::testing::Test {

@@ -9,7 +9,7 @@ namespace ui::testing_support {
 template <typename Base>
 class FakeHostOf : public Base {
  public:
-  void Invalidate(const UiRect& rect) override { invalidated = invalidated.Union(rect); }
+  void Invalidate(const UiRect&) override {}
   UiSize GetClientSize() const override { return client; }
   void SetCursor(CursorType c) override { cursor = c; }
   void SetCapture() override { captured = true; }
@@ -17,29 +17,23 @@ class FakeHostOf : public Base {
   bool IsCaptured() const override { return captured; }
   bool HasNativeFocus() const override { return native_focus; }
   void SetNativeFocus() override { native_focus = true; }
-  void ShowTooltip(const UiRect&, const std::wstring& text) override { tooltip = text; }
-  void HideTooltip() override { tooltip.clear(); }
+  void ShowTooltip(const UiRect&, const std::wstring&) override {}
+  void HideTooltip() override {}
   void PostDestroyQueuedControls() override { ++destroy_posts; }
   uintptr_t GetNativeHandle() const override { return 1; }
   void SetClipboardText(const std::wstring& text) override { clipboard = text; }
   void RequestClipboardText(std::function<void(std::optional<std::wstring>)> done) override {
     done(clipboard.empty() ? std::nullopt : std::optional<std::wstring>(clipboard));
   }
-  // The test fires `timer` itself: no time passes on its own.
-  void StartTimer(vbase::WeakCallbackFlag& flag, std::function<void()> tick, int) override {
-    flag.Cancel();
-    timer = flag.ToWeakCallback(std::move(tick));
-  }
+  // No timer ever fires: no time passes here.
+  void StartTimer(vbase::WeakCallbackFlag&, std::function<void()>, int) override {}
 
   UiSize client{400, 300};
-  UiRect invalidated;
   CursorType cursor = CursorType::kArrow;
   bool captured = false;
   bool native_focus = false;
-  std::wstring tooltip;
   int destroy_posts = 0;
   std::wstring clipboard;
-  std::function<void()> timer;
 };
 
 using FakeHost = FakeHostOf<WindowHost>;

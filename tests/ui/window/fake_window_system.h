@@ -45,7 +45,7 @@ class FakeTopLevelHost : public FakeHostOf<TopLevelHost> {
     native_focus = native_focus || take_focus;
   }
   void Hide() override { shown = false; }
-  void Minimize() override { minimized = true; }
+  void Minimize() override {}
   void SetInputEnabled(bool enabled) override { input = enabled; }
   bool input_enabled() const override { return input; }
   void SetOwner(const TopLevelHost& host, bool is_modal) override {
@@ -78,7 +78,6 @@ class FakeTopLevelHost : public FakeHostOf<TopLevelHost> {
   ScreenRect frame;
   bool shadow_hidden = false;
   bool shown = false;
-  bool minimized = false;
   bool input = true;
   const TopLevelHost* owner = nullptr;
   bool modal = false;

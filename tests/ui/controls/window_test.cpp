@@ -152,15 +152,26 @@ TEST_F(WindowTest, DirtyRegionKeepsApartRectanglesApart) {
   EXPECT_EQ(region[0], (UiRect{0, 0, 10, static_cast<int>(Window::kMaxDirtyRects) * 30 + 10}));
 }
 
-TEST_F(WindowTest, AutoSizedRootEstimatesWithinMinAndMax) {
+// The root inside a drawn shadow's padding, normal and maximised, and the
+// round corners and margin left transparent: the shadow test's screen pixels.
+TEST_F(WindowTest, AutoSizedRootEstimatesWithinMinAndMaxPlusTheShadowPadding) {
   root_->SetFixedHeight(kSizeAuto);
-  root_->SetFixedWidth(300);
+  root_->SetFixedWidth(kSizeAuto);
   auto* c = new Control;
+  c->SetFixedWidth(300);
   c->SetFixedHeight(40);
   root_->Add(c);
   EXPECT_EQ(window_->EstimateRootSize({500, 500}), (UiSize{300, 40}));
   window_->SetAttribute(L"mininfo", L"0,100");
   EXPECT_EQ(window_->EstimateRootSize({500, 500}), (UiSize{300, 100}));
+  window_->SetShadowPadding({10, 5, 10, 5});
+  EXPECT_EQ(window_->EstimateRootSize({500, 500}), (UiSize{320, 110}));
+
+  // Without an attached shadow the root's own shadow is the frame margin.
+  window_->SetShadowPadding({});
+  window_->SetAttribute(L"shadowattached", L"false");
+  window_->SetAttribute(L"custom_shadow", L"10,10,10,10");
+  EXPECT_EQ(window_->GetFrameMargin(), (UiRect{10, 10, 10, 10}));
 }
 
 }  // namespace

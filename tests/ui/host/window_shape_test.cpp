@@ -1,10 +1,6 @@
-// The frame of a window inside its shadow padding, and the outline of round
-// corners given to the shape extension.
+// The outline of round corners given to the shape extension.
 #include <gtest/gtest.h>
 
-#include "tests/ui/controls/fake_host.h"
-#include "ui/controls/box.h"
-#include "ui/controls/window.h"
 #include "ui/host/window_shape.h"
 
 namespace ui {
@@ -38,42 +34,6 @@ TEST(RoundRectBandsTest, CornersAreCutSymmetricallyAndBandsNeverOverlap) {
     EXPECT_LE(band.bottom, 5);
   }
   EXPECT_TRUE(RoundRectBands({}, {8, 8}).empty());
-}
-
-class FramePaddingTest : public ::testing::Test {
- protected:
-  void SetUp() override {
-    window_.SetHost(&host_);
-    window_.AddTextColor(L"red", 0xFFFF0000);
-    root_ = new Box;
-    root_->SetBkColor(L"red");
-    window_.AttachRoot(root_);
-  }
-  void TearDown() override { window_.SetHost(nullptr); }
-
-  testing_support::FakeHost host_;
-  Window window_;
-  Box* root_ = nullptr;
-};
-
-// The root inside the shadow's padding, normal and maximised, and the round
-// corners and margin left transparent: the shadow test's screen pixels.
-TEST_F(FramePaddingTest, AnAutoSizedRootWantsThePaddingAndTheRootsShadowIsTheMargin) {
-  // A root sized to its content wants its size plus the padding.
-  root_->SetFixedWidth(kSizeAuto);
-  root_->SetFixedHeight(kSizeAuto);
-  auto* child = new Control;
-  child->SetFixedWidth(70);
-  child->SetFixedHeight(40);
-  root_->Add(child);
-  window_.SetShadowPadding({10, 5, 10, 5});
-  EXPECT_EQ(window_.EstimateRootSize({240, 190}), (UiSize{90, 50}));
-
-  // Without an attached shadow the root's own shadow is the frame margin.
-  window_.SetShadowPadding({});
-  window_.SetAttribute(L"shadowattached", L"false");
-  window_.SetAttribute(L"custom_shadow", L"10,10,10,10");
-  EXPECT_EQ(window_.GetFrameMargin(), (UiRect{10, 10, 10, 10}));
 }
 
 }  // namespace

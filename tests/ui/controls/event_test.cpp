@@ -34,22 +34,15 @@ class EventTest : public ::testing::Test {
     return control;
   }
 
-  // Sends a mouse event as the input routing does: to the control, with a point.
-  void Mouse(Control* c, EventType type, UiPoint p) {
-    EventArgs args;
-    args.type = type;
-    args.sender = c;
-    args.mouse_point = p;
-    c->HandleEvent(args);
-  }
-
+  // A press and release as the input routing sends them: to the control,
+  // with a point, the pointer captured in between.
   void Press(Control* c, UiPoint p) {
     host_.captured = true;
-    Mouse(c, kEventMouseButtonDown, p);
+    c->SendEvent(kEventMouseButtonDown, 0, 0, 0, p);
   }
   void Click(Control* c, UiPoint p = {5, 5}) {
     Press(c, p);
-    Mouse(c, kEventMouseButtonUp, p);
+    c->SendEvent(kEventMouseButtonUp, 0, 0, 0, p);
   }
 
   testing_support::FakeHost host_;
@@ -180,7 +173,7 @@ TEST_F(EventTest, MouseDisabledControlPassesMouseEventsToItsParent) {
   row->AttachClick([&](const EventArgs&) { return ++clicks, true; });
   Press(child, {5, 5});
   EXPECT_EQ(row->GetState(), ControlState::kPushed);
-  Mouse(child, kEventMouseButtonUp, {5, 5});
+  child->SendEvent(kEventMouseButtonUp, 0, 0, 0, {5, 5});
   EXPECT_EQ(clicks, 1);
   // The hit test skips the child and finds the row.
   EXPECT_EQ(window_.FindControl(UiPoint{5, 5}), row);

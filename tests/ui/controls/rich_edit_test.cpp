@@ -46,12 +46,7 @@ class RichEditTest : public ::testing::Test {
     for (wchar_t c : text) edit_->SendEvent(kEventChar, c, 0, c);
   }
   void Mouse(EventType type, int x, uint32_t modifiers = 0) {
-    EventArgs args;
-    args.type = type;
-    args.sender = edit_;
-    args.mouse_point = {x, 12};
-    args.modifiers = modifiers;
-    edit_->HandleEvent(args);
+    edit_->SendEvent(type, 0, 0, 0, {x, 12}, modifiers);
   }
   std::wstring Selected() const { return edit_->GetSelectedText(); }
 

@@ -118,18 +118,8 @@ class InputRouterTest : public ::testing::Test {
     e.text.clear();
     router_.Route(e);
   }
-  void Simple(NativeEvent type) {
-    WindowEvent e;
-    e.type = type;
-    router_.Route(e);
-  }
   bool Logged(const std::string& entry) const {
     return std::find(log_.begin(), log_.end(), entry) != log_.end();
-  }
-  // Position of `entry` in the log, or -1.
-  int IndexOf(const std::string& entry) const {
-    auto it = std::find(log_.begin(), log_.end(), entry);
-    return it == log_.end() ? -1 : static_cast<int>(it - log_.begin());
   }
 
   // Forwards the tree's hover refresh to the router, as the window base does.
@@ -191,16 +181,14 @@ TEST_F(InputRouterTest, PressMoveOffAndReleaseGivesNoClick) {
   EXPECT_EQ(window_.GetPressedControl(), Named(L"a"));
   EXPECT_EQ(window_.GetFocus(), Named(L"a"));
   Move(kRowB);  // the pressed control keeps the pointer
+  log_.clear();
   Button(NativeEvent::kButtonRelease, kRowB);
-  EXPECT_FALSE(Logged("a:click"));
-  EXPECT_FALSE(Logged("b:click"));
-  EXPECT_TRUE(Logged("a:up"));
+  // No click; after the release the control under the pointer is hovered,
+  // after the old one left.
+  EXPECT_EQ(log_, (std::vector<std::string>{"a:up", "a:leave", "b:enter"}));
   EXPECT_EQ(moves_, (std::vector<std::string>{"a", "a"}));
   EXPECT_FALSE(host_.captured);
   EXPECT_EQ(window_.GetPressedControl(), nullptr);
-  // After the release the control under the pointer is hovered, after the
-  // old one left.
-  EXPECT_LT(IndexOf("a:leave"), IndexOf("b:enter"));
   EXPECT_EQ(window_.GetHoverControl(), Named(L"b"));
 
   log_.clear();
@@ -232,10 +220,8 @@ TEST_F(InputRouterTest, DoubleRightAndWheelEvents) {
   log_.clear();
   Button(NativeEvent::kButtonPress, kRowB, MouseButton::kRight);
   Button(NativeEvent::kButtonRelease, kRowB, MouseButton::kRight);
-  ASSERT_GE(log_.size(), 2u);
-  EXPECT_EQ(log_[0], "b:rdown");
-  EXPECT_EQ(log_[1], "b:rup");
-  EXPECT_FALSE(Logged("b:click"));
+  // No click; the hover follows the pointer once the button is up.
+  EXPECT_EQ(log_, (std::vector<std::string>{"b:rdown", "b:rup", "a:leave", "b:enter"}));
   EXPECT_EQ(window_.GetPressedControl(), nullptr);
 
   log_.clear();
@@ -330,7 +316,9 @@ TEST_F(InputRouterTest, KeysBecomeKeyDownAndCharEventsAndCompositionsReachTheFoc
 TEST_F(InputRouterTest, CancelsNeverClick) {
   Move(kRowA);
   Button(NativeEvent::kButtonPress, kRowA);
-  Simple(NativeEvent::kFocusOut);
+  WindowEvent focus_out;
+  focus_out.type = NativeEvent::kFocusOut;
+  router_.Route(focus_out);
   EXPECT_TRUE(Logged("a:up"));
   EXPECT_FALSE(Logged("a:click"));
   EXPECT_EQ(window_.GetPressedControl(), nullptr);

@@ -34,12 +34,10 @@ class LayoutBuilderTest : public ::testing::Test {
     Shutdown();
   }
 
-  void WriteFile(const std::string& name, const std::string& text) { theme_.Write(name, text); }
-
   // Builds a window layout and attaches its root to a fresh window.
-  Box* BuildWindow(const std::wstring& markup) {
+  Box* BuildWindow(const std::wstring& markup, LayoutBuilder::CreateControlCallback make = {}) {
     window_ = std::make_unique<Window>();
-    Control* root = LayoutBuilder::Create(markup, {}, window_.get());
+    Control* root = LayoutBuilder::Create(markup, make, window_.get());
     Box* box = dynamic_cast<Box*>(root);
     if (box) window_->AttachRoot(box);
     else Control::Destroy(root);
@@ -161,7 +159,7 @@ TEST_F(LayoutBuilderTest, ChildMarginWrittenAfterChildrenStillApplies) {
 }
 
 TEST_F(LayoutBuilderTest, IncludeBuildsTheFileCountTimes) {
-  WriteFile("parts/row.xml",
+  theme_.Write("parts/row.xml",
             "<Window><HBox height=\"10\"><Label text=\"行\"/></HBox></Window>");
   Box* root = BuildWindow(
       L"<Window><VBox><Include source=\"parts/row.xml\" count=\"3\"/>"
@@ -182,9 +180,9 @@ TEST_F(LayoutBuilderTest, RecursiveAndMissingIncludesAddNothing) {
   ASSERT_NE(missing, nullptr);
   EXPECT_EQ(missing->GetCount(), 1u);
 
-  WriteFile("self.xml", "<Window><VBox><Include source=\"self.xml\"/></VBox></Window>");
-  WriteFile("a.xml", "<Window><VBox name=\"a\"><Include source=\"b.xml\"/></VBox></Window>");
-  WriteFile("b.xml", "<Window><VBox name=\"b\"><Include source=\"a.xml\"/></VBox></Window>");
+  theme_.Write("self.xml", "<Window><VBox><Include source=\"self.xml\"/></VBox></Window>");
+  theme_.Write("a.xml", "<Window><VBox name=\"a\"><Include source=\"b.xml\"/></VBox></Window>");
+  theme_.Write("b.xml", "<Window><VBox name=\"b\"><Include source=\"a.xml\"/></VBox></Window>");
   Box* root = BuildWindow(L"self.xml");
   ASSERT_NE(root, nullptr);
   EXPECT_EQ(root->GetCount(), 0u);
@@ -253,15 +251,11 @@ TEST_F(LayoutBuilderTest, MalformedDocumentsBuildNothingAndUnknownPartsAreSkippe
 
 TEST_F(LayoutBuilderTest, CreateCallbackMakesUnknownElements) {
   int asked = 0;
-  window_ = std::make_unique<Window>();
-  Control* root = LayoutBuilder::Create(
-      L"<Window><VBox><MyRow name=\"mine\" height=\"33\"/></VBox></Window>",
-      [&](const std::wstring& element) -> Control* {
-        ++asked;
-        return element == L"MyRow" ? new VBox : nullptr;
-      },
-      window_.get());
-  window_->AttachRoot(dynamic_cast<Box*>(root));
+  BuildWindow(L"<Window><VBox><MyRow name=\"mine\" height=\"33\"/></VBox></Window>",
+              [&](const std::wstring& element) -> Control* {
+                ++asked;
+                return element == L"MyRow" ? new VBox : nullptr;
+              });
   EXPECT_EQ(asked, 1);
   ASSERT_NE(window_->FindControl(L"mine"), nullptr);
   EXPECT_EQ(window_->FindControl(L"mine")->GetFixedHeight(), 33);
@@ -269,7 +263,7 @@ TEST_F(LayoutBuilderTest, CreateCallbackMakesUnknownElements) {
 
 TEST_F(LayoutBuilderTest, FillBoxUsesTheRowElementAndCachesTheDocument) {
   LayoutBuilder::Create(L"<Global><Class name=\"listitem\" hotcolor=\"hov\" fadehot=\"false\"/></Global>");
-  WriteFile("rows/item.xml",
+  theme_.Write("rows/item.xml",
             "<Window><ListContainerElement class=\"listitem\" height=\"auto\">"
             "<Label name=\"label_state\" text=\"连接设备\" height=\"20\"/>"
             "</ListContainerElement></Window>");
@@ -281,7 +275,7 @@ TEST_F(LayoutBuilderTest, FillBoxUsesTheRowElementAndCachesTheDocument) {
   EXPECT_EQ(row.FindSubControl(L"label_state")->GetFixedHeight(), 20);
 
   // A later request reuses the parsed document even if the file changed.
-  WriteFile("rows/item.xml", "<Window><ListContainerElement/></Window>");
+  theme_.Write("rows/item.xml", "<Window><ListContainerElement/></Window>");
   ListContainerElement second;
   LayoutBuilder::FillBox(L"rows/item.xml", &second);
   EXPECT_EQ(second.GetCount(), 1u);

@@ -64,15 +64,5 @@ TEST_F(LabelTest, TextPaddingIsAddedToTheMeasuredText) {
   EXPECT_EQ(padded.cy, bare.cy + 16);
 }
 
-TEST_F(LabelTest, WrappedTextGrowsInHeightWithinTheWidth) {
-  Label label;
-  label.SetAttribute(L"singleline", L"false");
-  label.SetText(L"这是一段很长的文字，它需要在窄的标签里换行显示。");
-  UiSize wide = label.EstimateText({1000, 1000});
-  UiSize narrow = label.EstimateText({60, 1000});
-  EXPECT_LE(narrow.cx, 60);
-  EXPECT_GT(narrow.cy, wide.cy);
-}
-
 }  // namespace
 }  // namespace ui

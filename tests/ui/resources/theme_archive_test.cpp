@@ -54,10 +54,6 @@ class ThemeArchiveTest : public test::ResourceStateTest {
     return Utf8ToUtf16(path);
   }
 
-  static bool IsImageAttribute(const std::string& name) {
-    return name.find("image") != std::string::npos;
-  }
-
   test::ScopedTempCwd cwd_;  // no resources/ folder here
 };
 
@@ -113,8 +109,7 @@ TEST_F(ThemeArchiveTest, EveryPictureTheThemeNamesDecodes) {
     int pictures = 0;
     for (const pugi::xpath_node& found : document.select_nodes("//@*")) {
       const pugi::xml_attribute attribute = found.attribute();
-      const std::string name = attribute.name();
-      if (!IsImageAttribute(name)) continue;
+      if (std::string(attribute.name()).find("image") == std::string::npos) continue;
       const std::wstring path = GlobalManager::GetResFullPath(folder, ImagePath(attribute.value()));
       EXPECT_NE(GlobalManager::GetImage(path), nullptr) << Utf16ToUtf8(layout_path) << ": " << attribute.value();
       ++pictures;
@@ -125,7 +120,7 @@ TEST_F(ThemeArchiveTest, EveryPictureTheThemeNamesDecodes) {
   const pugi::xml_document global = Load(L"resources/themes/default/global.xml");
   for (const pugi::xml_node& node : global.document_element().children("Class")) {
     for (const pugi::xml_attribute& attribute : node.attributes()) {
-      if (!IsImageAttribute(attribute.name())) continue;
+      if (std::string(attribute.name()).find("image") == std::string::npos) continue;
       const std::wstring path = GlobalManager::GetResFullPath(L"fleet_sync/", ImagePath(attribute.value()));
       EXPECT_NE(GlobalManager::GetImage(path), nullptr) << node.attribute("name").value() << ": " << attribute.value();
     }

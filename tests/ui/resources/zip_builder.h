@@ -8,29 +8,18 @@
 #include <initializer_list>
 #include <optional>
 #include <string>
-#include <utility>
 #include <vector>
 
 namespace ui::test {
 
 struct ZipTestEntry {
-  ZipTestEntry(std::string entry_name, std::string entry_data, uint16_t entry_method = 8,
-               std::optional<uint32_t> size = std::nullopt, std::optional<uint32_t> compressed_size = std::nullopt,
-               std::optional<uint32_t> crc = std::nullopt)
-      : name(std::move(entry_name)),
-        data(std::move(entry_data)),
-        method(entry_method),
-        declared_size(size),
-        declared_compressed_size(compressed_size),
-        declared_crc(crc) {}
-
   std::string name;
   std::string data;
   uint16_t method = 8;  // 0 stored, 8 deflated
   // Values written instead of the true ones (central and local header).
-  std::optional<uint32_t> declared_size;
-  std::optional<uint32_t> declared_compressed_size;
-  std::optional<uint32_t> declared_crc;
+  std::optional<uint32_t> declared_size = std::nullopt;
+  std::optional<uint32_t> declared_compressed_size = std::nullopt;
+  std::optional<uint32_t> declared_crc = std::nullopt;
   uint16_t flags = 0;
 };
 

@@ -16,10 +16,6 @@ class ValueParserTest : public ::testing::Test {
  protected:
   void SetUp() override { Shutdown(); }
   void TearDown() override { Shutdown(); }
-  void Scale150() {
-    GlobalManager::SetAdapted(true);
-    GlobalManager::SetScale(150);
-  }
 };
 
 TEST_F(ValueParserTest, OnlyExactTrueIsTrue) {
@@ -53,7 +49,7 @@ TEST_F(ValueParserTest, SizesKnowStretchAutoAndRejectNegatives) {
 TEST_F(ValueParserTest, SizesScaleAt150PercentButMarkersDoNot) {
   GlobalManager::SetScale(150);
   EXPECT_EQ(ParseSize(L"120"), 120);  // not adapted: no scaling
-  Scale150();
+  GlobalManager::SetAdapted(true);
   EXPECT_EQ(ParseSize(L"120"), 180);
   EXPECT_EQ(ParseSize(L"auto"), kSizeAuto);
   EXPECT_EQ(ParseSize(L"stretch"), kSizeStretch);
@@ -98,7 +94,8 @@ TEST_F(ValueParserTest, ImageDescriptorsArePathsOrQuotedItems) {
 }
 
 TEST_F(ValueParserTest, ImageDestIsScaledUnlessDestScaleIsOff) {
-  Scale150();
+  GlobalManager::SetAdapted(true);
+  GlobalManager::SetScale(150);
   EXPECT_EQ(ImageAttribute::Parse(L"file='a.png' dest='0,2,16,18'").dest, (UiRect{0, 3, 24, 27}));
   EXPECT_EQ(ImageAttribute::Parse(L"file='a.png' destscale='false' dest='0,2,16,18'").dest,
             (UiRect{0, 2, 16, 18}));

@@ -175,9 +175,7 @@ TEST_F(UpgradePass, UpgradeUnderwayIsOnlyFollowed) {
   adb_.Set("dump", "I/upd: Enter upgrade...\n");
   auto worker = MakeWorker();
   EXPECT_EQ(Pass(*worker), L"升级结束");
-  EXPECT_FALSE(AnyCallContains("push"));
-  EXPECT_FALSE(AnyCallContains("setprop"));
-  EXPECT_FALSE(AnyCallContains("mkdir"));
+  for (const char* word : {"push", "setprop", "mkdir"}) EXPECT_FALSE(AnyCallContains(word)) << word;
   EXPECT_TRUE(AnyCallContains("-s 127.0.0.1:5555 shell logcat\n"));
 }
 

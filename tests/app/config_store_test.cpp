@@ -4,7 +4,6 @@
 
 #include <filesystem>
 #include <fstream>
-#include <sstream>
 
 #include "base/text.h"
 #include "tests/app/temp_data_home.h"
@@ -15,16 +14,9 @@ namespace {
 
 class ConfigStoreTest : public ::testing::Test {
  protected:
-  fs::path settings_file() const { return data_home_.data_folder() / "settings.ini"; }
-  std::string ReadSettingsBytes() const {
-    std::ifstream in(settings_file(), std::ios::binary);
-    std::ostringstream bytes;
-    bytes << in.rdbuf();
-    return bytes.str();
-  }
   void WriteSettingsBytes(const std::string& bytes) {
     fs::create_directories(data_home_.data_folder());
-    std::ofstream(settings_file(), std::ios::binary) << bytes;
+    std::ofstream(data_home_.data_folder() / "settings.ini", std::ios::binary) << bytes;
   }
 
   TempDataHome data_home_;
@@ -65,7 +57,7 @@ TEST_F(ConfigStoreTest, SaveWritesTheWholeRecordOnceAndLoadGivesItBack) {
   settings.boot_logo.clear();
   ASSERT_TRUE(SaveUpgradeSettings(settings));
   ExpectSameSettings(LoadUpgradeSettings(), settings);
-  EXPECT_EQ(ReadSettingsBytes(),
+  EXPECT_EQ(data_home_.ReadDataFile("settings.ini"),
             "[fleet]\nupdate_file=/home/技术员/固件 目录/update.img\nboot_logo=\n"
             "version=1.3.0-rc.1+build.5\nproject=\"\"quoted project\"\"\nforce_update=0\n");
 }
@@ -85,7 +77,7 @@ TEST_F(ConfigStoreTest, HandEditedFileIsReadByItsRulesAndKeptOnSave) {
   settings.version = L"2";
   settings.project = L"P";
   ASSERT_TRUE(SaveUpgradeSettings(settings));
-  EXPECT_EQ(ReadSettingsBytes(),
+  EXPECT_EQ(data_home_.ReadDataFile("settings.ini"),
             "; panels of hall B\n[Fleet]\nVersion=2\nupdate_file=\nboot_logo=\nproject=P\n"
             "force_update=0\n\n[notes]\nwho=me\n");
 }

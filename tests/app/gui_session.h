@@ -10,7 +10,6 @@
 #include <vector>
 
 #include "base/thread_registry.h"
-#include "tests/support/screen_text.h"
 #include "tests/ui/host/gui_test_support.h"
 #include "ui/window/window_impl_base.h"
 
@@ -115,10 +114,6 @@ class GuiSession : public ui::testing_support::ThemedGuiTest {
     XWindowAttributes a{};
     XGetWindowAttributes(display_->xdisplay(), window, &a);
     return platform::x11::Rect{a.x, a.y, a.width, a.height};
-  }
-  // What the screen shows in `area`.
-  ScreenGrab Capture(const platform::x11::Rect& area) const {
-    return GrabScreen(display_->xdisplay(), {area.x, area.y, area.width, area.height});
   }
 
   bool registered_ = false;

@@ -4,6 +4,8 @@
 
 #include <cstdlib>
 #include <filesystem>
+#include <fstream>
+#include <iterator>
 #include <string>
 
 #include "base/text.h"
@@ -25,6 +27,11 @@ class TempDataHome {
   // A path as the program's wide strings hold it (std::filesystem's own
   // conversion depends on the locale).
   static std::wstring Wide(const std::filesystem::path& path) { return Utf8ToUtf16(path.string()); }
+  // The bytes of a file in the data folder; empty when it cannot be read.
+  std::string ReadDataFile(const std::string& name) const {
+    std::ifstream in(data_folder() / name, std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+  }
 
   // Leaves no way to find a data folder at all.
   void RemoveDataHome() {

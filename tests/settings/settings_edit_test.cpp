@@ -8,27 +8,18 @@
 #include <locale.h>
 
 #include <chrono>
-#include <filesystem>
-#include <fstream>
 #include <future>
 #include <memory>
-#include <sstream>
 #include <string>
 
 #include "app/config_store.h"
-#include "settings/path_field.h"
-#include "settings/settings_form.h"
-#include "settings/text_field.h"
-#include "tests/app/gui_session.h"
-#include "tests/app/temp_data_home.h"
-#include "tests/settings/stub_dialog.h"
+#include "tests/settings/settings_window_session.h"
 #include "tests/support/scoped_env.h"
 #include "tests/support/screen_text.h"
 #include "ui/controls/rich_edit.h"
 
 namespace {
 
-namespace fs = std::filesystem;
 using fleetsync_test::CleanOcr;
 using fleetsync_test::ScreenGrab;
 
@@ -36,8 +27,7 @@ using fleetsync_test::ScreenGrab;
 constexpr int kCaretRun = 13;
 constexpr char kLongPath[] = "/opt/fleet/firmware/releases/2026/panel-batch-07/update-3.img";
 
-class SettingsEditTest : public fleetsync_test::GuiSession,
-                         public ::testing::WithParamInterface<bool> {
+class SettingsEditTest : public SettingsWindowSession, public ::testing::WithParamInterface<bool> {
  protected:
   void SetUp() override {
     GuiSession::SetUp();
@@ -49,30 +39,15 @@ class SettingsEditTest : public fleetsync_test::GuiSession,
     // A short click on a path field opens the picker: this one cancels.
     stubs_.Install("zenity", "", 1);
     ASSERT_TRUE(SaveUpgradeSettings({L"/srv/a.img", L"", L"1.2.0", L"qnhmi", false}));
-    OpenOwner();
-    form_ = OpenSettingsForm(*owner_, [](const ui::EventArgs&) { return true; });
-    ASSERT_NE(form_, nullptr);
-    alive_ = form_->GetWeakFlag();
-    ASSERT_TRUE(RunUntil([this] { return NativeWindowOf(form_->host())->mapped(); }));
+    ASSERT_NO_FATAL_FAILURE(Open());
     ASSERT_EQ(form_->host()->translucent(), GetParam());
-    auto* rows = dynamic_cast<ui::Box*>(form_->FindControl(L"box_form_adb"));
-    ASSERT_NE(rows, nullptr);
-    update_ = dynamic_cast<PathField*>(rows->GetItemAt(0))->input;
-    project_ = dynamic_cast<TextField*>(rows->GetItemAt(2))->input;
-    version_ = dynamic_cast<TextField*>(rows->GetItemAt(3))->input;
-  }
-  void TearDown() override {
-    if (form_ && !alive_.expired()) delete form_;
-    GuiSession::TearDown();
+    update_ = UpdateFileRow()->input;
+    project_ = ProjectRow()->input;
+    version_ = VersionRow()->input;
   }
 
   // The inside of an input's frame on the screen.
-  fleetsync_test::ScreenRect Inside(ui::Control* input) const {
-    const platform::x11::Rect window = NativeWindowOf(form_->host())->bounds();
-    const ui::UiRect r = input->GetPos();
-    return {window.x + r.left + 2, window.y + r.top + 2, r.Width() - 4, r.Height() - 4};
-  }
-  ScreenGrab Grab(ui::Control* input) { return fleetsync_test::GrabScreen(display_->xdisplay(), Inside(input)); }
+  ScreenGrab Grab(ui::Control* input) { return GrabControl(input, 2); }
   // The text OCR reads in an input, taken while the blinking caret is off
   // (it reads as "|", "]" or "l").
   std::string Read(ui::Control* input,
@@ -95,11 +70,6 @@ class SettingsEditTest : public fleetsync_test::GuiSession,
     }, 3000);
     return column;
   }
-  // Clicks into an input near its left end, where a toast cannot be.
-  bool ClickInto(ui::Control* input) {
-    return Xdotool("mousemove " + ScreenPointOf(*form_, input, -input->GetPos().Width() / 2 + 8) +
-                   " click 1");
-  }
   // Runs a shell command while the loop serves the clipboard; its output.
   std::string Shell(const std::string& command) {
     std::future<std::string> out = std::async(std::launch::async, [command] {
@@ -108,17 +78,7 @@ class SettingsEditTest : public fleetsync_test::GuiSession,
     RunUntil([&] { return out.wait_for(std::chrono::seconds(0)) == std::future_status::ready; });
     return out.get();
   }
-  std::string SettingsIni() const {
-    std::ifstream in(data_.data_folder() / "settings.ini");
-    std::ostringstream text;
-    text << in.rdbuf();
-    return text.str();
-  }
 
-  TempDataHome data_;
-  StubDialogs stubs_;
-  SettingsForm* form_ = nullptr;
-  std::weak_ptr<vbase::WeakFlag> alive_;
   ui::RichEdit* update_ = nullptr;
   ui::RichEdit* project_ = nullptr;
   ui::RichEdit* version_ = nullptr;
@@ -126,7 +86,7 @@ class SettingsEditTest : public fleetsync_test::GuiSession,
 
 TEST_P(SettingsEditTest, EditsShowWhereTheyAreMadeAndAreSaved) {
   // The focused field shows its text and the caret where the keys put it.
-  ASSERT_TRUE(ClickInto(version_));
+  ASSERT_TRUE(ClickInput(version_));
   ASSERT_TRUE(Xdotool("key End"));
   EXPECT_EQ(Read(version_), "1.2.0");
   const int caret_at_end = CaretColumn(version_);
@@ -146,7 +106,7 @@ TEST_P(SettingsEditTest, EditsShowWhereTheyAreMadeAndAreSaved) {
 
   // Start and end of the project field; then a selection made with the
   // mouse (from past the end to the left edge) is replaced by typing.
-  ASSERT_TRUE(ClickInto(project_));
+  ASSERT_TRUE(ClickInput(project_));
   ASSERT_TRUE(Xdotool("key Home type --delay 30 x"));
   ASSERT_TRUE(Xdotool("key End type --delay 30 2"));
   EXPECT_EQ(Read(project_), "xqnhmi2");
@@ -171,7 +131,7 @@ TEST_P(SettingsEditTest, EditsShowWhereTheyAreMadeAndAreSaved) {
   // xclip stays to serve one request; its output must not hold the pipe.
   Shell(std::string("printf %s '") + kLongPath +
         "' | /usr/bin/xclip -i -selection clipboard -l 1 >/dev/null 2>&1");
-  ASSERT_TRUE(ClickInto(update_));  // the picker cancels; the field keeps the focus
+  ASSERT_TRUE(ClickInput(update_));  // the picker cancels; the field keeps the focus
   ASSERT_EQ(form_->GetFocus(), update_);
   ASSERT_TRUE(Xdotool("key ctrl+a ctrl+v"));
   ASSERT_TRUE(RunUntil([&] { return form_->updateFile == Utf8ToUtf16(kLongPath); }));
@@ -179,7 +139,7 @@ TEST_P(SettingsEditTest, EditsShowWhereTheyAreMadeAndAreSaved) {
   EXPECT_EQ(Read(update_).find("/opt/fleet"), std::string::npos);
 
   ASSERT_TRUE(ClickOn(*form_, form_->FindControl(L"btn_save")));
-  const std::string ini = SettingsIni();
+  const std::string ini = data_.ReadDataFile("settings.ini");
   EXPECT_NE(ini.find("version=1.342.0\n"), std::string::npos) << ini;
   EXPECT_NE(ini.find("project=qn-2\n"), std::string::npos) << ini;
   EXPECT_NE(ini.find(std::string("update_file=") + kLongPath + "\n"), std::string::npos) << ini;
@@ -224,7 +184,7 @@ class SettingsImeTest : public SettingsEditTest {
 };
 
 TEST_P(SettingsImeTest, CompositionShowsAtTheCaretAndTheCommittedTextIsSaved) {
-  ASSERT_TRUE(ClickInto(project_));
+  ASSERT_TRUE(ClickInput(project_));
   ASSERT_TRUE(Xdotool("key ctrl+a BackSpace shift+space"));  // empty, input method on
   // "ni" is committed when "h" starts the next syllable, "hao" is composed.
   ASSERT_TRUE(Xdotool("type --delay 60 nihao"));
@@ -235,7 +195,7 @@ TEST_P(SettingsImeTest, CompositionShowsAtTheCaretAndTheCommittedTextIsSaved) {
   EXPECT_EQ(Read(project_, fleetsync_test::OcrLanguage::kChinese), "你好");
   ASSERT_TRUE(Xdotool("key shift+space"));  // input method off
   ASSERT_TRUE(ClickOn(*form_, form_->FindControl(L"btn_save")));
-  EXPECT_NE(SettingsIni().find("project=你好\n"), std::string::npos) << SettingsIni();
+  EXPECT_NE(data_.ReadDataFile("settings.ini").find("project=你好\n"), std::string::npos) << data_.ReadDataFile("settings.ini");
 }
 
 INSTANTIATE_TEST_SUITE_P(PaintPaths, SettingsEditTest, ::testing::Values(false, true),

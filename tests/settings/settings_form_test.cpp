@@ -10,16 +10,11 @@
 #include <filesystem>
 #include <functional>
 #include <fstream>
-#include <memory>
-#include <sstream>
 #include <string>
 #include <vector>
 
 #include "app/config_store.h"
-#include "settings/switch_field.h"
-#include "tests/app/gui_session.h"
-#include "tests/app/temp_data_home.h"
-#include "tests/settings/stub_dialog.h"
+#include "tests/settings/settings_window_session.h"
 #include "tests/support/scoped_env.h"
 #include "ui/controls/button.h"
 
@@ -27,56 +22,8 @@ namespace {
 
 namespace fs = std::filesystem;
 
-std::string ReadFile(const fs::path& path) {
-  std::ifstream in(path, std::ios::binary);
-  std::ostringstream out;
-  out << in.rdbuf();
-  return out.str();
-}
-
-class SettingsFormTest : public fleetsync_test::GuiSession {
+class SettingsFormTest : public SettingsWindowSession {
  protected:
-  void SetUp() override {
-    GuiSession::SetUp();
-    if (IsSkipped() || HasFatalFailure()) return;
-    OpenOwner();
-  }
-  void TearDown() override {
-    if (form_ && !alive_.expired()) delete form_;
-    GuiSession::TearDown();
-  }
-
-  void Open() {
-    form_ = OpenSettingsForm(*owner_, [this](const ui::EventArgs& args) {
-      ++saved_calls_;
-      EXPECT_EQ(args.sender, form_->FindControl(L"btn_save"));
-      return true;
-    });
-    ASSERT_NE(form_, nullptr);
-    alive_ = form_->GetWeakFlag();
-    ASSERT_TRUE(RunUntil([this] { return NativeWindowOf(form_->host())->mapped(); }));
-    platform::x11::testing::DispatchEventsCausedSoFar(*display_, loop_);  // sized, placed, painted
-    container_ = dynamic_cast<ui::Box*>(form_->FindControl(L"box_form_adb"));
-    ASSERT_NE(container_, nullptr);
-    ASSERT_EQ(container_->GetCount(), 6u);
-  }
-  template <typename T>
-  T* Row(size_t index) {
-    return dynamic_cast<T*>(container_->GetItemAt(index));
-  }
-  PathField* UpdateFileRow() { return Row<PathField>(0); }
-  PathField* BootLogoRow() { return Row<PathField>(1); }
-  TextField* ProjectRow() { return Row<TextField>(2); }
-  TextField* VersionRow() { return Row<TextField>(3); }
-  SwitchField* ForceRow() { return Row<SwitchField>(4); }
-  ui::Control* SaveButton() { return form_->FindControl(L"btn_save"); }
-
-  // Clicks near the left end of an input: a toast over the middle of the
-  // window must not catch the click.
-  bool ClickInput(ui::Control* input) {
-    return Xdotool("mousemove " + ScreenPointOf(*form_, input, -input->GetPos().Width() / 2 + 12) +
-                   " click 1");
-  }
   bool TypeInto(ui::Control* input, const std::string& text) {
     return ClickInput(input) && Xdotool("key End type --delay 20 '" + text + "'");
   }
@@ -100,19 +47,12 @@ class SettingsFormTest : public fleetsync_test::GuiSession {
     return NewToastAfter([this] { return ClickOn(*form_, SaveButton()); });
   }
   fs::path SettingsFile() const { return data_.data_folder() / "settings.ini"; }
-
-  TempDataHome data_;
-  StubDialogs stubs_;
-  SettingsForm* form_ = nullptr;
-  std::weak_ptr<vbase::WeakFlag> alive_;
-  ui::Box* container_ = nullptr;
-  int saved_calls_ = 0;
 };
 
 TEST_F(SettingsFormTest, OpensModalOverTheMainWindowWithTheStoredValuesAndCloseDiscardsEdits) {
   const UpgradeSettings stored{L"/srv/固件/update.img", L"/srv/logo.jpg", L"1.2.0", L"qnhmi", true};
   ASSERT_TRUE(SaveUpgradeSettings(stored));
-  const std::string file_before = ReadFile(SettingsFile());
+  const std::string file_before = data_.ReadDataFile("settings.ini");
   Open();
 
   EXPECT_FALSE(NativeWindowOf(owner_->host())->enabled());
@@ -132,7 +72,7 @@ TEST_F(SettingsFormTest, OpensModalOverTheMainWindowWithTheStoredValuesAndCloseD
   EXPECT_EQ(form_->project.value, L"qnhmix");
   ASSERT_TRUE(ClickOn(*form_, form_->FindControl(L"closebtn")));
   ASSERT_TRUE(RunUntil([this] { return alive_.expired(); }, 2000));
-  EXPECT_EQ(ReadFile(SettingsFile()), file_before);
+  EXPECT_EQ(data_.ReadDataFile("settings.ini"), file_before);
   EXPECT_EQ(saved_calls_, 0);
   EXPECT_TRUE(NativeWindowOf(owner_->host())->enabled());
 }
@@ -250,18 +190,13 @@ TEST_F(SettingsFormTest, OnePickerAtATimeModalToTheWindowAndEndedWithItsOwner) {
 // the program's settings button, read from its screen.)
 TEST_F(SettingsFormTest, TheSwitchLinesUpAndTabShowsTheFocus) {
   Open();
-  const platform::x11::Rect at = NativeWindowOf(form_->host())->bounds();
-  auto screen_rect = [&](ui::Control* control) {
-    const ui::UiRect r = control->GetPos();
-    return platform::x11::Rect{at.x + r.left, at.y + r.top, r.Width(), r.Height()};
-  };
   auto ring_pixels = [&](ui::Control* control) {
-    const fleetsync_test::ScreenGrab image = Capture(screen_rect(control));
+    const fleetsync_test::ScreenGrab image = GrabControl(control);
     return std::count(image.rgb.begin(), image.rgb.end(), 0x1E78DCu);
   };
   // The box and its text line up: their ink is centred on the same row.
   ui::Control* check = ForceRow()->checkbox;
-  const fleetsync_test::ScreenGrab row = Capture(screen_rect(check));
+  const fleetsync_test::ScreenGrab row = GrabControl(check);
   auto ink_centre = [&](int from_x, int to_x) {
     int top = row.height, bottom = -1;
     for (int y = 0; y < row.height; ++y) {
@@ -316,8 +251,7 @@ TEST_F(SettingsFormTest, AddressListIsCreatedAndOpenedByXdgOpenOrElseTheEditor) 
   EXPECT_TRUE(fs::is_regular_file(address_list));
   EXPECT_EQ(fs::file_size(address_list), 0u);
   // The opener is not waited for, but reaped: no zombie stays.
-  const fs::path proc = fs::path("/proc") / std::to_string(stubs_.Pid());
-  EXPECT_TRUE(RunUntil([&] { return !fs::exists(proc); }, 3000));
+  EXPECT_TRUE(ProcessGone(stubs_.Pid()));
 
   // Without xdg-open: $EDITOR with its own arguments; the file is kept.
   std::ofstream(address_list) << "192.168.1.10\n";
@@ -328,7 +262,7 @@ TEST_F(SettingsFormTest, AddressListIsCreatedAndOpenedByXdgOpenOrElseTheEditor) 
   ASSERT_TRUE(ClickOn(*form_, button));
   ASSERT_TRUE(RunUntil([this] { return stubs_.Ran(); }, 3000));
   EXPECT_EQ(stubs_.Arguments(), (std::vector<std::string>{"--wait", address_list.string()}));
-  EXPECT_EQ(ReadFile(address_list), "192.168.1.10\n");
+  EXPECT_EQ(data_.ReadDataFile("ip.txt"), "192.168.1.10\n");
 
   // Nothing to open it with: the user is told.
   ::unsetenv("EDITOR");

@@ -62,9 +62,6 @@ class DeviceListTest : public RowsUiTest {
     RowsUiTest::TearDown();
   }
 
-  void WriteSettings(const UpgradeSettings& settings) {
-    ASSERT_TRUE(SaveUpgradeSettings(settings));
-  }
   void WriteAddressList(const std::string& text) {
     std::ofstream(home_.data_folder() / "ip.txt") << text;
   }
@@ -92,17 +89,17 @@ TEST_F(DeviceListTest, RebuildChecksInOrderAndLeavesTheListEmptyOnFailure) {
 
   UpgradeSettings settings;
   settings.update_file = TempDataHome::Wide(home_.root());  // a folder is no update file
-  WriteSettings(settings);
+  ASSERT_TRUE(SaveUpgradeSettings(settings));
   Rebuild();
   EXPECT_EQ(toasts_, (std::vector<std::wstring>{L"未找到升级文件"}));
 
   settings.update_file = TempDataHome::Wide(image);
-  WriteSettings(settings);
+  ASSERT_TRUE(SaveUpgradeSettings(settings));
   Rebuild();
   EXPECT_EQ(toasts_, (std::vector<std::wstring>{L"未设置目标版本"}));
 
   settings.version = L"1.1.0";
-  WriteSettings(settings);
+  ASSERT_TRUE(SaveUpgradeSettings(settings));
   WriteAddressList("not-an-address\n");
   Rebuild();
   EXPECT_EQ(toasts_, (std::vector<std::wstring>{L"IP配置为空"}));
@@ -137,6 +134,7 @@ class BlockedRowsTest : public DeviceListTest {
   void SetUp() override {
     adb_.HangStream();
     options_.limits.answer_deadline = 3s;  // far above what the scripted adb takes
+    options_.probe_port = panel_.port();
     DeviceListTest::SetUp();
   }
   void StartRows() {
@@ -146,7 +144,7 @@ class BlockedRowsTest : public DeviceListTest {
     settings.update_file = TempDataHome::Wide(image);
     settings.version = L"1.1.0";
     settings.project = L"demo";
-    WriteSettings(settings);
+    ASSERT_TRUE(SaveUpgradeSettings(settings));
     WriteAddressList("127.0.5.31\n127.0.5.30\n");
     Rebuild();
     ASSERT_TRUE(toasts_.empty());
@@ -163,10 +161,6 @@ class BlockedRowsTest : public DeviceListTest {
   FakeAdb adb_;
   // Both rows probe this port: 127.0.5.31 listens, 127.0.5.30 does not.
   LoopbackSocket panel_{LoopbackSocket::kListening, "127.0.5.31"};
-  bool port_set_ = [this] {
-    options_.probe_port = panel_.port();
-    return true;
-  }();
 };
 
 // A row counts as connected for three seconds after its tick; upgrading and

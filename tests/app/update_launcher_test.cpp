@@ -3,7 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
-#include <fstream>
+#include <sstream>
 #include <string>
 #include <vector>
 
@@ -31,36 +31,27 @@ TEST(BuildStampTest, ReadsYearMonthAndBlankPaddedDay) {
 
 class UpdaterFolder : public ::testing::Test {
  protected:
-  // An updater that records its pid, argument count, standard handles and
-  // process group (its argument: the program's test reads it).
-  void InstallRecordingUpdater() {
-    temp_.Write("update",
-                "#!/bin/sh\n"
-                "out=\"$(dirname \"$0\")/record\"\n"
-                "handles=$(readlink /proc/$$/fd/0 /proc/$$/fd/1 /proc/$$/fd/2)\n"
-                "{ echo $$; echo $#; echo \"$handles\"; cut -d' ' -f5 /proc/$$/stat; } > \"$out.tmp\"\n"
-                "mv \"$out.tmp\" \"$out\"\n",
-                0700);
-  }
-
-  std::vector<std::string> WaitForRecord() {
-    fleetsync_test::WaitUntil([&] { return fs::exists(temp_ / "record"); });
-    std::vector<std::string> lines;
-    std::ifstream in(temp_ / "record");
-    for (std::string line; std::getline(in, line);) lines.push_back(line);
-    return lines;
-  }
-
   std::string Folder() const { return temp_.path() + "/"; }
 
   fleetsync_test::TempFolder temp_{"fleetsync_updater"};
 };
 
+// The updater records its pid, argument count, standard handles and process
+// group (its argument: the program's test reads it).
 TEST_F(UpdaterFolder, PassesTheJsonAsOneArgumentDetachedAndIsReaped) {
-  InstallRecordingUpdater();
+  temp_.Write("update",
+              "#!/bin/sh\n"
+              "out=\"$(dirname \"$0\")/record\"\n"
+              "handles=$(readlink /proc/$$/fd/0 /proc/$$/fd/1 /proc/$$/fd/2)\n"
+              "{ echo $$; echo $#; echo \"$handles\"; cut -d' ' -f5 /proc/$$/stat; } > \"$out.tmp\"\n"
+              "mv \"$out.tmp\" \"$out\"\n",
+              0700);
   ASSERT_TRUE(StartUpdaterIn(Folder()));
 
-  const std::vector<std::string> lines = WaitForRecord();
+  ASSERT_TRUE(fleetsync_test::WaitUntil([&] { return fs::exists(temp_ / "record"); }));
+  std::istringstream record(temp_.Read("record"));
+  std::vector<std::string> lines;
+  for (std::string line; std::getline(record, line);) lines.push_back(line);
   ASSERT_EQ(lines.size(), 6u);
   EXPECT_EQ(lines[1], "1");
   EXPECT_EQ(lines[2], "/dev/null");

@@ -7,6 +7,7 @@
 #include <cctype>
 #include <cstdlib>
 #include <fstream>
+#include <iterator>
 #include <sstream>
 #include <thread>
 
@@ -21,9 +22,7 @@ constexpr char kMainClass[] = "批量升级";
 
 std::string ReadFile(const fs::path& path) {
   std::ifstream in(path, std::ios::binary);
-  std::stringstream text;
-  text << in.rdbuf();
-  return text.str();
+  return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
 }
 
 }  // namespace
@@ -117,20 +116,13 @@ std::string ProgramTest::ReadMain(const ScreenRect& part, OcrLanguage language) 
 
 std::optional<std::array<int, 3>> ProgramTest::ReadStatusCounts() {
   // "已连接数量：%d    正在升级数量：%d    无法连接数量：%d": the numbers in order.
-  const std::string text = ReadMain(StatusRect());
-  std::vector<int> numbers;
-  for (size_t i = 0; i < text.size();) {
-    if (!std::isdigit(static_cast<unsigned char>(text[i]))) {
-      ++i;
-      continue;
-    }
-    size_t end = i;
-    while (end < text.size() && std::isdigit(static_cast<unsigned char>(text[end]))) ++end;
-    numbers.push_back(std::stoi(text.substr(i, end - i)));
-    i = end;
-  }
-  if (numbers.size() != 3) return std::nullopt;
-  return std::array<int, 3>{numbers[0], numbers[1], numbers[2]};
+  std::string text = ReadMain(StatusRect());
+  std::replace_if(text.begin(), text.end(), [](unsigned char c) { return !std::isdigit(c); }, ' ');
+  std::istringstream numbers(text);
+  std::array<int, 3> counts{};
+  int more = 0;
+  if (!(numbers >> counts[0] >> counts[1] >> counts[2]) || numbers >> more) return std::nullopt;
+  return counts;
 }
 
 bool ProgramTest::ClickSettingsButton() {

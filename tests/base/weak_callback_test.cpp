@@ -36,21 +36,6 @@ TEST(WeakCallback, DoesNothingOnceOwnerIsGoneOrItsFlagCancelled) {
   EXPECT_EQ(calls, 11);
 }
 
-TEST(WeakCallback, NestedCallbackNeedsBothOwners) {
-  auto outer = std::make_unique<Owner>();
-  auto inner = std::make_unique<Owner>();
-  int calls = 0;
-  auto cb = outer->ToWeakCallback(inner->ToWeakCallback([&calls] { ++calls; }));
-  auto other_order = inner->ToWeakCallback(outer->ToWeakCallback([&calls] { calls += 10; }));
-  cb();
-  other_order();
-  EXPECT_EQ(calls, 11);
-  outer.reset();
-  cb();
-  other_order();
-  EXPECT_EQ(calls, 11);
-}
-
 // Tears down a member that fires a callback of its owner on the way out, as a
 // child control notifying its parent does.
 struct Notifier {

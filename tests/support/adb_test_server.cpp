@@ -7,7 +7,8 @@
 
 #include <filesystem>
 #include <stdexcept>
-#include <thread>
+
+#include "tests/support/wait_until.h"
 
 namespace fleetsync_test {
 
@@ -60,15 +61,10 @@ std::unique_ptr<BackgroundProcess> AdbTestServer::AdbInBackground(
 }
 
 bool AdbTestServer::Connect(const std::string& serial, std::chrono::milliseconds timeout) const {
-  const auto deadline = std::chrono::steady_clock::now() + timeout;
-  for (;;) {
-    const ProcessResult result = Adb({"connect", serial}, std::chrono::seconds(20));
-    if (result.output.find("connected to") != std::string::npos &&
-        result.output.find("failed") == std::string::npos)
-      return true;
-    if (std::chrono::steady_clock::now() >= deadline) return false;
-    std::this_thread::sleep_for(std::chrono::milliseconds(200));
-  }
+  return WaitUntil([&] {
+    const std::string said = Adb({"connect", serial}, std::chrono::seconds(20)).output;
+    return said.find("connected to") != std::string::npos && said.find("failed") == std::string::npos;
+  }, timeout);
 }
 
 }  // namespace fleetsync_test

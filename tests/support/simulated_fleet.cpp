@@ -6,9 +6,10 @@
 #include <fstream>
 #include <sstream>
 #include <stdexcept>
-#include <thread>
 
 #include <rapidjson/document.h>
+
+#include "tests/support/wait_until.h"
 
 #ifndef FLEETSYNC_SIM_PATH
 #error "FLEETSYNC_SIM_PATH must name the fleetsync-sim executable"
@@ -123,16 +124,13 @@ PanelState SimulatedFleet::State(const std::string& address) const {
 bool SimulatedFleet::WaitFor(const std::string& address,
                              const std::function<bool(const PanelState&)>& condition,
                              std::chrono::milliseconds timeout) const {
-  const auto deadline = std::chrono::steady_clock::now() + timeout;
-  for (;;) {
+  return WaitUntil([&] {
     try {
-      if (condition(State(address))) return true;
+      return condition(State(address));
     } catch (const std::runtime_error&) {
-      // not written yet
+      return false;  // not written yet
     }
-    if (std::chrono::steady_clock::now() >= deadline) return false;
-    std::this_thread::sleep_for(std::chrono::milliseconds(20));
-  }
+  }, timeout);
 }
 
 std::string MakeImage(const std::string& path, const std::string& version, size_t size) {

@@ -11,10 +11,10 @@
 #include <filesystem>
 #include <fstream>
 #include <string>
-#include <thread>
 
 #include "platform/x11/x11_display.h"
 #include "tests/platform/x11/x11_test_support.h"
+#include "tests/support/wait_until.h"
 
 namespace platform::x11 {
 namespace {
@@ -67,12 +67,8 @@ TEST(TwoMonitorsTest, WorkAreaIsTheMonitorTheWindowMostlyCovers) {
     testing::Child server({"/usr/bin/Xorg", name, "-config", (dir / "xorg.conf").string(), "-noreset",
                            "-nolisten", "tcp", "-logfile", (dir / "log").string()});
     ASSERT_TRUE(server.started());
-    // A hang guard, not a timing assumption: the server answers once it is up.
-    const auto give_up = std::chrono::steady_clock::now() + std::chrono::seconds(30);
-    while (!(display = Display::Open(name.c_str())) && !server.Exited() &&
-           std::chrono::steady_clock::now() < give_up) {
-      std::this_thread::sleep_for(std::chrono::milliseconds(50));
-    }
+    fleetsync_test::WaitUntil([&] { return (display = Display::Open(name.c_str())) || server.Exited(); },
+                              std::chrono::seconds(30));
     ASSERT_NE(display, nullptr) << "Xorg did not start; see " << dir / "log";
     const std::string xrandr = "DISPLAY=" + name + " /usr/bin/xrandr ";
     ASSERT_EQ(std::system((xrandr + "--setmonitor left 1280/338x800/211+0+0 DUMMY0").c_str()), 0);

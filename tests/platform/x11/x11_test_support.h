@@ -21,6 +21,7 @@
 #include "platform/x11/window_event.h"
 #include "platform/x11/x11_display.h"
 #include "tests/support/run_loop_until.h"
+#include "tests/support/wait_until.h"
 
 extern char** environ;
 
@@ -63,13 +64,11 @@ class RecordingListener : public WindowListener {
 // gone resets itself and refuses connections for a moment, so this tries for
 // a while.
 inline std::unique_ptr<Display> OpenDisplay() {
-  if (!std::getenv("DISPLAY")) return nullptr;
-  const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(5);
-  for (;;) {
-    if (auto display = Display::Open()) return display;
-    if (std::chrono::steady_clock::now() >= deadline) return nullptr;
-    ::poll(nullptr, 0, 20);
-  }
+  std::unique_ptr<Display> display;
+  if (std::getenv("DISPLAY"))
+    fleetsync_test::WaitUntil([&] { return (display = Display::Open()) != nullptr; },
+                              std::chrono::seconds(5));
+  return display;
 }
 
 // Waits for what has happened so far to take effect, by events rather than
@@ -162,11 +161,10 @@ class Child {
 
 // Runs a tool while serving the display, so that the events it causes are
 // handled as they arrive; true if it exited with 0.
-inline bool RunServing(Display& display, std::vector<std::string> argv,
-                       std::chrono::milliseconds timeout = std::chrono::milliseconds(10000)) {
+inline bool RunServing(Display& display, std::vector<std::string> argv) {
   Child child(std::move(argv));
   if (!child.started()) return false;
-  PumpUntil(display, [&] { return child.Exited(); }, timeout);
+  PumpUntil(display, [&] { return child.Exited(); }, std::chrono::seconds(10));
   PumpFor(display, std::chrono::milliseconds(50));
   return child.Exited() && child.exit_code() == 0;
 }

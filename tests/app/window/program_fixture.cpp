@@ -1,6 +1,5 @@
 #include "tests/app/window/program_fixture.h"
 
-#include <dirent.h>
 #include <signal.h>
 
 #include <algorithm>
@@ -161,27 +160,18 @@ void ProgramTest::KeepScreenshot(const ScreenGrab& shot, const std::string& name
 }
 
 std::vector<int> ProgramTest::OwnAdbProcesses() const {
-  const std::string marker = "ANDROID_ADB_SERVER_PORT=" + std::to_string(adb_.port());
+  // Every entry of /proc/PID/environ ends with a NUL byte.
+  const std::string marker = "ANDROID_ADB_SERVER_PORT=" + std::to_string(adb_.port()) + '\0';
   std::vector<int> found;
-  DIR* proc = opendir("/proc");
-  if (!proc) return found;
-  while (dirent* entry = readdir(proc)) {
-    const int pid = std::atoi(entry->d_name);
+  for (const fs::directory_entry& entry : fs::directory_iterator("/proc")) {
+    const int pid = std::atoi(entry.path().filename().c_str());
     if (pid <= 0) continue;
-    const std::string folder = std::string("/proc/") + entry->d_name;
-    const std::string command = ReadFile(folder + "/cmdline");
-    const std::string program = command.substr(0, command.find('\0'));
-    if (fs::path(program).filename() != "adb") continue;
-    const std::string environment = ReadFile(folder + "/environ");
-    std::stringstream entries(environment);
-    for (std::string item; std::getline(entries, item, '\0');) {
-      if (item == marker) {
-        found.push_back(pid);
-        break;
-      }
+    const std::string command = ReadFile(entry.path() / "cmdline");
+    if (fs::path(command.substr(0, command.find('\0'))).filename() != "adb") continue;
+    if (('\0' + ReadFile(entry.path() / "environ")).find('\0' + marker) != std::string::npos) {
+      found.push_back(pid);
     }
   }
-  closedir(proc);
   return found;
 }
 

@@ -109,12 +109,6 @@ class GuiSession : public ui::testing_support::ThemedGuiTest {
     for (Window w : MappedWindowsOfClass("Toast")) titles.push_back(WindowTitle(w));
     return titles;
   }
-  // Screen geometry of a top-level window (no window manager: no frame).
-  platform::x11::Rect Geometry(Window window) const {
-    XWindowAttributes a{};
-    XGetWindowAttributes(display_->xdisplay(), window, &a);
-    return platform::x11::Rect{a.x, a.y, a.width, a.height};
-  }
 
   bool registered_ = false;
   OwnerWindow* owner_ = nullptr;

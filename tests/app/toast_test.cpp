@@ -44,8 +44,9 @@ TEST_F(ToastTest, IsSizedToItsLabelAndClosesByItself) {
   OpenOwner();
   ShowToast(L"未选择升级文件", owner_);
   ASSERT_TRUE(RunUntil([this] { return MappedWindowsOfClass("Toast").size() == 1; }));
-  // The 200-pixel label and its margins.
-  EXPECT_EQ(Geometry(MappedWindowsOfClass("Toast").front()).width, 240);
+  XWindowAttributes shown{};
+  XGetWindowAttributes(display_->xdisplay(), MappedWindowsOfClass("Toast").front(), &shown);
+  EXPECT_EQ(shown.width, 240);  // the 200-pixel label and its margins
   EXPECT_TRUE(RunUntil([this] { return MappedWindowsOfClass("Toast").empty(); }, 20000));
   EXPECT_FALSE(owner_gone_);
 }

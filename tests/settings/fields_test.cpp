@@ -62,13 +62,6 @@ class FieldsTest : public ::testing::Test {
     Mouse(field->input, ui::kEventMouseButtonDown, down);
     Mouse(field->input, ui::kEventMouseButtonUp, up, released_inside);
   }
-  static void Key(ui::Control* control, wchar_t key) {
-    ui::EventArgs args;
-    args.type = ui::kEventKeyDown;
-    args.sender = control;
-    args.key_code = key;
-    control->HandleEvent(args);
-  }
 
   ui::testing_support::FakeHost host_;
   std::unique_ptr<ui::Window> window_;
@@ -100,7 +93,7 @@ TEST_F(FieldsTest, TextBindingShowsStoresOneLineEndsItsEchoAndIgnoresReadOnlyTex
   // One line: breaks typed, pasted or set by code never reach the value.
   field->input->SetText(L"");
   field->input->InsertText(L"qn");
-  Key(field->input, ui::kKeyEnter);
+  field->input->SendEvent(ui::kEventKeyDown, 0, 0, ui::kKeyEnter);
   field->input->InsertText(L"\r\nhmi\n");
   EXPECT_EQ(version.value, L"qnhmi");
   field->input->SetText(L"a\r\nb");

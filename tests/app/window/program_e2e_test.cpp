@@ -28,7 +28,7 @@ std::string Address(int last) { return "127.0.9." + std::to_string(last); }
 
 // Whether OCR text holds every one of `parts` (blanks and caret-like
 // characters ignored).
-bool Holds(const std::string& text, std::initializer_list<const char*> parts) {
+bool Holds(const std::string& text, const std::vector<const char*>& parts) {
   const std::string clean = CleanOcr(text);
   for (const char* part : parts) {
     if (clean.find(CleanOcr(part)) == std::string::npos) return false;
@@ -110,9 +110,7 @@ TEST_F(ProgramTest, SavingStartsTheFleetAndRowsFollowTheirPanels) {
       const auto parts = final_texts.find(visible[row]);
       if (parts == final_texts.end()) continue;
       const std::string state = ReadMain(RowStateRect(row));
-      bool holds = true;
-      for (const char* part : parts->second) holds = holds && Holds(state, {part});
-      if (!holds) missing += " row " + std::to_string(row) + " reads " + state;
+      if (!Holds(state, parts->second)) missing += " row " + std::to_string(row) + " reads " + state;
     }
     return missing.empty();
   }, 90s);

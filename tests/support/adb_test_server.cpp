@@ -48,9 +48,7 @@ AdbTestServer::~AdbTestServer() { Adb({"kill-server"}, std::chrono::seconds(15))
 
 ProcessResult AdbTestServer::Adb(const std::vector<std::string>& args,
                                  std::chrono::milliseconds timeout) const {
-  std::vector<std::string> argv = {"adb"};
-  argv.insert(argv.end(), args.begin(), args.end());
-  return RunProcess(argv, timeout);
+  return AdbInBackground(args)->Wait(timeout);
 }
 
 std::unique_ptr<BackgroundProcess> AdbTestServer::AdbInBackground(

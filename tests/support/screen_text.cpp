@@ -52,6 +52,15 @@ std::string ToScaledPgm(const ScreenGrab& grab) {
   return pgm;
 }
 
+// Every channel of `a` within `tolerance` of `b`'s.
+bool Near(uint32_t a, uint32_t b, int tolerance) {
+  for (int shift : {16, 8, 0}) {
+    const int difference = static_cast<int>((a >> shift) & 0xFF) - static_cast<int>((b >> shift) & 0xFF);
+    if (std::abs(difference) > tolerance) return false;
+  }
+  return true;
+}
+
 const char* LanguageCode(OcrLanguage language) {
   return language == OcrLanguage::kChinese ? "chi_sim" : "eng";
 }
@@ -129,15 +138,11 @@ std::string CleanOcr(const std::string& text) {
 }
 
 std::vector<int> FindCaretColumns(const ScreenGrab& grab, int min_run, int max_level) {
-  auto dark = [&](uint32_t p) {
-    return static_cast<int>((p >> 16) & 0xFF) <= max_level &&
-           static_cast<int>((p >> 8) & 0xFF) <= max_level &&
-           static_cast<int>(p & 0xFF) <= max_level;
-  };
   std::vector<bool> tall(static_cast<size_t>(grab.width), false);
   for (int x = 0; x < grab.width; ++x) {
     int run = 0;
-    for (int y = 0; y < grab.height && run < min_run; ++y) run = dark(grab.at(x, y)) ? run + 1 : 0;
+    for (int y = 0; y < grab.height && run < min_run; ++y)
+      run = Near(grab.at(x, y), 0, max_level) ? run + 1 : 0;
     tall[static_cast<size_t>(x)] = run >= min_run;
   }
   std::vector<int> columns;
@@ -156,18 +161,10 @@ std::vector<int> FindCaretColumns(const ScreenGrab& grab, int min_run, int max_l
 
 std::optional<std::pair<int, int>> FindColorSpan(const ScreenGrab& grab, uint32_t rgb,
                                                  int tolerance) {
-  auto near = [&](uint32_t p) {
-    for (int shift : {16, 8, 0}) {
-      const int a = static_cast<int>((p >> shift) & 0xFF);
-      const int b = static_cast<int>((rgb >> shift) & 0xFF);
-      if (std::abs(a - b) > tolerance) return false;
-    }
-    return true;
-  };
   std::optional<std::pair<int, int>> span;
   for (int x = 0; x < grab.width; ++x) {
     for (int y = 0; y < grab.height; ++y) {
-      if (!near(grab.at(x, y))) continue;
+      if (!Near(grab.at(x, y), rgb, tolerance)) continue;
       if (!span) span.emplace(x, x);
       span->second = x;
       break;

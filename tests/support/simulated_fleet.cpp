@@ -18,21 +18,11 @@
 namespace fleetsync_test {
 namespace {
 
-std::string Text(const rapidjson::Value& object, const char* key) {
+// The member `key` of `object` if it has type T, else `fallback`.
+template <typename T>
+T Member(const rapidjson::Value& object, const char* key, T fallback) {
   auto it = object.FindMember(key);
-  return it != object.MemberEnd() && it->value.IsString()
-             ? std::string(it->value.GetString(), it->value.GetStringLength())
-             : std::string();
-}
-
-bool Flag(const rapidjson::Value& object, const char* key, bool fallback) {
-  auto it = object.FindMember(key);
-  return it != object.MemberEnd() && it->value.IsBool() ? it->value.GetBool() : fallback;
-}
-
-int Number(const rapidjson::Value& object, const char* key) {
-  auto it = object.FindMember(key);
-  return it != object.MemberEnd() && it->value.IsInt() ? it->value.GetInt() : 0;
+  return it != object.MemberEnd() && it->value.Is<T>() ? it->value.Get<T>() : fallback;
 }
 
 }  // namespace
@@ -102,11 +92,11 @@ PanelState SimulatedFleet::State(const std::string& address) const {
   if (!in || doc.HasParseError() || !doc.IsObject())
     throw std::runtime_error("no state for panel " + address);
   PanelState state;
-  state.version = Text(doc, "version");
-  state.powered = Flag(doc, "powered", true);
-  state.hmi_running = Flag(doc, "hmi_running", true);
-  state.upgrades_done = Number(doc, "upgrades_done");
-  state.successes_logged = Number(doc, "successes_logged");
+  state.version = Member<const char*>(doc, "version", "");
+  state.powered = Member(doc, "powered", true);
+  state.hmi_running = Member(doc, "hmi_running", true);
+  state.upgrades_done = Member(doc, "upgrades_done", 0);
+  state.successes_logged = Member(doc, "successes_logged", 0);
   if (doc.HasMember("setprops") && doc["setprops"].IsArray())
     for (const auto& pair : doc["setprops"].GetArray())
       if (pair.IsArray() && pair.Size() == 2 && pair[0].IsString() && pair[1].IsString())
@@ -117,7 +107,7 @@ PanelState SimulatedFleet::State(const std::string& address) const {
   if (doc.HasMember("pushed") && doc["pushed"].IsArray())
     for (const auto& file : doc["pushed"].GetArray())
       if (file.IsObject() && file.HasMember("size") && file["size"].IsUint64())
-        state.pushed.push_back({Text(file, "path"), file["size"].GetUint64()});
+        state.pushed.push_back({Member<const char*>(file, "path", ""), file["size"].GetUint64()});
   return state;
 }
 

@@ -178,12 +178,22 @@ TEST_F(NativeWindowTest, ListenerMayDestroyTheWindowFromItsCallback) {
   RecordingListener listener;
   auto window = ShowWindow(testing::Options("self", "FleetSyncSelf"), listener);
   ASSERT_NE(window, nullptr);
+  const WindowId id = window->id();
+  std::size_t events_at_destruction = 0;
   listener.on_event = [&](const WindowEvent& e) {
-    if (e.type == EventType::kConfigure) window.reset();
+    if (e.type != EventType::kConfigure || !window) return;
+    window.reset();
+    events_at_destruction = listener.events.size();
   };
   window->Move(400, 300);
   ASSERT_TRUE(PumpUntil(*display_, [&] { return window == nullptr; }));
-  testing::PumpFor(*display_, std::chrono::milliseconds(100));  // later events find no window
+  testing::PumpFor(*display_, std::chrono::milliseconds(100));
+  // Gone from the server at once, and nothing more is reported.
+  ScopedXErrorTrap trap(display_->xdisplay());
+  XWindowAttributes attributes;
+  XGetWindowAttributes(display_->xdisplay(), id, &attributes);
+  EXPECT_EQ(trap.Sync(), BadWindow);
+  EXPECT_EQ(listener.events.size(), events_at_destruction);
 }
 
 TEST_F(NativeWindowTest, ErrorTrapReportsAFailedRequestRacesStayQuietOthersArePrinted) {

@@ -4,12 +4,12 @@
 
 #include <algorithm>
 #include <fstream>
-#include <thread>
 
 #include "base/text.h"
 #include "engine/device_worker.h"
 #include "tests/support/adb_test_server.h"
 #include "tests/support/simulated_fleet.h"
+#include "tests/support/wait_until.h"
 
 namespace {
 
@@ -48,14 +48,11 @@ class UpgradeEndToEnd : public ::testing::Test {
   // Runs passes (about 200 ms apart) until one ends with `wanted`; every text
   // the passes reported is collected in `seen_`. False after `limit`.
   bool PassUntil(DeviceWorker& worker, PassOutcome wanted, std::chrono::seconds limit = 30s) {
-    const auto deadline = std::chrono::steady_clock::now() + limit;
-    while (std::chrono::steady_clock::now() < deadline) {
+    return fleetsync_test::WaitUntil([&] {
       worker.Upgrade();
       seen_.push_back(worker.stored_state().text);
-      if (worker.last_outcome() == wanted) return true;
-      std::this_thread::sleep_for(200ms);
-    }
-    return false;
+      return worker.last_outcome() == wanted;
+    }, limit, 200ms);
   }
 
   static int Pushes(const PanelState& state, const std::string& path) {

@@ -62,7 +62,7 @@ bool AdbTestServer::Connect(const std::string& serial, std::chrono::milliseconds
   return WaitUntil([&] {
     const std::string said = Adb({"connect", serial}, std::chrono::seconds(20)).output;
     return said.find("connected to") != std::string::npos && said.find("failed") == std::string::npos;
-  }, timeout);
+  }, timeout, std::chrono::milliseconds(200));
 }
 
 }  // namespace fleetsync_test

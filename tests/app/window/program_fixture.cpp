@@ -143,16 +143,6 @@ bool ProgramTest::ClickCloseButton() {
   return false;
 }
 
-bool ProgramTest::PollUntil(const std::function<bool()>& condition,
-                            std::chrono::milliseconds limit) {
-  const auto deadline = std::chrono::steady_clock::now() + limit;
-  while (!condition()) {
-    if (std::chrono::steady_clock::now() >= deadline) return false;
-    std::this_thread::sleep_for(kPoll);
-  }
-  return true;
-}
-
 void ProgramTest::KeepScreenshot(const ScreenGrab& shot, const std::string& name) {
   const char* folder = std::getenv("FLEETSYNC_SCREENSHOT_DIR");
   if (!folder || !*folder) return;

@@ -25,6 +25,7 @@
 #include "tests/support/adb_test_server.h"
 #include "tests/support/child_process.h"
 #include "tests/support/simulated_fleet.h"
+#include "tests/support/wait_until.h"
 
 namespace fleetsync_test {
 
@@ -69,7 +70,9 @@ class ProgramTest : public ::testing::Test {
   bool ClickCloseButton();
 
   // Polls `condition` every kPoll until it holds or `limit` passes.
-  static bool PollUntil(const std::function<bool()>& condition, std::chrono::milliseconds limit);
+  static bool PollUntil(const std::function<bool()>& condition, std::chrono::milliseconds limit) {
+    return WaitUntil(condition, limit, kPoll);
+  }
   // Saves `shot` under $FLEETSYNC_SCREENSHOT_DIR (when set) as NAME.png.
   static void KeepScreenshot(const ScreenGrab& shot, const std::string& name);
   // Processes named adb that belong to this test's adb server port.
